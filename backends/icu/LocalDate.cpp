@@ -1,0 +1,54 @@
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/ucal.h>
+#include <unicode/unistr.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "platform/Date.h"
+
+namespace brivora {
+
+namespace {
+
+icu::UnicodeString fromUtf8(std::string_view text) {
+  return icu::UnicodeString::fromUTF8(
+      icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+}
+
+}  // namespace
+
+std::optional<Date> parseLocalDate(std::string_view text, std::string_view pattern) {
+  UErrorCode status = U_ZERO_ERROR;
+  icu::SimpleDateFormat format(fromUtf8(pattern), icu::Locale("en_US_POSIX"), status);
+  if (U_FAILURE(status)) return std::nullopt;
+  format.setLenient(false);
+  const icu::UnicodeString wide = fromUtf8(text);
+  icu::ParsePosition position(0);
+  UDate parsed = format.parse(wide, position);
+  if (position.getErrorIndex() >= 0 || position.getIndex() != wide.length()) {
+    return std::nullopt;
+  }
+  return Date{parsed / 1000.0};
+}
+
+bool setCurrentTimeZone(std::string_view zoneId) {
+  const icu::UnicodeString id = fromUtf8(zoneId);
+  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+  if (!zone) return false;
+  icu::UnicodeString resolvedId;
+  zone->getID(resolvedId);
+  if (resolvedId == icu::UnicodeString(UCAL_UNKNOWN_ZONE_ID)) return false;
+  icu::TimeZone::adoptDefault(zone.release());
+  // Keep the C library in step, for anything that formats with it.
+  const std::string value(zoneId);
+  ::setenv("TZ", value.c_str(), 1);
+  ::tzset();
+  return true;
+}
+
+}  // namespace brivora
