@@ -1,0 +1,297 @@
+// `brivora check` on theme.json: every value the view would silently replace or misplace.
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "Brivora/CountdownTarget.h"
+#include "Brivora/PositionWords.h"
+#include "Brivora/SrgbHexColor.h"
+#include "Brivora/ThemeFields.h"
+#include "hosts/cli/CheckSupport.h"
+#include "platform/UnicodeText.h"
+
+namespace brivora::cli {
+
+namespace {
+
+constexpr std::size_t longestSensibleCredit = 200;
+
+// The range a number field is meant for, and what it is a fraction of.
+struct NumberRange {
+  std::string_view key;
+  double low;
+  bool lowIncluded;
+  double high;
+  bool highIncluded;
+};
+
+constexpr double unbounded = 1e308;
+
+constexpr NumberRange numberRanges[] = {
+    {"clockSizeRatio", 0, false, 1, true},
+    {"dateSizeRatio", 0, false, 1, true},
+    {"edgeMarginRatio", 0, true, 0.5, false},
+    {"scrimHeightRatio", 0, true, 1, true},
+    {"scrimOpacity", 0, true, 1, true},
+    {"creditSizeRatio", 0, false, 1, true},
+    {"creditOpacity", 0, true, 1, true},
+    {"countdownLabelSizeRatio", 0, false, 1, true},
+    {"countdownNumberSizeRatio", 0, false, 1, true},
+    {"countdownBgOpacity", 0, true, 1, true},
+    {"countdownBgPaddingX", 0, true, 1, true},
+    {"countdownBgPaddingY", 0, true, 1, true},
+    {"countdownBgCornerRadius", 0, true, 1, true},
+    {"playerNameSizeRatio", 0, false, 1, true},
+    {"playerSubtitleSizeRatio", 0, false, 1, true},
+    {"playerFactSizeRatio", 0, false, 1, true},
+    {"cycleSeconds", 0, false, unbounded, true},
+    {"crossfadeSeconds", 0, true, unbounded, true},
+    {"kenBurnsZoom", 1, true, 4, true},
+};
+
+std::string describeRange(const NumberRange& range) {
+  if (range.high >= unbounded) {
+    return range.lowIncluded ? "at least " + formatNumber(range.low)
+                             : "above " + formatNumber(range.low);
+  }
+  return std::string(range.lowIncluded ? "from " : "above ") + formatNumber(range.low) +
+         (range.highIncluded ? " to " : " and below ") + formatNumber(range.high);
+}
+
+std::string expectedKind(ThemeFieldKind kind) {
+  switch (kind) {
+    case ThemeFieldKind::text:
+      return "a string";
+    case ThemeFieldKind::number:
+    case ThemeFieldKind::seconds:
+      return "a number";
+    case ThemeFieldKind::flag:
+      return "true or false";
+  }
+  return "a value";
+}
+
+class ThemeChecker {
+ public:
+  ThemeChecker(const CheckedJson& file, Problems& problems)
+      : file_(file), problems_(problems), object_(*file.object) {}
+
+  void run() {
+    reportUnknownKeys();
+    for (const ThemeField& field : themeFields()) {
+      if (const JsonValue* value = object_.member(field.key)) checkKind(field.key, field, *value);
+    }
+    checkEdgeMarginAlias();
+    theme_ = themeFromJson(object_);
+    checkRanges();
+    checkColors();
+    checkPositions();
+    checkTypeface();
+    checkCountdownTarget();
+    checkCredit();
+  }
+
+ private:
+  void report(std::string_view key, std::string message) {
+    problems_.push_back({file_.whereKey(key), jsonQuoted(key) + " " + std::move(message)});
+  }
+
+  bool isSet(std::string_view key) const { return object_.member(key) != nullptr; }
+
+  static std::string defaultText(const ThemeField& field) {
+    const Theme& defaults = Theme::fallback();
+    return std::visit(
+        [&](auto member) -> std::string {
+          using Value = std::decay_t<decltype(defaults.*member)>;
+          if constexpr (std::is_same_v<Value, std::string>) return jsonQuoted(defaults.*member);
+          if constexpr (std::is_same_v<Value, double>) return formatNumber(defaults.*member);
+          if constexpr (std::is_same_v<Value, bool>) return defaults.*member ? "true" : "false";
+        },
+        field.member);
+  }
+
+  void reportUnknownKeys() {
+    std::vector<std::string_view> known;
+    for (const ThemeField& field : themeFields()) known.push_back(field.key);
+    known.push_back(edgeMarginAliasKey);
+    for (const JsonMember& member : object_.members()) {
+      if (member.key == "$schema") continue;  // editors use it to find the schema
+      if (std::find(known.begin(), known.end(), member.key) == known.end()) {
+        problems_.push_back({file_.whereKey(member.key), unknownKeyMessage(member.key, known)});
+      }
+    }
+  }
+
+  void checkKind(std::string_view key, const ThemeField& field, const JsonValue& value) {
+    if (acceptsValue(field, value)) return;
+    report(key, "must be " + expectedKind(field.kind) + ", not " + describeValue(value) +
+                    "; the default " + defaultText(field) + " is used");
+  }
+
+  void checkEdgeMarginAlias() {
+    const JsonValue* alias = object_.member(edgeMarginAliasKey);
+    if (!alias) return;
+    if (!alias->asNumber()) {
+      report(edgeMarginAliasKey,
+             "must be a number, not " + describeValue(*alias) + "; it is ignored");
+      return;
+    }
+    const JsonValue* edge = object_.member("edgeMarginRatio");
+    if (edge && edge->asNumber()) {
+      report(edgeMarginAliasKey, "is ignored because \"edgeMarginRatio\" is set");
+    } else {
+      report(edgeMarginAliasKey, "is an older name; write \"edgeMarginRatio\" instead");
+    }
+  }
+
+  void checkRanges() {
+    for (const NumberRange& range : numberRanges) {
+      const ThemeField* field = fieldNamed(range.key);
+      if (!isSet(range.key) && !(range.key == "edgeMarginRatio" && isSet(edgeMarginAliasKey))) {
+        continue;
+      }
+      const double value = theme_.*std::get<double Theme::*>(field->member);
+      const bool aboveLow = range.lowIncluded ? value >= range.low : value > range.low;
+      const bool belowHigh = range.highIncluded ? value <= range.high : value < range.high;
+      if (!aboveLow || !belowHigh) {
+        report(range.key,
+               formatNumber(value) + " is out of range: it must be " + describeRange(range));
+      }
+    }
+    if (theme_.cycleSeconds > 0 && theme_.crossfadeSeconds > theme_.cycleSeconds &&
+        (isSet("crossfadeSeconds") || isSet("cycleSeconds"))) {
+      report("crossfadeSeconds", formatNumber(theme_.crossfadeSeconds) +
+                                     " is longer than the cycle (" +
+                                     formatNumber(theme_.cycleSeconds) + " seconds)");
+    }
+  }
+
+  void checkColors() {
+    struct ColorField {
+      std::string_view key;
+      const std::string& text;
+      std::string_view usedInstead;
+    };
+    const ColorField colors[] = {
+        {"clockColor", theme_.clockColor, "white"},
+        {"dateColor", theme_.dateColor, "white"},
+        {"countdownTextColor", theme_.countdownTextColor, "white"},
+        {"countdownBgColor", theme_.countdownBgColor, "yellow"},
+    };
+    for (const ColorField& color : colors) {
+      if (!isSet(color.key) || (color.key == "countdownTextColor" && color.text.empty())) continue;
+      if (!colorFromSrgbHex(color.text)) {
+        report(color.key, jsonQuoted(shortened(color.text)) +
+                              " is not a colour: write six hexadecimal digits such as "
+                              "\"#E5B80B\"; " +
+                              std::string(color.usedInstead) + " is used");
+      }
+    }
+  }
+
+  void checkPosition(std::string_view key, const std::string& value,
+                     std::span<const std::string_view> words, std::string_view what) {
+    if (!isSet(key)) return;
+    const std::string lowered = unicode::lowercased(value);
+    if (std::find(words.begin(), words.end(), lowered) == words.end()) {
+      report(key, jsonQuoted(shortened(value)) + " is not " + std::string(what) + " (" +
+                      listWords(words) + "); " + std::string(words.front()) + " is used");
+    }
+  }
+
+  void checkPositions() {
+    checkPosition("clockPosition", theme_.clockPosition, clockPositionWords, "a clock position");
+    checkPosition("countdownPosition", theme_.countdownPosition, countdownPositionWords,
+                  "a countdown position");
+    checkPosition("playerOverlayPosition", theme_.playerOverlayPosition, playerOverlayPositionWords,
+                  "a caption position");
+    checkPosition("creditPosition", theme_.creditPosition, creditPositionWords,
+                  "a credit position");
+
+    // The scrim reads clockPosition exactly as written, while the clock lower-cases it.
+    const std::string& written = theme_.clockPosition;
+    const std::string lowered = unicode::lowercased(written);
+    const bool clockOnTop = lowered.starts_with("top"), scrimOnTop = written.starts_with("top");
+    const bool clockCentered = lowered == "center", scrimOff = written == "center";
+    if (clockOnTop != scrimOnTop || clockCentered != scrimOff) {
+      report("clockPosition",
+             jsonQuoted(shortened(written)) + " is not in lower case: the clock goes to " +
+                 lowered + " but the scrim is drawn at the bottom; write " + jsonQuoted(lowered));
+    }
+
+    const bool creditInsideCountdown =
+        unicode::lowercased(theme_.creditPosition) == "inside-countdown";
+    if (creditInsideCountdown && isSet("creditFallbackPosition")) {
+      checkPosition("creditFallbackPosition", theme_.creditFallbackPosition,
+                    std::span(creditPositionWords).first(creditPositionWords.size() - 1),
+                    "a fallback credit position");
+    }
+  }
+
+  void checkTypeface() {
+    if (isSet("clockWeight") && !fontWeightNamed(unicode::lowercased(theme_.clockWeight))) {
+      std::vector<std::string_view> names;
+      for (FontWeight weight : allFontWeights) names.push_back(fontWeightName(weight));
+      report("clockWeight", jsonQuoted(shortened(theme_.clockWeight)) + " is not a weight (" +
+                                listWords(names) + "); regular is used");
+    }
+    const std::string family = unicode::lowercased(theme_.clockFamily);
+    if (isSet("clockFamily") && !family.empty() &&
+        std::find(clockFamilyWords.begin(), clockFamilyWords.end(), family) ==
+            clockFamilyWords.end()) {
+      report("clockFamily", jsonQuoted(shortened(theme_.clockFamily)) + " is not a design (" +
+                                listWords(clockFamilyWords) + "); the default design is used");
+    }
+  }
+
+  void checkCountdownTarget() {
+    if (theme_.countdownTo.empty()) return;
+    std::optional<Date> target = parseDate(theme_.countdownTo);
+    if (!target) {
+      std::string hint = parseDate(unicode::trimmingWhitespaceAndNewlines(theme_.countdownTo))
+                             ? "remove the spaces around it"
+                             : "write a date such as \"2026-06-11\" or \"2026-06-11T16:00:00Z\"";
+      report("countdownTo", jsonQuoted(shortened(theme_.countdownTo)) + " is not a date: " + hint +
+                                "; no countdown is shown");
+      return;
+    }
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    if (target->secondsSince1970 <= now) {
+      report("countdownTo", jsonQuoted(shortened(theme_.countdownTo)) + " (" +
+                                formatInternetDateTime(*target) +
+                                ") has passed; no countdown is shown");
+    }
+  }
+
+  void checkCredit() {
+    const std::string credit = unicode::trimmingWhitespaceAndNewlines(theme_.credit);
+    const std::size_t length = unicode::characterCount(credit);
+    if (length > longestSensibleCredit) {
+      report("credit", "is " + std::to_string(length) +
+                           " characters long; it is drawn on one line and runs off the screen");
+    }
+  }
+
+  static const ThemeField* fieldNamed(std::string_view key) {
+    for (const ThemeField& field : themeFields()) {
+      if (field.key == key) return &field;
+    }
+    return nullptr;
+  }
+
+  const CheckedJson& file_;
+  Problems& problems_;
+  const JsonValue& object_;
+  Theme theme_;
+};
+
+}  // namespace
+
+void checkThemeFile(const Bundle& bundle, Problems& problems) {
+  std::optional<CheckedJson> file = readJsonForCheck(bundle, "theme", problems);
+  if (!file || !file->object) return;
+  ThemeChecker(*file, problems).run();
+}
+
+}  // namespace brivora::cli
