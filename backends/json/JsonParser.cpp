@@ -40,11 +40,10 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
   bool start_array(std::size_t) override { return open(false); }
   bool end_array() override { return close(); }
 
-  bool parse_error(std::size_t position, const std::string& lastToken,
+  bool parse_error(std::size_t position, const std::string&,
                    const nlohmann::detail::exception& exception) override {
-    // The reported position lies after the offending token; point at its start instead.
-    std::size_t offset = position >= lastToken.size() ? position - lastToken.size() : 0;
-    error_ = locateSyntaxError(text_, offset, exception.what());
+    error_ = locateSyntaxError(text_, startOfOffendingToken(text_, position, exception.what()),
+                               exception.what());
     return false;
   }
 
@@ -123,6 +122,13 @@ class TreeBuilder : public nlohmann::json_sax<nlohmann::json> {
 }  // namespace
 
 JsonParseResult parseJson(std::string_view text) {
+  // The parser takes a NUL byte for the end of the input and would accept whatever follows;
+  // valid JSON never holds one.
+  if (std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    JsonParseResult refused;
+    refused.error = locateSyntaxError(text, nul, "a NUL byte is not allowed in JSON text");
+    return refused;
+  }
   TreeBuilder builder(text);
   bool accepted = false;
   try {
