@@ -1,7 +1,9 @@
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
+#include <unicode/uchar.h>
 #include <unicode/ucal.h>
+#include <unicode/udat.h>
 #include <unicode/unistr.h>
 
 #include <cstdlib>
@@ -27,7 +29,14 @@ std::optional<Date> parseLocalDate(std::string_view text, std::string_view patte
   icu::SimpleDateFormat format(fromUtf8(pattern), icu::Locale("en_US_POSIX"), status);
   if (U_FAILURE(status)) return std::nullopt;
   format.setLenient(false);
+  // The text must be the date and nothing else: no white space around it, no partial match.
+  format.setBooleanAttribute(UDAT_PARSE_ALLOW_WHITESPACE, false, status);
+  format.setBooleanAttribute(UDAT_PARSE_ALLOW_NUMERIC, false, status);
+  format.setBooleanAttribute(UDAT_PARSE_PARTIAL_LITERAL_MATCH, false, status);
+  if (U_FAILURE(status)) return std::nullopt;
   const icu::UnicodeString wide = fromUtf8(text);
+  // ICU skips white space before a numeric field whatever the attributes say.
+  if (!wide.isEmpty() && u_isUWhiteSpace(wide.char32At(0))) return std::nullopt;
   icu::ParsePosition position(0);
   UDate parsed = format.parse(wide, position);
   if (position.getErrorIndex() >= 0 || position.getIndex() != wide.length()) {
