@@ -1,0 +1,225 @@
+#include "Brivora/Theme.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
+#include <variant>
+
+#include "Brivora/ThemeFields.h"
+#include "platform/Files.h"
+#include "tests/support/TempBundle.h"
+
+namespace brivora {
+namespace {
+
+using testing::TempBundle;
+using namespace std::literals;
+
+Theme loadThemeText(std::string_view json) {
+  TempBundle bundle;
+  bundle.write("theme.json", json);
+  return Theme::load(bundle.bundle());
+}
+
+TEST(ThemeFallback, HoldsTheBuiltInDefaults) {
+  const Theme& theme = Theme::fallback();
+  EXPECT_EQ(theme.name, "Kovalta");
+  EXPECT_EQ(theme.timeFormat, "h:mm");
+  EXPECT_EQ(theme.dateFormat, "EEEE, MMM d");
+  EXPECT_EQ(theme.clockPosition, "bottom-center");
+  EXPECT_EQ(theme.clockFamily, "rounded");
+  EXPECT_EQ(theme.clockWeight, "light");
+  EXPECT_EQ(theme.credit, "");
+  EXPECT_EQ(theme.countdownTo, "");
+  EXPECT_EQ(theme.countdownTextColor, "");
+  EXPECT_EQ(theme.countdownLabel, "KOVALTA COUNTDOWN");
+  EXPECT_EQ(theme.countdownBgColor, "#E5B80B");
+  EXPECT_EQ(theme.creditFallbackPosition, "under-clock");
+  EXPECT_EQ(theme.clockSizeRatio, 0.1);
+  EXPECT_EQ(theme.clockKern, -1.0);
+  EXPECT_EQ(theme.edgeMarginRatio, 0.06);
+  EXPECT_EQ(theme.scrimOpacity, 0.65);
+  EXPECT_EQ(theme.countdownBgOpacity, 0.92);
+  EXPECT_EQ(theme.cycleSeconds, 30.0);
+  EXPECT_EQ(theme.crossfadeSeconds, 1.5);
+  EXPECT_EQ(theme.kenBurnsZoom, 1.03);
+  EXPECT_FALSE(theme.showAmPm);
+  EXPECT_TRUE(theme.scrimEnabled);
+  EXPECT_FALSE(theme.countdownBgEnabled);
+  EXPECT_TRUE(theme.playerOverlayEnabled);
+}
+
+TEST(ThemeFields, NameEveryFieldOnceInRecordOrder) {
+  const auto& fields = themeFields();
+  EXPECT_EQ(fields.front().key, "name");
+  EXPECT_EQ(fields.back().key, "kenBurnsZoom");
+  // Every member is reached by exactly one entry: writing through each entry in turn must
+  // change a different field.
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    for (std::size_t j = i + 1; j < fields.size(); ++j) {
+      EXPECT_NE(fields[i].key, fields[j].key);
+      EXPECT_NE(fields[i].member, fields[j].member) << fields[i].key << " " << fields[j].key;
+    }
+  }
+}
+
+// A value of the right kind under each key lands in that field and nowhere else.
+TEST(ThemeLoad, EveryKeyFeedsItsOwnField) {
+  for (const ThemeField& field : themeFields()) {
+    std::string value;
+    switch (field.kind) {
+      case ThemeFieldKind::text:
+        value = "\"changed\"";
+        break;
+      case ThemeFieldKind::number:
+      case ThemeFieldKind::seconds:
+        value = "123.5";
+        break;
+      case ThemeFieldKind::flag:
+        value = std::get<bool Theme::*>(field.member) == &Theme::scrimEnabled ||
+                        std::get<bool Theme::*>(field.member) == &Theme::playerOverlayEnabled
+                    ? "false"
+                    : "true";
+        break;
+    }
+    const Theme loaded = loadThemeText("{\"" + std::string(field.key) + "\": " + value + "}");
+    Theme expected = Theme::fallback();
+    ASSERT_TRUE(assignField(expected, field, *parseJson(value).value));
+    EXPECT_NE(expected, Theme::fallback()) << field.key;
+    EXPECT_EQ(loaded, expected) << field.key;
+  }
+}
+
+struct KindCase {
+  std::string json;
+  Theme expected;
+};
+
+Theme with(auto change) {
+  Theme theme = Theme::fallback();
+  change(theme);
+  return theme;
+}
+
+TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
+  const KindCase cases[] = {
+      {R"({"cycleSeconds": "10"})", Theme::fallback()},
+      {R"({"cycleSeconds": 10})", with([](Theme& t) { t.cycleSeconds = 10.0; })},
+      {R"({"cycleSeconds": -5})", with([](Theme& t) { t.cycleSeconds = -5.0; })},
+      {R"({"clockSizeRatio": true})", with([](Theme& t) { t.clockSizeRatio = 1.0; })},
+      {R"({"clockSizeRatio": false})", with([](Theme& t) { t.clockSizeRatio = 0.0; })},
+      {R"({"clockSizeRatio": "0.5"})", Theme::fallback()},
+      {R"({"clockSizeRatio": [0.5]})", Theme::fallback()},
+      {R"({"clockSizeRatio": 1e400})", Theme::fallback()},  // not valid JSON: out of range
+      {R"({"scrimEnabled": 0})", with([](Theme& t) { t.scrimEnabled = false; })},
+      {R"({"showAmPm": 1})", with([](Theme& t) { t.showAmPm = true; })},
+      {R"({"showAmPm": 1.0})", with([](Theme& t) { t.showAmPm = true; })},
+      {R"({"scrimEnabled": 2})", Theme::fallback()},
+      {R"({"scrimEnabled": 0.5})", Theme::fallback()},
+      {R"({"scrimEnabled": "false"})", Theme::fallback()},
+      {R"({"clockColor": " #ffffff\n"})", with([](Theme& t) { t.clockColor = " #ffffff\n"; })},
+      {R"({"clockPosition": ""})", with([](Theme& t) { t.clockPosition = ""; })},
+      {R"({"clockPosition": null})", Theme::fallback()},
+      {R"({"clockPosition": 3})", Theme::fallback()},
+      {R"({"credit": true})", Theme::fallback()},
+      {R"({"ClockColor": "#000000"})", Theme::fallback()},
+      {R"({"scrimOpacity": 3, "cycleSeconds": 0})", with([](Theme& t) {
+         t.scrimOpacity = 3;
+         t.cycleSeconds = 0;
+       })},
+      {R"({"name": "A", "name": "B"})", with([](Theme& t) { t.name = "B"; })},
+      {R"({"unknown": 1, "dateKern": 2})", with([](Theme& t) { t.dateKern = 2; })},
+  };
+  for (const KindCase& row : cases) {
+    EXPECT_EQ(loadThemeText(row.json), row.expected) << row.json;
+  }
+}
+
+TEST(ThemeLoad, OlderEdgeMarginKeyCountsOnlyWhenTheNewOneGivesNoNumber) {
+  const std::pair<std::string_view, double> cases[] = {
+      {R"({"bottomMarginRatio": 0.2})", 0.2},
+      {R"({"edgeMarginRatio": 0.1, "bottomMarginRatio": 0.2})", 0.1},
+      {R"({"bottomMarginRatio": 0.2, "edgeMarginRatio": 0.1})", 0.1},
+      {R"({"edgeMarginRatio": "0.1", "bottomMarginRatio": 0.2})", 0.2},
+      {R"({"edgeMarginRatio": null, "bottomMarginRatio": true})", 1.0},
+      {R"({"bottomMarginRatio": "0.2"})", 0.06},
+  };
+  for (const auto& [json, margin] : cases) {
+    EXPECT_EQ(loadThemeText(json).edgeMarginRatio, margin) << json;
+  }
+}
+
+TEST(ThemeLoad, UnusableFilesGiveAllDefaults) {
+  const std::string_view texts[] = {
+      "",
+      "[]",
+      "[{\"name\": \"x\"}]",
+      "\"name\"",
+      "42",
+      "null",
+      "true",
+      "{}",
+      "{\"name\": \"x\",}",
+      "{\"name\": \"x\"} {}",
+      "{\"name\": \"x\" // comment\n}",
+      "\xFF\xFE{\0\"\0}\0"sv,  // UTF-16 is not read
+  };
+  for (std::string_view text : texts) {
+    EXPECT_EQ(loadThemeText(text), Theme::fallback()) << text;
+  }
+}
+
+TEST(ThemeLoad, MissingOrUnreadableFileGivesAllDefaults) {
+  TempBundle noFile;
+  EXPECT_EQ(Theme::load(noFile.bundle()), Theme::fallback());
+
+  TempBundle folderInstead;
+  folderInstead.makeFolder("theme.json");
+  EXPECT_EQ(Theme::load(folderInstead.bundle()), Theme::fallback());
+
+  TempBundle fifo;
+  ASSERT_EQ(::mkfifo((fifo.folder() / "theme.json").c_str(), 0600), 0);
+  EXPECT_EQ(Theme::load(fifo.bundle()), Theme::fallback());  // must not block
+
+  TempBundle oversized;
+  std::string huge = "{\"name\": \"" + std::string(maxJsonFileBytes, 'x') + "\"}";
+  oversized.write("theme.json", huge);
+  EXPECT_EQ(Theme::load(oversized.bundle()), Theme::fallback());
+
+  EXPECT_EQ(Theme::load(Bundle("")), Theme::fallback());
+}
+
+TEST(ThemeLoad, ReadsAByteOrderMarkAndUnicodeText) {
+  const Theme theme =
+      loadThemeText("\xEF\xBB\xBF{\"credit\": \"Fotos: J\\u00f6rg \xF0\x9F\x93\xB7\"}");
+  EXPECT_EQ(theme.credit, "Fotos: J\xC3\xB6rg \xF0\x9F\x93\xB7");
+}
+
+TEST(ThemeFontWeight, MapsWeightNamesInAnyCaseAndFallsBackToRegular) {
+  const std::pair<std::string_view, FontWeight> cases[] = {
+      {"ultralight", FontWeight::ultraLight},
+      {"thin", FontWeight::thin},
+      {"light", FontWeight::light},
+      {"regular", FontWeight::regular},
+      {"medium", FontWeight::medium},
+      {"semibold", FontWeight::semibold},
+      {"Bold", FontWeight::bold},
+      {"BOLD", FontWeight::bold},
+      {"heavy", FontWeight::heavy},
+      {"Black", FontWeight::black},
+      {" bold", FontWeight::regular},
+      {"ultra-light", FontWeight::regular},
+      {"", FontWeight::regular},
+      {"semi bold", FontWeight::regular},
+  };
+  for (const auto& [name, weight] : cases) {
+    Theme theme;
+    theme.clockWeight = name;
+    EXPECT_EQ(theme.nsFontWeight(), weight) << name;
+  }
+}
+
+}  // namespace
+}  // namespace brivora

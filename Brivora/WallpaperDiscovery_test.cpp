@@ -1,0 +1,100 @@
+#include "Brivora/WallpaperDiscovery.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/TempBundle.h"
+
+namespace brivora {
+namespace {
+
+using testing::TempBundle;
+
+std::vector<std::string> namesOf(const std::vector<std::filesystem::path>& images) {
+  std::vector<std::string> names;
+  for (const auto& image : images) names.push_back(image.filename().string());
+  return names;
+}
+
+std::vector<std::string> wallpapersAmong(std::initializer_list<std::string_view> files) {
+  TempBundle bundle;
+  bundle.makeFolder("wallpapers");
+  for (std::string_view file : files) bundle.write("wallpapers/" + std::string(file), "x");
+  return namesOf(collectImages(bundle.bundle()));
+}
+
+TEST(CollectImages, SortsByCodePointsCaseSensitivelyAndNotNumerically) {
+  using List = std::vector<std::string>;
+  EXPECT_EQ(wallpapersAmong({"b.png", "A.JPG", "a.jpeg"}), (List{"A.JPG", "a.jpeg", "b.png"}));
+  EXPECT_EQ(wallpapersAmong({"2.jpg", "10.jpg"}), (List{"10.jpg", "2.jpg"}));
+  EXPECT_EQ(wallpapersAmong({"\xC3\xA9t\xC3\xA9.jpg", "zoo.jpg", "Zed.jpg"}),
+            (List{"Zed.jpg", "zoo.jpg", "\xC3\xA9t\xC3\xA9.jpg"}));
+}
+
+TEST(CollectImages, KeepsOnlyTheFourExtensionsInAnyCase) {
+  using List = std::vector<std::string>;
+  EXPECT_EQ(wallpapersAmong({"notes.txt", "cover", "a.gif", "b.webp", "c.tif", "d.Jpeg", "e.HEIC",
+                             "f.PnG", "g.jpg.txt", "h.txt.jpg", "i.", "j.jpgx"}),
+            (List{"d.Jpeg", "e.HEIC", "f.PnG", "h.txt.jpg"}));
+}
+
+TEST(CollectImages, IncludesHiddenFilesButNotSubFolderContents) {
+  TempBundle bundle;
+  bundle.write("wallpapers/.hidden.jpg", "x");
+  bundle.write("wallpapers/._resource.png", "x");
+  bundle.write("wallpapers/.jpg", "x");  // a hidden name without an extension
+  bundle.write("wallpapers/inner/deep.jpg", "x");
+  bundle.makeFolder("wallpapers/folder.jpeg");  // listed: nothing checks the kind here
+  EXPECT_EQ(namesOf(collectImages(bundle.bundle())),
+            (std::vector<std::string>{"._resource.png", ".hidden.jpg", "folder.jpeg"}));
+}
+
+TEST(CollectImages, GivesAnEmptyListWhenThereIsNothingToList) {
+  TempBundle noFolder;
+  EXPECT_TRUE(collectImages(noFolder.bundle()).empty());
+
+  TempBundle fileInstead;
+  fileInstead.write("wallpapers", "not a folder");
+  EXPECT_TRUE(collectImages(fileInstead.bundle()).empty());
+
+  EXPECT_TRUE(collectImages(Bundle("")).empty());
+}
+
+TEST(CollectImages, GivesAbsolutePathsInsideTheWallpapersFolder) {
+  TempBundle bundle;
+  bundle.write("wallpapers/a.jpg", "x");
+  const auto images = collectImages(bundle.bundle());
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images[0], bundle.folder() / "wallpapers" / "a.jpg");
+}
+
+TEST(CollectImages, KeepsCanonicallyEquivalentNamesInListingOrder) {
+  // A composed and a decomposed "é" name sort as equals and keep their listing order, and
+  // both sort after every ASCII name.
+  TempBundle bundle;
+  bundle.write("wallpapers/\xC3\xA9.jpg", "composed");
+  bundle.write("wallpapers/e\xCC\x81.jpg", "decomposed");
+  bundle.write("wallpapers/z.jpg", "x");
+  const auto names = namesOf(collectImages(bundle.bundle()));
+  ASSERT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[0], "z.jpg");
+  std::vector<std::string> listed;
+  for (const auto& entry : std::filesystem::directory_iterator(bundle.folder() / "wallpapers")) {
+    std::string name = entry.path().filename().string();
+    if (name != "z.jpg") listed.push_back(name);
+  }
+  EXPECT_EQ(std::vector<std::string>(names.begin() + 1, names.end()), listed);
+}
+
+TEST(PathExtension, TakesThePartAfterTheLastDotOfANonHiddenName) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"a.jpg", "jpg"}, {"a.b.PNG", "PNG"}, {".jpg", ""},     {".a.heic", "heic"},
+      {"noext", ""},    {"trailing.", ""},  {"..jpg", "jpg"},
+  };
+  for (const auto& [name, extension] : cases) EXPECT_EQ(pathExtension(name), extension) << name;
+}
+
+}  // namespace
+}  // namespace brivora

@@ -1,0 +1,441 @@
+// The `brivora` command run in-process: inspect output formats, usage errors and check reports.
+#include "hosts/cli/CommandLine.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <future>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Brivora/ThemeFields.h"
+#include "platform/Date.h"
+#include "tests/support/TempBundle.h"
+
+namespace brivora::cli {
+namespace {
+
+using brivora::testing::TempBundle;
+using nlohmann::ordered_json;
+using namespace std::string_literals;
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Result run(std::vector<std::string> arguments) {
+  std::ostringstream out, err;
+  const int status = runCommandLine(arguments, {out, err});
+  return {status, out.str(), err.str()};
+}
+
+Result inspect(const TempBundle& bundle, std::string what, std::vector<std::string> extra = {}) {
+  std::vector<std::string> arguments = {"inspect", what, "--bundle", bundle.folder().string()};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  return run(arguments);
+}
+
+ordered_json parsed(const std::string& text) {
+  return ordered_json::parse(text);
+}
+
+// Starts like a JFIF file; check looks no further than the signature.
+const std::string jpegBytes = "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01"s;
+const std::string pngBytes = "\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR\x00\x00\x00\x01"s;
+const std::string heicBytes =
+    "\x00\x00\x00\x18"
+    "ftypheic\x00\x00\x00\x00mif1heic"s;
+
+TEST(InspectTheme, ListsEveryFieldInRecordOrderWithTypedDefaults) {
+  TempBundle bundle;  // no theme.json: the defaults
+  const Result result = inspect(bundle, "theme");
+  ASSERT_EQ(result.status, 0);
+  const ordered_json theme = parsed(result.out);
+  ASSERT_TRUE(theme.is_object());
+  std::vector<std::string> keys, expectedKeys;
+  for (const auto& [key, value] : theme.items()) keys.push_back(key);
+  for (const ThemeField& field : themeFields()) expectedKeys.emplace_back(field.key);
+  EXPECT_EQ(keys, expectedKeys);
+
+  for (const ThemeField& field : themeFields()) {
+    const ordered_json& value = theme[std::string(field.key)];
+    const bool typed = field.kind == ThemeFieldKind::text   ? value.is_string()
+                       : field.kind == ThemeFieldKind::flag ? value.is_boolean()
+                                                            : value.is_number();
+    EXPECT_TRUE(typed) << field.key << " is " << value.dump();
+    // Numbers are printed so that they read back exactly.
+    std::visit(
+        [&](auto member) {
+          EXPECT_EQ(value, ordered_json(Theme::fallback().*member)) << field.key;
+        },
+        field.member);
+  }
+}
+
+TEST(InspectTheme, ShowsValuesFromTheBundleAndReadsTheOlderMarginName) {
+  struct Row {
+    std::string themeJson;
+    std::map<std::string, ordered_json> expected;
+  };
+  const Row rows[] = {
+      {R"({"clockColor": "#112233", "cycleSeconds": 12, "showAmPm": true, "credit": ""})",
+       {{"clockColor", "#112233"}, {"cycleSeconds", 12}, {"showAmPm", true}, {"credit", ""}}},
+      // Flags take 0 and 1, numbers take booleans; other kinds leave the default.
+      {R"({"scrimEnabled": 0, "clockKern": true, "dateKern": "3", "name": 5})",
+       {{"scrimEnabled", false}, {"clockKern", 1}, {"dateKern", 6}, {"name", "Kovalta"}}},
+      {R"({"bottomMarginRatio": 0.1})", {{"edgeMarginRatio", 0.1}}},
+      {R"({"bottomMarginRatio": 0.1, "edgeMarginRatio": 0.2})", {{"edgeMarginRatio", 0.2}}},
+      {R"({"edgeMarginRatio": "0.2", "bottomMarginRatio": 0.1})", {{"edgeMarginRatio", 0.1}}},
+      // Text is kept exactly as written.
+      {R"({"clockPosition": " Top-Left ", "countdownLabel": "Ünï\n"})",
+       {{"clockPosition", " Top-Left "}, {"countdownLabel", "Ünï\n"}}},
+  };
+  for (const Row& row : rows) {
+    TempBundle bundle;
+    bundle.write("theme.json", row.themeJson);
+    const ordered_json theme = parsed(inspect(bundle, "theme").out);
+    EXPECT_FALSE(theme.contains("bottomMarginRatio")) << row.themeJson;
+    EXPECT_EQ(theme.size(), themeFieldCount) << row.themeJson;
+    for (const auto& [key, value] : row.expected) {
+      EXPECT_EQ(theme[key], value) << key << " in " << row.themeJson;  // numbers read back exactly
+    }
+  }
+}
+
+TEST(InspectMeta, PrintsCaptionsAndResolvesFileNamesWithLaterPatternsWinningLineByLine) {
+  TempBundle bundle, empty;
+  bundle.write("meta.json", R"({"default": {"name": "Ada", "subtitle": "Keeper", "fact": "F1"},
+    "patterns": [{"match": "striker", "name": "Bo", "fact": "F2"},
+                 {"match": "striker-2", "subtitle": "Wing", "name": "Cy"},
+                 {"match": "Mu\u0308ller", "name": "Mü"}]})");
+  EXPECT_EQ(parsed(inspect(bundle, "meta").out), parsed(R"({
+    "defaultPlayer": {"name": "Ada", "subtitle": "Keeper", "fact": "F1"},
+    "patterns": [{"match": "striker", "overrides": {"name": "Bo", "fact": "F2"}},
+                 {"match": "striker-2", "overrides": {"subtitle": "Wing", "name": "Cy"}},
+                 {"match": "Mu\u0308ller", "overrides": {"name": "Mü"}}]})"));
+  EXPECT_EQ(parsed(inspect(empty, "meta").out),
+            parsed(R"({"defaultPlayer": {"name": "", "subtitle": "", "fact": ""},
+                       "patterns": []})"));
+
+  const std::pair<std::string, std::string> rows[] = {
+      {"01-keeper.jpg", R"({"name": "Ada", "subtitle": "Keeper", "fact": "F1"})"},
+      {"02-striker.jpg", R"({"name": "Bo", "subtitle": "Keeper", "fact": "F2"})"},
+      {"03-striker-2.jpg", R"({"name": "Cy", "subtitle": "Wing", "fact": "F2"})"},
+      // The match is found in a canonically equivalent (precomposed) file name.
+      {"04-Müller.png", R"({"name": "Mü", "subtitle": "Keeper", "fact": "F1"})"},
+  };
+  for (const auto& [fileName, expected] : rows) {
+    const Result result = inspect(bundle, "meta", {"--resolve", fileName});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(parsed(result.out), parsed(expected)) << fileName;
+  }
+}
+
+TEST(InspectWallpapers, ListsImageFileNamesOnePerLineInCodePointOrder) {
+  struct Row {
+    std::vector<std::string> files;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {{"b.png", "A.JPG", "a.jpeg", "10.jpg", "2.jpg", "notes.txt"},
+       "10.jpg\n2.jpg\nA.JPG\na.jpeg\nb.png\n"},
+      // Hidden files with an extension count; ".jpg" alone has none.
+      {{".hidden.jpg", ".jpg", "c.HEIC", "c.heic.txt"}, ".hidden.jpg\nc.HEIC\n"},
+      // Sorted as NFC: a decomposed "é" sorts after "f" like the precomposed one.
+      {{"e\u0301.jpg", "f.jpg", "Z.png"}, "Z.png\nf.jpg\ne\u0301.jpg\n"},
+      {{"notes.txt"}, ""},
+  };
+  for (const Row& row : rows) {
+    TempBundle bundle;
+    for (const std::string& file : row.files) bundle.write("wallpapers/" + file, jpegBytes);
+    const Result result = inspect(bundle, "wallpapers");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, row.expected) << row.expected;
+  }
+  TempBundle noFolder, emptyFolder;
+  emptyFolder.makeFolder("wallpapers");
+  EXPECT_EQ(inspect(noFolder, "wallpapers").out, "");
+  EXPECT_EQ(inspect(emptyFolder, "wallpapers").out, "");
+}
+
+TEST(InspectCountdown, PrintsTheTargetInUtcOrNull) {
+  struct Row {
+    std::string themeJson;
+    ordered_json expected;
+  };
+  const Row rows[] = {
+      {R"({"countdownTo": "2026-06-11T18:00:00+02:00"})", "2026-06-11T16:00:00.000Z"},
+      {R"({"countdownTo": "2026-06-11T16:00:00.250Z"})", "2026-06-11T16:00:00.250Z"},
+      {R"({"countdownTo": ""})", nullptr},
+      {R"({})", nullptr},
+      {R"({"countdownTo": "next June"})", nullptr},
+  };
+  for (const Row& row : rows) {
+    TempBundle bundle;
+    bundle.write("theme.json", row.themeJson);
+    const Result result = inspect(bundle, "countdown");
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(parsed(result.out), row.expected) << row.themeJson;
+  }
+}
+
+TEST(InspectText, ReadsColoursAsSixHexDigits) {
+  const std::vector<double> gold = {229 / 255.0, 184 / 255.0, 11 / 255.0, 1}, none;
+  const std::pair<std::string, std::vector<double>> rows[] = {
+      {"#E5B80B", gold},        {"e5b80b", gold},  {" \t#e5B80b\n", gold},
+      {"-00000", {0, 0, 0, 1}},  // starts with "-" yet is the TEXT, not an option
+      {"#FFF", none},           {"#GGGGGG", none}, {"##E5B80B", none},
+      {"#E5B80B00", none},      {"", none}};
+  for (const auto& [text, expected] : rows) {
+    const Result result = run({"inspect", "color", text});
+    EXPECT_EQ(result.status, 0);
+    const ordered_json color = parsed(result.out);
+    if (expected.empty()) {
+      EXPECT_TRUE(color.is_null()) << text << " gave " << result.out;
+      continue;
+    }
+    ASSERT_TRUE(color.is_array() && color.size() == 4) << text << " gave " << result.out;
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_DOUBLE_EQ(color[i].get<double>(), expected[i]) << text << " [" << i << "]";
+    }
+  }
+}
+
+TEST(InspectText, NamesTheWeightAClockWeightTextGives) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"BOLD", "bold"},   {"ultra-light", "regular"}, {"ultralight", "ultralight"},
+      {"Light", "light"}, {" bold", "regular"},       {"", "regular"}};
+  for (const auto& [text, expected] : rows) {
+    const Result result = run({"inspect", "weight", text});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(parsed(result.out), expected) << text;
+  }
+}
+
+class InspectDate : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(setCurrentTimeZone("America/New_York")); }
+  void TearDown() override { setCurrentTimeZone("UTC"); }
+};
+
+TEST_F(InspectDate, ReadsPlainDatesAsLocalMidnightAndInternetDatesAsWritten) {
+  const std::pair<std::string, ordered_json> rows[] = {
+      {"2026-06-11", "2026-06-11T04:00:00.000Z"},  // daylight saving time
+      {"2026-01-15", "2026-01-15T05:00:00.000Z"},
+      {"2026-06-11T18:00:00+02:00", "2026-06-11T16:00:00.000Z"},
+      {"2026-06-11T16:00:00Z", "2026-06-11T16:00:00.000Z"},
+      {" 2026-06-11", nullptr},
+      {"2026-13-01", nullptr},
+      {"2026-06-11T25:00:00Z", nullptr},
+      {"", nullptr}};
+  for (const auto& [text, expected] : rows) {
+    const Result result = run({"inspect", "date", text});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(parsed(result.out), expected) << '"' << text << '"';
+  }
+}
+
+TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
+  TempBundle bundle;
+  bundle.write("a-file", "");
+  const std::string folder = bundle.folder().string();
+  const std::string missing = folder + "/missing";
+  const std::vector<std::string> usageMistakes[] = {
+      {"frobnicate"},
+      {"--frobnicate"},
+      {"check", "--frobnicate"},
+      {"check", "--bundle"},
+      {"check", "--bundle", folder, "extra"},
+      {"inspect"},
+      {"inspect", "nothing", "--bundle", folder},
+      {"inspect", "theme", "--bundle", folder, "extra"},
+      {"inspect", "theme", "--bundle", folder, "--resolve", "x.jpg"},
+      {"inspect", "color"},
+      {"inspect", "weight"},
+      {"inspect", "date"},
+      {"inspect", "color", "#FFFFFF", "extra"}};
+  for (const std::vector<std::string>& arguments : usageMistakes) {
+    EXPECT_THROW(run(arguments), UsageError) << arguments.back();
+  }
+  const std::vector<std::string> missingBundles[] = {
+      {"inspect", "theme", "--bundle", missing},
+      {"inspect", "wallpapers", "--bundle=" + missing},
+      {"check", "--bundle", missing},
+      {"check", "--bundle", folder + "/a-file"}};
+  for (const std::vector<std::string>& arguments : missingBundles) {
+    EXPECT_THROW(run(arguments), EnvironmentError) << arguments.back();
+  }
+}
+
+TEST(CommandLine, PrintsUsageForHelp) {
+  for (const std::string word : {"--help", "-h", "help"}) {
+    const Result result = run({word});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.out.find("usage"), std::string::npos) << word;
+    EXPECT_NE(result.out.find("brivora check"), std::string::npos) << word;
+  }
+}
+
+std::size_t problemLines(const std::string& err) {
+  std::size_t count = 0;
+  std::istringstream lines(err);
+  for (std::string line; std::getline(lines, line);) count += line.starts_with("brivora: ");
+  return count;
+}
+
+Result check(const TempBundle& bundle) {
+  return run({"check", "--bundle", bundle.folder().string()});
+}
+
+TEST(CheckCommand, PassesCleanBundlesWithoutAProblemLine) {
+  TempBundle plain, everyKind;
+  // "$schema" is for editors and no unknown key.
+  plain.write("theme.json", R"({"$schema": "./theme.schema.json", "clockColor": "#E5B80B",
+                               "cycleSeconds": 20, "countdownTo": "2099-01-01"})");
+  plain.write("meta.json", R"({"default": {"name": "Ada"},
+                              "patterns": [{"match": "keeper", "name": "Bo"}]})");
+  plain.write("wallpapers/01-keeper.jpg", jpegBytes);
+  everyKind.write("wallpapers/a.jpg", jpegBytes);
+  everyKind.write("wallpapers/b.png", pngBytes);
+  everyKind.write("wallpapers/c.heic", heicBytes);
+  for (const TempBundle* bundle : {&plain, &everyKind}) {
+    const Result result = check(*bundle);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err.find("brivora:"), std::string::npos) << result.err;
+  }
+}
+
+TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
+  const std::string meta = R"({"default": {"name": "Ada"}, "patterns": )";
+  struct Row {
+    std::string path;  // written into a bundle holding wallpapers/01-keeper.jpg; "dir/" a folder
+    std::string contents;
+    std::vector<std::string> expected;
+    std::vector<std::string> unexpected = {};
+  };
+  const Row rows[] = {
+      {"theme.json",
+       "{\n  \"clockColor\": \"#FFFFFF\"\n  \"dateColor\": \"#FFFFFF\"\n}",
+       {"theme.json:3:3:", "expected ',' or '}'"}},
+      // Columns count characters, not bytes.
+      {"theme.json", "{\n  \"name\": \"Ünïcode\" x\n}", {"theme.json:2:21:"}},
+      {"meta.json", R"({"default": {"name": "A",}})", {"meta.json:1:26:"}},
+      {"theme.json",
+       "{\n  \"clockColr\": \"#FFFFFF\"\n}",
+       {"theme.json:2:3:", R"(did you mean "clockColor")"}},
+      {"theme.json", R"({"ClockColor": "#FFFFFF"})", {R"("ClockColor")", R"("clockColor")"}},
+      {"theme.json", R"({"zzz": 1})", {R"("zzz")"}, {"did you mean"}},
+      {"theme.json",
+       "{\n  \"cycleSeconds\": \"10\"\n}",
+       {"theme.json:2:3:", "cycleSeconds", R"("10")"}},
+      {"theme.json", R"({"scrimEnabled": 2})", {"scrimEnabled"}},
+      {"theme.json", R"({"clockPosition": null})", {"clockPosition", "null"}},
+      {"theme.json", R"({"clockColor": "#FFF"})", {"clockColor", "#FFF"}},
+      {"theme.json", R"({"clockPosition": "middle"})", {"clockPosition", "middle"}},
+      // The scrim reads the word as written, the clock in lower case.
+      {"theme.json", R"({"clockPosition": "Top-Right"})", {"Top-Right", R"("top-right")"}},
+      {"theme.json", R"({"countdownTo": "next June"})", {"countdownTo", "next June"}},
+      {"theme.json",
+       R"({"countdownTo": " 2030-01-01"})",
+       {"countdownTo", R"(" 2030-01-01")", "space"}},
+      {"theme.json", R"({"countdownTo": "2001-01-01"})", {"countdownTo", "2001-01-01", "passed"}},
+      {"theme.json", R"({"scrimOpacity": 3})", {"scrimOpacity", "3", "range"}},
+      {"theme.json", R"({"cycleSeconds": 0})", {"cycleSeconds"}},
+      {"theme.json", R"({"crossfadeSeconds": 40})", {"crossfadeSeconds"}},
+      {"theme.json", R"({"cycleSeconds": 4, "crossfadeSeconds": 5})", {"crossfadeSeconds"}},
+      {"theme.json", R"({"clockSizeRatio": -1})", {"clockSizeRatio", "-1"}},
+      {"theme.json",
+       "{\n  \"name\": \"a\",\n  \"name\": \"b\"\n}",
+       {"theme.json:2:3:", "\"name\""}},
+      {"theme.json", R"([{"name": "a"}])", {"theme.json"}},
+      {"meta.json", R"({"default": {"subtitle": "x"}})", {"meta.json", R"("name")"}},
+      {"meta.json", meta + R"([{"match": "keeper", "name": "Bo"}, 3]})", {"patterns[1]"}},
+      {"meta.json", meta + R"([{"name": "Bo"}]})", {"patterns[0]", R"("match")"}},
+      {"meta.json", meta + R"([{"match": "", "name": "Bo"}]})", {"patterns[0]", "empty"}},
+      {"meta.json",
+       meta + R"([{"match": "striker", "name": "B"}]})",
+       {"patterns[0]", R"("striker")"}},
+      {"meta.json",
+       meta + R"([{"match": "keeper", "name": 5, "fact": "F"}]})",
+       {"patterns[0]", R"("name")", "5"}},
+      {"wallpapers/empty.jpg", "", {"wallpapers/empty.jpg"}},
+      {"wallpapers/d.jpeg/", "", {"wallpapers/d.jpeg"}},
+      {"wallpapers/x.png", "not an image at all", {"wallpapers/x.png"}},
+      {"wallpapers/anim.gif", "GIF89a", {"wallpapers/anim.gif"}},
+      {"wallpapers/more/", "", {"wallpapers/more"}},
+  };
+  for (const Row& row : rows) {
+    TempBundle bundle;
+    bundle.write("wallpapers/01-keeper.jpg", jpegBytes);
+    if (row.path.ends_with('/')) {
+      bundle.makeFolder(row.path);
+    } else {
+      bundle.write(row.path, row.contents);
+    }
+    const Result result = check(bundle);
+    const std::string label = row.path + " " + row.contents + "\n" + result.err;
+    EXPECT_EQ(result.status, 1) << label;
+    EXPECT_EQ(problemLines(result.err), 1u) << label;
+    const std::string file = row.path.starts_with("wallpapers/") ? "wallpapers/" : row.path;
+    EXPECT_NE(result.err.find("brivora: " + file), std::string::npos) << label;
+    for (const std::string& text : row.expected) {
+      EXPECT_NE(result.err.find(text), std::string::npos) << "no " << text << " in " << label;
+    }
+    for (const std::string& text : row.unexpected) {
+      EXPECT_EQ(result.err.find(text), std::string::npos) << text << " in " << label;
+    }
+  }
+}
+
+TEST(CheckCommand, ReportsAMissingOrEmptyWallpapersFolder) {
+  TempBundle noFolder, emptyFolder;
+  emptyFolder.makeFolder("wallpapers");
+  for (const TempBundle* bundle : {&noFolder, &emptyFolder}) {
+    const Result result = run({"check", "--bundle=" + bundle->folder().string()});  // "=" form
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(problemLines(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find("brivora: wallpapers"), std::string::npos) << result.err;
+  }
+}
+
+// Runs the command, failing instead of hanging when it waits on `fifo` for a writer.
+Result runBesideFifo(std::vector<std::string> arguments, const std::filesystem::path& fifo) {
+  auto running = std::async(std::launch::async, [&] { return run(arguments); });
+  if (running.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << arguments.front() << " waits on the FIFO " << fifo;
+    // Open and close the writing end so that the blocked reader sees the end of the file.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+  }
+  return running.get();
+}
+
+TEST(CheckCommand, ReportsFifosAsUnreadableWithoutWaitingForAWriter) {
+  for (const std::string name : {"theme.json", "meta.json", "wallpapers/pipe.jpg"}) {
+    TempBundle bundle;
+    bundle.write("wallpapers/01-keeper.jpg", jpegBytes);
+    const std::filesystem::path fifo = bundle.folder() / name;
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << name;
+    const std::string folder = bundle.folder().string();
+    const Result result = runBesideFifo({"check", "--bundle", folder}, fifo);
+    EXPECT_EQ(result.status, 1) << name;
+    EXPECT_EQ(problemLines(result.err), 1u) << name << "\n" << result.err;
+    EXPECT_NE(result.err.find("brivora: " + name), std::string::npos) << result.err;
+    if (name == "theme.json") {  // the loader gives the defaults
+      const Result theme = runBesideFifo({"inspect", "theme", "--bundle", folder}, fifo);
+      EXPECT_EQ(parsed(theme.out)["name"], Theme::fallback().name);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brivora::cli

@@ -1,0 +1,71 @@
+// The program as scripts see it: exit status and where its messages go.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/support/TempBundle.h"
+
+namespace brivora {
+namespace {
+
+struct Finished {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs `brivora` with shell-quoted arguments; stderr goes through a file.
+Finished runBrivora(const std::string& arguments) {
+  testing::TempBundle scratch;
+  const std::string errPath = (scratch.folder() / "stderr").string();
+  const std::string command =
+      std::string("'") + BRIVORA_EXECUTABLE + "' " + arguments + " 2>'" + errPath + "'";
+  Finished finished;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return finished;
+  char buffer[4096];
+  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    finished.out.append(buffer, count);
+  }
+  const int raw = ::pclose(pipe);
+  finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream err(errPath);
+  std::stringstream text;
+  text << err.rdbuf();
+  finished.err = text.str();
+  return finished;
+}
+
+TEST(BrivoraExecutable, ExitsTwoWithOneLineOnStderrForUsageAndEnvironmentErrors) {
+  for (const char* arguments :
+       {"bogus", "inspect", "check --frobnicate", "inspect theme --bundle /nonexistent/x"}) {
+    const Finished finished = runBrivora(arguments);
+    EXPECT_EQ(finished.status, 2) << arguments;
+    EXPECT_TRUE(finished.out.empty()) << arguments;
+    EXPECT_TRUE(finished.err.starts_with("brivora: ")) << arguments << ": " << finished.err;
+    EXPECT_EQ(std::count(finished.err.begin(), finished.err.end(), '\n'), 1) << arguments;
+  }
+}
+
+TEST(BrivoraExecutable, PrintsResultsOnStdoutAndProblemsOnStderr) {
+  const Finished color = runBrivora("inspect color '-00000'");
+  EXPECT_EQ(color.status, 0);
+  EXPECT_EQ(color.out, "[0.0, 0.0, 0.0, 1.0]\n");
+
+  testing::TempBundle bundle;
+  bundle.write("theme.json", "{\"clockColr\": \"#FFFFFF\"}");
+  const Finished check = runBrivora("check --bundle '" + bundle.folder().string() + "'");
+  EXPECT_EQ(check.status, 1);
+  EXPECT_TRUE(check.out.empty());
+  EXPECT_NE(check.err.find("brivora: theme.json:1:2: unknown key \"clockColr\""), std::string::npos)
+      << check.err;
+}
+
+}  // namespace
+}  // namespace brivora
