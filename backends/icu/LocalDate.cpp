@@ -1,8 +1,8 @@
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 #include <unicode/timezone.h>
-#include <unicode/uchar.h>
 #include <unicode/ucal.h>
+#include <unicode/uchar.h>
 #include <unicode/udat.h>
 #include <unicode/unistr.h>
 
