@@ -23,7 +23,9 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   output.out << "\nmeta (brivora inspect meta):\n";
   printJson(output.out, metaJson(Meta::load(bundle)));
   output.out << "\nwallpapers (brivora inspect wallpapers):\n";
-  for (const std::filesystem::path& image : collectImages(bundle)) {
+  const std::vector<std::filesystem::path> images = collectImages(bundle);
+  if (images.empty()) output.out << "  (none)\n";
+  for (const std::filesystem::path& image : images) {
     output.out << "  " << image.filename().string() << '\n';
   }
   output.out << "\ncountdown (brivora inspect countdown): ";
