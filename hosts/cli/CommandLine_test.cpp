@@ -298,9 +298,10 @@ Result check(const TempBundle& bundle) {
 
 TEST(CheckCommand, PassesCleanBundlesWithoutAProblemLine) {
   TempBundle plain, everyKind;
-  // "$schema" is for editors and no unknown key.
+  // "$schema" is for editors and no unknown key; the older margin name alone still works.
   plain.write("theme.json", R"({"$schema": "./theme.schema.json", "clockColor": "#E5B80B",
-                               "cycleSeconds": 20, "countdownTo": "2099-01-01"})");
+                               "cycleSeconds": 20, "countdownTo": "2099-01-01",
+                               "bottomMarginRatio": 0.05})");
   plain.write("meta.json", R"({"default": {"name": "Ada"},
                               "patterns": [{"match": "keeper", "name": "Bo"}]})");
   plain.write("wallpapers/01-keeper.jpg", jpegBytes);

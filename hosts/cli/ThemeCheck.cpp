@@ -136,11 +136,10 @@ class ThemeChecker {
              "must be a number, not " + describeValue(*alias) + "; it is ignored");
       return;
     }
+    // Alone, the older name still works; beside a usable new one it changes nothing.
     const JsonValue* edge = object_.member("edgeMarginRatio");
     if (edge && edge->asNumber()) {
       report(edgeMarginAliasKey, "is ignored because \"edgeMarginRatio\" is set");
-    } else {
-      report(edgeMarginAliasKey, "is an older name; write \"edgeMarginRatio\" instead");
     }
   }
 

@@ -1,4 +1,4 @@
-// `brivora inspect`: prints what the view would see, for scripts and people.
+// `brivora inspect`: reads out what the view would see, for scripts and people.
 #include <iostream>
 
 #include "Brivora/CountdownTarget.h"
