@@ -26,8 +26,8 @@ std::vector<MetaPattern> patternsFromJson(const JsonValue* list) {
   // One element of another kind voids the whole list.
   if (!list || !list->isArray() || !allObjects(list->elements())) return patterns;
   for (const JsonValue& element : list->elements()) {
-    const std::string* match =
-        element.member("match") ? element.member("match")->asText() : nullptr;
+    const JsonValue* matchValue = element.member("match");
+    const std::string* match = matchValue ? matchValue->asText() : nullptr;
     if (element.members().empty() || !match) continue;
     MetaPattern pattern{*match, {}};
     for (const JsonMember& member : element.members()) {
