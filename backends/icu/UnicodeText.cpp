@@ -58,6 +58,12 @@ std::string uppercased(std::string_view text) {
 }
 
 std::string trimmingWhitespaceAndNewlines(std::string_view text) {
+  if (isAscii(text)) {
+    constexpr std::string_view asciiWhiteSpace = " \t\n\v\f\r";
+    const std::size_t start = text.find_first_not_of(asciiWhiteSpace);
+    if (start == std::string_view::npos) return {};
+    return std::string(text.substr(start, text.find_last_not_of(asciiWhiteSpace) - start + 1));
+  }
   icu::UnicodeString wide = fromUtf8(text);
   std::int32_t start = 0;
   std::int32_t end = wide.length();
@@ -88,11 +94,20 @@ bool contains(std::string_view text, std::string_view part) {
   if (isAscii(text) && isAscii(part) && text.find('\r') == std::string_view::npos) {
     return text.find(part) != std::string_view::npos;
   }
-  const icu::UnicodeString haystack = normalizedNfc(fromUtf8(text));
+  // A caption lookup asks about one file name once per pattern: normalise it only once.
+  thread_local std::string lastText;
+  thread_local icu::UnicodeString lastHaystack;
+  if (lastText != text || lastHaystack.isBogus()) {
+    lastText = text;
+    lastHaystack = normalizedNfc(fromUtf8(text));
+  }
+  const icu::UnicodeString& haystack = lastHaystack;
   const icu::UnicodeString needle = normalizedNfc(fromUtf8(part));
+  std::int32_t at = needle.isEmpty() ? -1 : haystack.indexOf(needle);
+  if (at < 0) return false;
   std::unique_ptr<icu::BreakIterator> breaks = characterBreaks(haystack);
-  if (needle.isEmpty() || !breaks) return false;
-  for (std::int32_t at = haystack.indexOf(needle); at >= 0; at = haystack.indexOf(needle, at + 1)) {
+  if (!breaks) return false;
+  for (; at >= 0; at = haystack.indexOf(needle, at + 1)) {
     // A match that splits a character (an "e" before a combining accent) is no match.
     if (breaks->isBoundary(at) && breaks->isBoundary(at + needle.length())) return true;
   }
@@ -100,6 +115,15 @@ bool contains(std::string_view text, std::string_view part) {
 }
 
 std::size_t characterCount(std::string_view text) {
+  if (isAscii(text)) {
+    // Every ASCII character stands alone, except CR LF, which is one.
+    std::size_t pairs = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
+         at = text.find("\r\n", at + 2)) {
+      ++pairs;
+    }
+    return text.size() - pairs;
+  }
   const icu::UnicodeString wide = fromUtf8(text);
   std::unique_ptr<icu::BreakIterator> breaks = characterBreaks(wide);
   if (!breaks) return static_cast<std::size_t>(wide.countChar32());
