@@ -100,6 +100,24 @@ std::optional<CheckedJson> readJsonForCheck(const Bundle& bundle, std::string_vi
   return checked;
 }
 
+void sortByPlace(Problems& problems, std::size_t first) {
+  // "file:line:column" gives {line, column}; a bare file name sorts after every line.
+  auto place = [](const Problem& problem) {
+    std::pair<std::size_t, std::size_t> lineColumn{SIZE_MAX, SIZE_MAX};
+    std::string_view where = problem.where;
+    const std::size_t firstColon = where.find(':');
+    const std::size_t secondColon = where.find(':', firstColon + 1);
+    if (firstColon == std::string_view::npos || secondColon == std::string_view::npos) {
+      return lineColumn;
+    }
+    std::from_chars(where.data() + firstColon + 1, where.data() + secondColon, lineColumn.first);
+    std::from_chars(where.data() + secondColon + 1, where.data() + where.size(), lineColumn.second);
+    return lineColumn;
+  };
+  std::stable_sort(problems.begin() + static_cast<std::ptrdiff_t>(first), problems.end(),
+                   [&](const Problem& a, const Problem& b) { return place(a) < place(b); });
+}
+
 std::optional<std::string_view> closestWord(std::string_view word,
                                             std::span<const std::string_view> candidates) {
   std::optional<std::string_view> best;

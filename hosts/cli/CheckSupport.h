@@ -37,6 +37,10 @@ struct CheckedJson {
 std::optional<CheckedJson> readJsonForCheck(const Bundle& bundle, std::string_view name,
                                             Problems& problems);
 
+// Puts the problems from index `first` on in the order of their places in the file (line, then
+// column); those without a line keep their order after them.
+void sortByPlace(Problems& problems, std::size_t first);
+
 // The candidate closest to `word` by edit distance (ignoring case), when close enough to be a
 // likely misspelling.
 std::optional<std::string_view> closestWord(std::string_view word,

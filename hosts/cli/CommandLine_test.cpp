@@ -397,6 +397,24 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
   }
 }
 
+TEST(CheckCommand, ListsAFilesProblemsInTheOrderOfTheirLines) {
+  TempBundle bundle;
+  bundle.write("wallpapers/01-keeper.jpg", jpegBytes);
+  bundle.write("theme.json",
+               "{\n  \"cycleSeconds\": \"10\",\n  \"scrimOpacity\": 3,\n"
+               "  \"clockColor\": \"#FFF\",\n  \"clockColr\": 1\n}");
+  const Result result = check(bundle);
+  EXPECT_EQ(result.status, 1);
+  std::vector<std::string> places;
+  std::istringstream lines(result.err);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("brivora: theme.json:")) places.push_back(line.substr(9, 14));
+  }
+  EXPECT_EQ(places, (std::vector<std::string>{"theme.json:2:3", "theme.json:3:3", "theme.json:4:3",
+                                              "theme.json:5:3"}))
+      << result.err;
+}
+
 TEST(CheckCommand, ReportsAMissingOrEmptyWallpapersFolder) {
   TempBundle noFolder, emptyFolder;
   emptyFolder.makeFolder("wallpapers");

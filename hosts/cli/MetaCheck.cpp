@@ -135,7 +135,9 @@ void checkMetaFile(const Bundle& bundle, std::span<const std::filesystem::path> 
                    Problems& problems) {
   std::optional<CheckedJson> file = readJsonForCheck(bundle, "meta", problems);
   if (!file || !file->object) return;
+  const std::size_t first = problems.size();
   MetaChecker(*file, wallpapers, problems).run();
+  sortByPlace(problems, first);
 }
 
 }  // namespace brivora::cli

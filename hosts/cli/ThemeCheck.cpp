@@ -290,7 +290,9 @@ class ThemeChecker {
 void checkThemeFile(const Bundle& bundle, Problems& problems) {
   std::optional<CheckedJson> file = readJsonForCheck(bundle, "theme", problems);
   if (!file || !file->object) return;
+  const std::size_t first = problems.size();
   ThemeChecker(*file, problems).run();
+  sortByPlace(problems, first);
 }
 
 }  // namespace brivora::cli
