@@ -23,34 +23,6 @@ Theme loadThemeText(std::string_view json) {
   return Theme::load(bundle.bundle());
 }
 
-TEST(ThemeFallback, HoldsTheBuiltInDefaults) {
-  const Theme& theme = Theme::fallback();
-  EXPECT_EQ(theme.name, "Kovalta");
-  EXPECT_EQ(theme.timeFormat, "h:mm");
-  EXPECT_EQ(theme.dateFormat, "EEEE, MMM d");
-  EXPECT_EQ(theme.clockPosition, "bottom-center");
-  EXPECT_EQ(theme.clockFamily, "rounded");
-  EXPECT_EQ(theme.clockWeight, "light");
-  EXPECT_EQ(theme.credit, "");
-  EXPECT_EQ(theme.countdownTo, "");
-  EXPECT_EQ(theme.countdownTextColor, "");
-  EXPECT_EQ(theme.countdownLabel, "KOVALTA COUNTDOWN");
-  EXPECT_EQ(theme.countdownBgColor, "#E5B80B");
-  EXPECT_EQ(theme.creditFallbackPosition, "under-clock");
-  EXPECT_EQ(theme.clockSizeRatio, 0.1);
-  EXPECT_EQ(theme.clockKern, -1.0);
-  EXPECT_EQ(theme.edgeMarginRatio, 0.06);
-  EXPECT_EQ(theme.scrimOpacity, 0.65);
-  EXPECT_EQ(theme.countdownBgOpacity, 0.92);
-  EXPECT_EQ(theme.cycleSeconds, 30.0);
-  EXPECT_EQ(theme.crossfadeSeconds, 1.5);
-  EXPECT_EQ(theme.kenBurnsZoom, 1.03);
-  EXPECT_FALSE(theme.showAmPm);
-  EXPECT_TRUE(theme.scrimEnabled);
-  EXPECT_FALSE(theme.countdownBgEnabled);
-  EXPECT_TRUE(theme.playerOverlayEnabled);
-}
-
 TEST(ThemeFields, NameEveryFieldOnceInRecordOrder) {
   const auto& fields = themeFields();
   EXPECT_EQ(fields.front().key, "name");
