@@ -1,5 +1,7 @@
 #include "backends/json/JsonSyntaxMessage.h"
 
+#include "platform/TextPosition.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -7,10 +9,6 @@
 namespace brivora {
 
 namespace {
-
-bool isUtf8Continuation(char byte) {
-  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
 
 void replaceAll(std::string& text, std::string_view from, std::string_view to) {
   for (std::size_t at = text.find(from); at != std::string::npos;
@@ -75,18 +73,8 @@ std::size_t startOfOffendingToken(std::string_view text, std::size_t end,
 
 JsonSyntaxError locateSyntaxError(std::string_view text, std::size_t offset,
                                   std::string_view parserMessage) {
-  JsonSyntaxError error;
-  offset = std::min(offset, text.size());
-  error.message = readableMessage(text, parserMessage);
-  for (std::size_t at = 0; at < offset; ++at) {
-    if (text[at] == '\n') {
-      ++error.line;
-      error.column = 1;
-    } else if (!isUtf8Continuation(text[at])) {
-      ++error.column;
-    }
-  }
-  return error;
+  const TextPosition position = textPositionAt(text, offset);
+  return JsonSyntaxError{position.line, position.column, readableMessage(text, parserMessage)};
 }
 
 std::size_t offsetOfExcessNesting(std::string_view text, std::size_t maxDepth) {

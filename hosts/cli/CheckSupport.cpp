@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "platform/Files.h"
+#include "platform/TextPosition.h"
 
 namespace brivora::cli {
 
@@ -29,20 +30,6 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
   return row[b.size()];
 }
 
-// Line and column (in characters) of byte `offset`.
-std::string lineAndColumn(std::string_view text, std::size_t offset) {
-  std::size_t line = 1, column = 1;
-  for (std::size_t at = 0; at < offset && at < text.size(); ++at) {
-    if (text[at] == '\n') {
-      ++line;
-      column = 1;
-    } else if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return std::to_string(line) + ":" + std::to_string(column);
-}
-
 }  // namespace
 
 std::string shortened(std::string_view text) {
@@ -59,7 +46,10 @@ std::string CheckedJson::whereKey(std::string_view key) const {
        at = text.find(literal, at + 1)) {
     std::size_t after = at + literal.size();
     while (after < text.size() && std::isspace(static_cast<unsigned char>(text[after]))) ++after;
-    if (after < text.size() && text[after] == ':') return fileName + ":" + lineAndColumn(text, at);
+    if (after < text.size() && text[after] == ':') {
+      const TextPosition position = textPositionAt(text, at);
+      return fileName + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
+    }
   }
   return fileName;
 }
