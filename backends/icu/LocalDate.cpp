@@ -11,16 +11,14 @@
 #include <memory>
 #include <string>
 
+#include "backends/icu/IcuStrings.h"
 #include "platform/Date.h"
 
 namespace brivora {
 
 namespace {
 
-icu::UnicodeString fromUtf8(std::string_view text) {
-  return icu::UnicodeString::fromUTF8(
-      icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
-}
+using icu_strings::fromUtf8;
 
 }  // namespace
 

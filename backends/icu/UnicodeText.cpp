@@ -1,5 +1,7 @@
 #include "platform/UnicodeText.h"
 
+#include "backends/icu/IcuStrings.h"
+
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
@@ -12,16 +14,8 @@ namespace brivora::unicode {
 
 namespace {
 
-icu::UnicodeString fromUtf8(std::string_view text) {
-  return icu::UnicodeString::fromUTF8(
-      icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
-}
-
-std::string toUtf8(const icu::UnicodeString& text) {
-  std::string result;
-  text.toUTF8String(result);
-  return result;
-}
+using icu_strings::fromUtf8;
+using icu_strings::toUtf8;
 
 icu::UnicodeString normalizedNfc(const icu::UnicodeString& text) {
   UErrorCode status = U_ZERO_ERROR;
