@@ -1,0 +1,1 @@
+#include "backends/cairo/CairoGraphicsContext.h"

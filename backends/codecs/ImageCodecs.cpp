@@ -1,0 +1,1 @@
+#include "backends/codecs/ImageCodecs.h"
