@@ -1,1 +1,48 @@
 #pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/GraphicsContext.h"
+
+namespace brivora {
+
+// A graphics context over a Cairo ARGB32 image surface, one pixel per point. View coordinates
+// (origin lower left, y up) are flipped onto the surface (origin top left, y down).
+class CairoGraphicsContext final : public GraphicsContext {
+ public:
+  // A surface of `width` × `height` pixels (at least 1 × 1), cleared to transparent black.
+  CairoGraphicsContext(int width, int height);
+  ~CairoGraphicsContext() override;
+  CairoGraphicsContext(const CairoGraphicsContext&) = delete;
+  CairoGraphicsContext& operator=(const CairoGraphicsContext&) = delete;
+
+  int width() const;
+  int height() const;
+
+  // Replaces the surface with a cleared one of the new size.
+  void resize(int width, int height);
+
+  // The frame: premultiplied ARGB32 words in native byte order, `stride()` bytes per row,
+  // top row first. Valid until the next draw or resize; drawing is flushed first.
+  const std::uint8_t* data();
+  int stride() const;
+
+  // Writes the frame as a PNG file; false with a one-line reason in `error`.
+  bool writePng(const std::filesystem::path& path, std::string& error);
+
+  void fillRect(Rect rect, Color color) override;
+  void drawImage(const Image& image, Rect rect, double fraction) override;
+  void drawGradient(Rect rect, Color start, Color end, double angleDegrees) override;
+  void fillRoundedRect(Rect rect, double radius, Color color) override;
+  Size measureText(const AttributedString& text) override;
+  void drawText(const AttributedString& text, Point point) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace brivora
