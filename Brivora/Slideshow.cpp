@@ -1,0 +1,67 @@
+// The slideshow cycle: which wallpaper comes next, its drift, and the cycle change.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "Brivora/KovaltaScreensaverView.h"
+#include "platform/Clock.h"
+#include "platform/RandomSource.h"
+
+namespace brivora {
+
+namespace {
+
+// How far an image's centre drifts over one cycle, as a fraction of the view.
+constexpr double panLength = 0.02;
+
+}  // namespace
+
+std::int64_t KovaltaScreensaverView::pickIndex(std::int64_t differentFrom) {
+  const auto count = static_cast<std::uint64_t>(imageURLs_.size());
+  if (count < 2) return 0;
+  std::int64_t drawn = 0;
+  do {
+    drawn = static_cast<std::int64_t>(random_.uniformInteger(count));
+  } while (drawn == differentFrom);
+  return drawn;
+}
+
+Point KovaltaScreensaverView::randomPan() {
+  const double angle = random_.uniformDouble(0, 2 * std::numbers::pi);
+  return Point{panLength * std::cos(angle), panLength * std::sin(angle)};
+}
+
+std::unique_ptr<Image> KovaltaScreensaverView::loadWallpaper(std::int64_t index) const {
+  // The image is never shown larger than the view zoomed to its end, so no more pixels are
+  // kept than that needs.
+  const double zoom = std::max(1.0, theme_.kenBurnsZoom);
+  const Size coverBox{bounds().width() * zoom, bounds().height() * zoom};
+  return Image::load(imageURLs_[static_cast<std::size_t>(index)], coverBox);
+}
+
+void KovaltaScreensaverView::primeFirstCycle() {
+  currentIndex_ = pickIndex(-1);
+  currentImage_ = loadWallpaper(currentIndex_);
+  currentPan_ = randomPan();
+  nextIndex_ = pickIndex(currentIndex_);
+  nextImage_ = loadWallpaper(nextIndex_);
+  nextPan_ = randomPan();
+  // Read after both loads, so that loading does not shorten the first cycle.
+  cycleStart_ = clock_.uptime();
+  transitionStart_.reset();
+}
+
+void KovaltaScreensaverView::advance() {
+  if (imageURLs_.empty()) return;
+  currentImage_ = std::move(nextImage_);
+  currentIndex_ = nextIndex_;
+  currentPan_ = nextPan_;
+  nextIndex_ = pickIndex(currentIndex_);
+  nextImage_ = loadWallpaper(nextIndex_);
+  nextPan_ = randomPan();
+  // Read after the load, so that loading the file does not shorten the new cycle.
+  cycleStart_ = clock_.uptime();
+  transitionStart_.reset();
+}
+
+}  // namespace brivora

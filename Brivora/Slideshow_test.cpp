@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "Brivora/KovaltaScreensaverView.h"
+#include "platform/ViewRegistry.h"
+#include "tests/support/ViewHarness.h"
+
+namespace brivora {
+namespace {
+
+using testing::ViewHarness;
+
+std::string timing(double cycleSeconds, double crossfadeSeconds) {
+  return "{\"cycleSeconds\": " + std::to_string(cycleSeconds) +
+         ", \"crossfadeSeconds\": " + std::to_string(crossfadeSeconds) + "}";
+}
+
+TEST(Slideshow, TicksChangeStateAtTheirThresholdsInclusive) {
+  struct Row {
+    const char* what;
+    double cycle;
+    double crossfade;
+    std::vector<double> ticks;
+    bool crossfading;
+    int cycleChanges;
+  };
+  const std::vector<Row> rows = {
+      {"before the window", 30, 1.5, {10, 28.49}, false, 0},
+      {"exactly at the window", 30, 1.5, {28.5}, true, 0},
+      {"exactly at the cycle's end", 30, 1.5, {28.5, 30}, false, 1},
+      {"cycle end without a tick in the window cuts", 30, 1.5, {28.4, 30}, false, 1},
+      {"no window when crossfade is 0", 30, 0, {29.99}, false, 0},
+      {"negative crossfade never starts one", 30, -5, {29.99}, false, 0},
+      {"crossfade as long as the cycle starts at once", 30, 30, {0.001}, true, 0},
+      {"crossfade longer than the cycle starts at once", 30, 45, {0.001}, true, 0},
+      {"the changing tick does not also crossfade", 30, 45, {0.5, 30}, false, 1},
+      {"a long pause changes the cycle once", 30, 1.5, {500}, false, 1},
+      {"zero cycle changes at every tick", 0, 1.5, {0, 0.01, 0.02}, false, 3},
+      {"negative cycle changes at every tick", -1, 0, {0, 0.01}, false, 2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ViewHarness harness(timing(row.cycle, row.crossfade), {"a.jpg", "b.jpg"});
+    KovaltaScreensaverView& view = harness.create();
+    const int loadsAfterCreation = harness.images.loads;
+    for (double tick : row.ticks) harness.tickAt(tick);
+    EXPECT_EQ(view.isCrossfading(), row.crossfading);
+    EXPECT_EQ(harness.images.loads - loadsAfterCreation, row.cycleChanges);
+    EXPECT_TRUE(view.needsDisplay());
+  }
+}
+
+TEST(Slideshow, NewCycleIsTimedFromItsOwnStart) {
+  ViewHarness harness(timing(30, 1.5), {"a.jpg", "b.jpg"});
+  KovaltaScreensaverView& view = harness.create();
+  harness.tickAt(31);  // the cycle changes one second late
+  harness.tickAt(31 + 28.4);
+  EXPECT_FALSE(view.isCrossfading());
+  harness.tickAt(31 + 28.5);
+  EXPECT_TRUE(view.isCrossfading());
+}
+
+TEST(Slideshow, LoadingDoesNotShortenTheCycle) {
+  ViewHarness harness(timing(30, 1.5), {"a.jpg", "b.jpg"});
+  // Each load takes five seconds.
+  harness.images.onLoad = [&harness] { harness.clock.advance(5); };
+  KovaltaScreensaverView& view = harness.create();
+  harness.tickAt(28.4);
+  EXPECT_FALSE(view.isCrossfading());
+  const std::int64_t shown = view.currentIndex();
+  harness.tickAt(30);
+  EXPECT_NE(view.currentIndex(), shown);
+  // The clock now stands 5 s later than the tick, at the end of the load.
+  harness.tickAt(30 + 5 + 28.4);
+  EXPECT_FALSE(view.isCrossfading());
+}
+
+TEST(Slideshow, WallpaperCountsGiveTheirOrders) {
+  struct Row {
+    std::vector<std::string> files;
+    std::vector<std::int64_t> scripted;  // draws the random source gives first
+    std::vector<std::pair<std::int64_t, std::int64_t>> expected;  // (current, next) per cycle
+  };
+  const std::vector<Row> rows = {
+      {{"a.jpg"}, {}, {{0, 0}, {0, 0}, {0, 0}}},
+      {{"a.jpg", "b.jpg"}, {1}, {{1, 0}, {0, 1}, {1, 0}, {0, 1}}},
+      // Draws equal to the index to avoid are drawn again.
+      {{"a.jpg", "b.jpg", "c.jpg"}, {2, 2, 2, 0, 0, 0, 1}, {{2, 0}, {0, 1}}},
+  };
+  for (const Row& row : rows) {
+    ViewHarness harness(timing(30, 1.5), row.files);
+    for (std::int64_t draw : row.scripted) harness.random.integers.push_back(draw);
+    KovaltaScreensaverView& view = harness.create();
+    for (std::size_t cycle = 0; cycle < row.expected.size(); ++cycle) {
+      SCOPED_TRACE(row.files.size());
+      SCOPED_TRACE(cycle);
+      EXPECT_EQ(view.currentIndex(), row.expected[cycle].first);
+      EXPECT_EQ(view.nextIndex(), row.expected[cycle].second);
+      harness.tickAt(30.0 * static_cast<double>(cycle + 1));
+    }
+  }
+}
+
+TEST(Slideshow, ManyWallpapersNeverRepeatBackToBackAndVisitAll) {
+  ViewHarness harness(timing(1, 0.5), {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"});
+  KovaltaScreensaverView& view = harness.create();
+  std::set<std::int64_t> seen;
+  for (int cycle = 1; cycle <= 500; ++cycle) {
+    ASSERT_NE(view.currentIndex(), view.nextIndex());
+    ASSERT_GE(view.currentIndex(), 0);
+    ASSERT_LT(view.currentIndex(), 5);
+    seen.insert(view.currentIndex());
+    harness.tickAt(cycle);
+  }
+  EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST(Slideshow, AdvanceHandsOverTheIncomingImageAndPan) {
+  ViewHarness harness(timing(30, 1.5), {"a.jpg"});
+  KovaltaScreensaverView& view = harness.create();
+  for (int cycle = 1; cycle <= 3; ++cycle) {
+    const Image* incoming = view.nextImage();
+    const Point incomingPan = view.nextPan();
+    harness.tickAt(30.0 * cycle);
+    EXPECT_EQ(view.currentImage(), incoming);
+    EXPECT_EQ(view.currentPan(), incomingPan);
+    // One wallpaper crossfades into a fresh load of itself.
+    EXPECT_NE(view.nextImage(), view.currentImage());
+    ASSERT_NE(view.nextImage(), nullptr);
+  }
+  EXPECT_EQ(harness.images.loads, 2 + 3);
+}
+
+TEST(Slideshow, PansHaveFixedLengthAndTheDrawnAngle) {
+  ViewHarness harness(timing(1, 0), {"a.jpg", "b.jpg"});
+  harness.random.doubles = {0.0, std::acos(-1.0) / 2};
+  KovaltaScreensaverView& view = harness.create();
+  EXPECT_NEAR(view.currentPan().x, 0.02, 1e-12);
+  EXPECT_NEAR(view.currentPan().y, 0.0, 1e-12);
+  EXPECT_NEAR(view.nextPan().x, 0.0, 1e-12);
+  EXPECT_NEAR(view.nextPan().y, 0.02, 1e-12);
+  for (int cycle = 1; cycle <= 200; ++cycle) {
+    harness.tickAt(cycle);
+    ASSERT_NEAR(std::hypot(view.nextPan().x, view.nextPan().y), 0.02, 1e-12);
+  }
+}
+
+TEST(Slideshow, UndecodableWallpaperLeavesAGapOnTime) {
+  ViewHarness harness(timing(30, 1.5), {"a.jpg", "broken.jpg"});
+  harness.random.integers = {0};
+  KovaltaScreensaverView& view = harness.create();
+  EXPECT_NE(view.currentImage(), nullptr);
+  EXPECT_EQ(view.nextImage(), nullptr);
+  harness.tickAt(28.5);
+  EXPECT_TRUE(view.isCrossfading());
+  harness.tickAt(30);
+  EXPECT_EQ(view.currentIndex(), 1);
+  EXPECT_EQ(view.currentImage(), nullptr);
+  harness.tickAt(60);
+  EXPECT_EQ(view.currentIndex(), 0);
+  EXPECT_NE(view.currentImage(), nullptr);
+}
+
+TEST(Slideshow, EmptyPackageTicksWithoutChoosing) {
+  ViewHarness harness(timing(1, 0.5), {});
+  KovaltaScreensaverView& view = harness.create();
+  for (int tick = 0; tick < 100; ++tick) harness.tickAt(tick * 0.37);
+  EXPECT_EQ(view.currentIndex(), -1);
+  EXPECT_EQ(view.nextIndex(), -1);
+  EXPECT_EQ(view.currentImage(), nullptr);
+  EXPECT_EQ(harness.images.loads, 0);
+  EXPECT_TRUE(view.needsDisplay());
+}
+
+TEST(Slideshow, WallClockStepsNeitherFreezeNorRushTheCycle) {
+  for (double step : {-3600.0, 3600.0}) {
+    SCOPED_TRACE(step);
+    ViewHarness harness(timing(30, 1.5), {"a.jpg", "b.jpg"});
+    KovaltaScreensaverView& view = harness.create();
+    const std::int64_t shown = view.currentIndex();
+    harness.tickAt(10);
+    harness.clock.setWallTime(Date{harness.clock.now().secondsSince1970 + step});
+    harness.clock.advance(5);
+    view.animateOneFrame();
+    EXPECT_EQ(view.currentIndex(), shown);
+    EXPECT_FALSE(view.isCrossfading());
+    harness.clock.advance(15);  // 30 s of cycle in all
+    view.animateOneFrame();
+    EXPECT_NE(view.currentIndex(), shown);
+  }
+}
+
+TEST(Slideshow, ImagesAreDecodedForTheViewZoomedToItsEnd) {
+  ViewHarness harness("{\"kenBurnsZoom\": 1.5}", {"a.jpg"});
+  harness.create(Size{200, 100});
+  ASSERT_EQ(harness.images.coverBoxes.size(), 2u);
+  EXPECT_EQ(harness.images.coverBoxes[0], (Size{300, 150}));
+}
+
+TEST(KovaltaScreensaverView, IsTheBrivoraViewClassWithoutSettings) {
+  ViewHarness harness("", {"a.jpg"});
+  const ViewEnvironment environment{harness.bundle.bundle(), harness.clock, harness.random};
+  std::unique_ptr<ScreenSaverView> view =
+      createView("BrivoraView", Rect{0, 0, 64, 48}, true, environment);
+  ASSERT_NE(view, nullptr);
+  EXPECT_NE(dynamic_cast<KovaltaScreensaverView*>(view.get()), nullptr);
+  EXPECT_FALSE(view->hasConfigureSheet());
+  EXPECT_EQ(view->configureSheet(), nullptr);
+  EXPECT_DOUBLE_EQ(view->animationTimeInterval(), 1.0 / 30.0);
+  EXPECT_TRUE(view->wantsLayer());
+  EXPECT_TRUE(view->isPreview());
+}
+
+TEST(KovaltaScreensaverViewDeathTest, ArchiveCreationStopsWithItsMessage) {
+  EXPECT_DEATH(KovaltaScreensaverView::initWithCoder(),
+               "init\\(coder:\\) is not used for screensavers");
+}
+
+}  // namespace
+}  // namespace brivora

@@ -1,0 +1,75 @@
+#include "tests/support/ViewHarness.h"
+
+#include <algorithm>
+
+namespace brivora::testing {
+
+FakeImages::FakeImages() {
+  setImageLoader([this](const std::filesystem::path& path, Size coverBox) {
+    ++loads;
+    coverBoxes.push_back(coverBox);
+    if (onLoad) onLoad();
+    const std::string name = path.filename().string();
+    if (name.find("broken") != std::string::npos) return std::unique_ptr<Image>();
+    const auto found = sizes.find(name);
+    const Size size = found != sizes.end() ? found->second : Size{1600, 900};
+    auto pixels = std::make_shared<ImagePixels>();
+    pixels->width = std::max(1, static_cast<int>(size.width) / pixelDivisor);
+    pixels->height = std::max(1, static_cast<int>(size.height) / pixelDivisor);
+    pixels->argb.assign(static_cast<std::size_t>(pixels->width) * pixels->height, pixelColor);
+    return std::make_unique<Image>(path, size, std::move(pixels));
+  });
+}
+
+FakeImages::~FakeImages() {
+  setImageLoader(nullptr);
+}
+
+std::uint64_t ScriptedRandom::uniformInteger(std::uint64_t n) {
+  if (integers.empty()) return fallback_.uniformInteger(n);
+  const std::uint64_t value = integers.front();
+  integers.pop_front();
+  return value;
+}
+
+double ScriptedRandom::uniformDouble(double low, double high) {
+  if (doubles.empty()) return fallback_.uniformDouble(low, high);
+  const double value = doubles.front();
+  doubles.pop_front();
+  return value;
+}
+
+ViewHarness::ViewHarness(const std::string& themeJson, const std::vector<std::string>& wallpapers) {
+  if (!themeJson.empty()) bundle.write("theme.json", themeJson);
+  bundle.makeFolder("wallpapers");
+  for (const std::string& name : wallpapers) bundle.write("wallpapers/" + name, "");
+}
+
+KovaltaScreensaverView& ViewHarness::create(Size size) {
+  wallAtCreation_ = clock.now();
+  uptimeAtCreation_ = clock.uptime();
+  const ViewEnvironment environment{bundle.bundle(), clock, random};
+  view_ = std::make_unique<KovaltaScreensaverView>(Rect{Point{}, size}, false, environment);
+  // Priming may have moved the clock; times in tests count from the end of creation.
+  wallAtCreation_ = clock.now();
+  uptimeAtCreation_ = clock.uptime();
+  return *view_;
+}
+
+void ViewHarness::moveTo(double seconds) {
+  clock.set(Date{wallAtCreation_.secondsSince1970 + seconds}, uptimeAtCreation_ + seconds);
+}
+
+void ViewHarness::tickAt(double seconds) {
+  moveTo(seconds);
+  view_->animateOneFrame();
+}
+
+std::vector<DrawCall> ViewHarness::draw() {
+  RecordingGraphicsContext recording;
+  const CurrentGraphicsContext current(recording);
+  view_->draw(view_->bounds());
+  return recording.calls();
+}
+
+}  // namespace brivora::testing
