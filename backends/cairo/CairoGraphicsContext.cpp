@@ -1,1 +1,104 @@
 #include "backends/cairo/CairoGraphicsContext.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+
+#include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/GradientFill.h"
+#include "backends/cairo/ImagePainter.h"
+#include "backends/cairo/ShapeFill.h"
+#include "backends/cairo/TextRenderer.h"
+#include "platform/Image.h"
+
+namespace brivora {
+
+namespace {
+
+// The largest side a Cairo image surface can have.
+constexpr int maxSurfaceSide = 32767;
+
+CairoSurface makeFrameSurface(int width, int height) {
+  return CairoSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                                 std::clamp(width, 1, maxSurfaceSide),
+                                                 std::clamp(height, 1, maxSurfaceSide)));
+}
+
+}  // namespace
+
+struct CairoGraphicsContext::State {
+  CairoSurface surface;
+  Cairo cairo;
+  ImagePainter images;
+  TextRenderer text;
+
+  void replaceSurface(int width, int height) {
+    cairo.reset();
+    surface = makeFrameSurface(width, height);
+    cairo.reset(cairo_create(surface.get()));
+    images.reset();
+  }
+};
+
+CairoGraphicsContext::CairoGraphicsContext(int width, int height)
+    : state_(std::make_unique<State>()) {
+  state_->replaceSurface(width, height);
+}
+
+CairoGraphicsContext::~CairoGraphicsContext() = default;
+
+int CairoGraphicsContext::width() const {
+  return cairo_image_surface_get_width(state_->surface.get());
+}
+
+int CairoGraphicsContext::height() const {
+  return cairo_image_surface_get_height(state_->surface.get());
+}
+
+void CairoGraphicsContext::resize(int width, int height) {
+  state_->replaceSurface(width, height);
+}
+
+const std::uint8_t* CairoGraphicsContext::data() {
+  cairo_surface_flush(state_->surface.get());
+  return cairo_image_surface_get_data(state_->surface.get());
+}
+
+int CairoGraphicsContext::stride() const {
+  return cairo_image_surface_get_stride(state_->surface.get());
+}
+
+bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::string& error) {
+  const cairo_status_t status = cairo_surface_write_to_png(state_->surface.get(), path.c_str());
+  if (status == CAIRO_STATUS_SUCCESS) return true;
+  error = "cannot write " + path.string() + ": " + cairo_status_to_string(status);
+  return false;
+}
+
+void CairoGraphicsContext::fillRect(Rect rect, Color color) {
+  fillSurfaceRect(state_->cairo.get(), rect, color, compositingOperation());
+}
+
+void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
+  if (const ImagePixels* pixels = image.pixels()) {
+    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  }
+}
+
+void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
+  fillSurfaceGradient(state_->cairo.get(), rect, start, end, angleDegrees);
+}
+
+void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {
+  fillSurfaceRoundedRect(state_->cairo.get(), rect, radius, color);
+}
+
+Size CairoGraphicsContext::measureText(const AttributedString& text) {
+  return state_->text.measure(text);
+}
+
+void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
+  state_->text.draw(state_->cairo.get(), text, point);
+}
+
+}  // namespace brivora

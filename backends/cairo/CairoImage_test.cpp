@@ -1,0 +1,139 @@
+#include "backends/cairo/CairoGraphicsContext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "backends/cairo/FrameProbe.h"
+#include "platform/Image.h"
+
+namespace brivora {
+namespace {
+
+constexpr std::uint32_t red = 0xffff0000u;
+constexpr std::uint32_t green = 0xff00ff00u;
+constexpr std::uint32_t blue = 0xff0000ffu;
+
+// An image whose natural size is far larger than its pixels, as a downsampled decode is.
+Image makeImage(int width, int height, std::vector<std::uint32_t> argb) {
+  return Image("test.jpg", {4000, 3000},
+               std::make_shared<ImagePixels>(ImagePixels{width, height, std::move(argb)}));
+}
+
+Image solidRed() {
+  return makeImage(4, 2, std::vector<std::uint32_t>(8, red));
+}
+
+TEST(CairoImage, FillsExactlyTheRect) {
+  CairoGraphicsContext context(64, 48);
+  // View rect (8, 8, 16, 12) covers surface columns 8…23 and rows 28…39.
+  context.drawImage(solidRed(), {8, 8, 16, 12}, 1);
+  for (int row = 0; row < 48; ++row) {
+    for (int column = 0; column < 64; ++column) {
+      const bool inside = column >= 8 && column < 24 && row >= 28 && row < 40;
+      const ProbedPixel pixel = probePixel(context, column, row);
+      ASSERT_EQ(pixel.a, inside ? 255 : 0) << column << "," << row;
+      ASSERT_EQ(pixel.r, inside ? 255 : 0) << column << "," << row;
+    }
+  }
+}
+
+TEST(CairoImage, KeepsTheImageUprightAndUnmirrored) {
+  CairoGraphicsContext context(64, 48);
+  // A 2 × 2 image: red and blue on the top row, green below.
+  context.drawImage(makeImage(2, 2, {red, blue, green, green}), {0, 0, 64, 48}, 1);
+  const ProbedPixel topLeft = probePixel(context, 2, 2);
+  const ProbedPixel topRight = probePixel(context, 61, 2);
+  const ProbedPixel bottom = probePixel(context, 32, 45);
+  EXPECT_EQ(topLeft.r, 255);
+  EXPECT_EQ(topRight.b, 255);
+  EXPECT_EQ(bottom.g, 255);
+}
+
+TEST(CairoImage, BlendsNeighbouringPixelsBilinearly) {
+  CairoGraphicsContext context(64, 48);
+  context.drawImage(makeImage(2, 1, {red, blue}), {0, 0, 64, 48}, 1);
+  // Across the middle the colour ramps from red to blue instead of stepping.
+  int blended = 0;
+  for (int column = 1; column < 64; ++column) {
+    const ProbedPixel pixel = probePixel(context, column, 24);
+    const ProbedPixel previous = probePixel(context, column - 1, 24);
+    EXPECT_LE(pixel.r, previous.r) << column;
+    EXPECT_GE(pixel.b, previous.b) << column;
+    if (pixel.r > 20 && pixel.b > 20) ++blended;
+  }
+  EXPECT_GT(blended, 8);
+}
+
+TEST(CairoImage, SubPixelOffsetsShadeTheEdgeGradually) {
+  const double shifts[] = {0, 0.25, 0.5, 0.75, 1};
+  for (const double shift : shifts) {
+    CairoGraphicsContext context(64, 48);
+    context.drawImage(solidRed(), {8 + shift, 8, 16, 12}, 1);
+    EXPECT_NEAR(probePixel(context, 8, 34).a, 255 * (1 - shift), 3) << shift;
+    EXPECT_NEAR(probePixel(context, 24, 34).a, 255 * shift, 3) << shift;
+    EXPECT_EQ(probePixel(context, 16, 34).a, 255) << shift;
+  }
+}
+
+TEST(CairoImage, FractionFadesTheImageOverWhatIsThere) {
+  struct Case {
+    double fraction;
+    int red;
+  };
+  const Case cases[] = {{0.5, 128}, {0.25, 64}, {1, 255}, {2, 255}, {0, 0}, {-0.5, 0}};
+  for (const Case& c : cases) {
+    CairoGraphicsContext context(64, 48);
+    context.fillRect({0, 0, 64, 48}, {0, 0, 0, 1});
+    context.drawImage(solidRed(), {8, 8, 16, 12}, c.fraction);
+    const ProbedPixel inside = probePixel(context, 16, 34);
+    EXPECT_EQ(inside.a, 255) << c.fraction;
+    EXPECT_NEAR(inside.r, c.red, 2) << c.fraction;
+    // Outside the rect stays black.
+    const ProbedPixel outside = probePixel(context, 30, 34);
+    EXPECT_EQ(outside.r, 0) << c.fraction;
+  }
+}
+
+TEST(CairoImage, TranslucentDrawsDoNotLeaveEarlierImagesBehind) {
+  CairoGraphicsContext context(64, 48);
+  context.drawImage(solidRed(), {0, 0, 64, 48}, 0.5);
+  // Half red under half blue inside the second rect.
+  context.drawImage(makeImage(1, 1, {blue}), {8.5, 8, 16, 12}, 0.5);
+  const ProbedPixel inside = probePixel(context, 16, 34);
+  EXPECT_NEAR(inside.a, 191, 2);
+  EXPECT_NEAR(inside.r, 64, 2);
+  EXPECT_NEAR(inside.b, 128, 2);
+  // The half-covered edge column blends a quarter of blue; no red from the first draw.
+  const ProbedPixel edge = probePixel(context, 8, 34);
+  EXPECT_NEAR(edge.a, 160, 3);
+  EXPECT_NEAR(edge.r, 96, 3);
+  EXPECT_NEAR(edge.b, 64, 3);
+}
+
+TEST(CairoImage, TranslucentDrawsFollowAResize) {
+  CairoGraphicsContext context(64, 48);
+  context.drawImage(solidRed(), {0, 0, 64, 48}, 0.5);
+  context.resize(100, 80);
+  context.drawImage(solidRed(), {80, 0, 20, 10}, 0.5);
+  EXPECT_NEAR(probePixel(context, 90, 75).a, 128, 2);
+  EXPECT_EQ(probePixel(context, 10, 10).a, 0);
+}
+
+TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
+  const Image images[] = {
+      Image("none.jpg", {40, 30}, nullptr), makeImage(0, 0, {}),
+      makeImage(4, 2, std::vector<std::uint32_t>(3, red)),  // fewer words than pixels
+  };
+  for (const Image& image : images) {
+    CairoGraphicsContext context(64, 48);
+    context.drawImage(image, {0, 0, 64, 48}, 1);
+    context.drawImage(image, {0, 0, 64, 48}, 0.5);
+    EXPECT_FALSE(probeInk(context).found);
+  }
+}
+
+}  // namespace
+}  // namespace brivora
