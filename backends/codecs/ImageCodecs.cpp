@@ -1,1 +1,86 @@
 #include "backends/codecs/ImageCodecs.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <utility>
+
+#include "backends/codecs/HeifDecoder.h"
+#include "backends/codecs/JpegDecoder.h"
+#include "backends/codecs/PngDecoder.h"
+#include "platform/Files.h"
+
+namespace brivora {
+
+namespace {
+
+enum class ImageFormat { jpeg, png, heif, unknown };
+
+// HEIF files open with an "ftyp" box whose major brand names a HEIF kind of image.
+bool hasHeifBrand(std::string_view bytes) {
+  static constexpr std::array<std::string_view, 8> brands = {"heic", "heix", "heim", "heis",
+                                                             "hevc", "hevx", "mif1", "msf1"};
+  return bytes.size() >= 12 && bytes.substr(4, 4) == "ftyp" &&
+         std::find(brands.begin(), brands.end(), bytes.substr(8, 4)) != brands.end();
+}
+
+ImageFormat formatOf(std::string_view bytes) {
+  if (bytes.starts_with("\xFF\xD8\xFF")) return ImageFormat::jpeg;
+  if (bytes.starts_with("\x89PNG\r\n\x1A\n")) return ImageFormat::png;
+  if (hasHeifBrand(bytes)) return ImageFormat::heif;
+  return ImageFormat::unknown;
+}
+
+}  // namespace
+
+DecodeResult decodeImage(std::string_view bytes, Size coverBox) {
+  if (bytes.empty()) return DecodeFailure::unreadable;
+  try {
+    switch (formatOf(bytes)) {
+      case ImageFormat::jpeg:
+        return decodeJpeg(bytes, coverBox);
+      case ImageFormat::png:
+        return decodePng(bytes, coverBox);
+      case ImageFormat::heif:
+        return decodeHeif(bytes, coverBox);
+      case ImageFormat::unknown:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    // An image under the pixel cap can still be more than this machine has memory for.
+    return DecodeFailure::tooLarge;
+  }
+  return DecodeFailure::notAnImage;
+}
+
+DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox) {
+  const FileContents contents = readWholeFile(path, maxImageFileBytes);
+  if (!contents.bytes) return DecodeFailure::unreadable;
+  return decodeImage(*contents.bytes, coverBox);
+}
+
+std::string_view describeDecodeFailure(DecodeFailure failure) {
+  switch (failure) {
+    case DecodeFailure::unreadable:
+      return "the file is empty or cannot be read";
+    case DecodeFailure::notAnImage:
+      return "it is not a JPEG, PNG or HEIC image";
+    case DecodeFailure::unsupported:
+      return "it is a kind of HEIF image that cannot be decoded here";
+    case DecodeFailure::tooLarge:
+      return "it is larger than 100 megapixels";
+    case DecodeFailure::corrupt:
+      break;
+  }
+  return "the image data is damaged or cut short";
+}
+
+std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox) {
+  DecodeResult result = decodeImageFile(path, coverBox);
+  auto* decoded = std::get_if<DecodedImage>(&result);
+  if (!decoded) return nullptr;
+  return std::make_unique<Image>(path, decoded->naturalSize,
+                                 std::make_shared<const ImagePixels>(std::move(decoded->pixels)));
+}
+
+}  // namespace brivora

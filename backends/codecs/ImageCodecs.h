@@ -1,1 +1,56 @@
 #pragma once
+
+// Image decoding: JPEG, PNG and HEIC files to ready-to-draw pixels.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+#include <variant>
+
+#include "platform/Geometry.h"
+#include "platform/Image.h"
+#include "platform/ImagePixels.h"
+
+namespace brivora {
+
+// The largest image file read; a bigger one counts as unreadable.
+inline constexpr std::size_t maxImageFileBytes = std::size_t{256} * 1024 * 1024;
+
+// The most pixels an image may claim; files claiming more are refused before decoding.
+inline constexpr std::uint64_t maxImagePixels = 100'000'000;
+
+enum class DecodeFailure {
+  unreadable,   // the file is missing, empty, not a regular file or too big to read
+  notAnImage,   // no JPEG, PNG or HEIF signature
+  unsupported,  // a HEIF file this build has no decoder for (another codec, say)
+  tooLarge,     // its header claims more than maxImagePixels, or memory ran out
+  corrupt,      // the data is damaged or cut short
+};
+
+struct DecodedImage {
+  Size naturalSize;    // the file's pixel size, oriented as shown
+  ImagePixels pixels;  // oriented as shown; at most naturalSize, at least what covers the box
+};
+
+using DecodeResult = std::variant<DecodedImage, DecodeFailure>;
+
+// Decodes JPEG, PNG or HEIF bytes, chosen by their signature, not a file name. Keeps only the
+// pixels needed to fill `coverBox` with the image, proportions kept (never more than the file
+// holds); EXIF orientation (JPEG, PNG) and HEIF transforms are applied. Safe on any bytes: damage
+// gives `corrupt`, never a crash or exit. Prints nothing, though libde265 may write a line to
+// stderr for a broken HEVC stream. Thread-safe.
+DecodeResult decodeImage(std::string_view bytes, Size coverBox);
+
+// decodeImage on the contents of a regular file of at most maxImageFileBytes, read without
+// blocking; an empty or unreadable file gives `unreadable`.
+DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox);
+
+// A short, lower-case reason: "the image data is damaged or cut short", ...
+std::string_view describeDecodeFailure(DecodeFailure failure);
+
+// The loader hosts install with setImageLoader: the decoded image, or none when the file does
+// not decode.
+std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox);
+
+}  // namespace brivora

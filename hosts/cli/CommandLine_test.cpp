@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Brivora/ThemeFields.h"
+#include "tests/support/TestImageFiles.h"
 #include "platform/Date.h"
 #include "tests/support/TempBundle.h"
 
@@ -48,12 +49,11 @@ ordered_json parsed(const std::string& text) {
   return ordered_json::parse(text);
 }
 
-// Starts like a JFIF file; check looks no further than the signature.
-const std::string jpegBytes = "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01"s;
-const std::string pngBytes = "\x89PNG\r\n\x1A\n\x00\x00\x00\x0DIHDR\x00\x00\x00\x01"s;
-const std::string heicBytes =
-    "\x00\x00\x00\x18"
-    "ftypheic\x00\x00\x00\x00mif1heic"s;
+// Real, small images: check decodes every wallpaper.
+const testing::Picture wallpaperPicture =
+    testing::quadrantPicture(96, 64, testing::quadrantColours);
+const std::string jpegBytes = testing::encodeJpeg(wallpaperPicture);
+const std::string pngBytes = testing::encodePng(wallpaperPicture);
 
 TEST(InspectTheme, ListsEveryFieldInRecordOrderWithTypedDefaults) {
   TempBundle bundle;  // no theme.json: the defaults
@@ -267,7 +267,12 @@ TEST(CheckCommand, PassesCleanBundlesWithoutAProblemLine) {
   plain.write("wallpapers/01-keeper.jpg", jpegBytes);
   everyKind.write("wallpapers/a.jpg", jpegBytes);
   everyKind.write("wallpapers/b.png", pngBytes);
-  everyKind.write("wallpapers/c.heic", heicBytes);
+  // None where libheif has no HEVC encoder to make one with.
+  if (const auto heicBytes = testing::encodeHeic(wallpaperPicture)) {
+    everyKind.write("wallpapers/c.heic", *heicBytes);
+  }
+  // The bytes decide how a file decodes, not its extension.
+  everyKind.write("wallpapers/d.jpg", pngBytes);
   for (const TempBundle* bundle : {&plain, &everyKind}) {
     const Result result = check(*bundle);
     EXPECT_EQ(result.status, 0) << result.err;
@@ -330,7 +335,17 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
        {"patterns[0]", R"("name")", "5"}},
       {"wallpapers/empty.jpg", "", {"wallpapers/empty.jpg"}},
       {"wallpapers/d.jpeg/", "", {"wallpapers/d.jpeg"}},
-      {"wallpapers/x.png", "not an image at all", {"wallpapers/x.png"}},
+      {"wallpapers/x.png", "not an image at all", {"wallpapers/x.png", "not a JPEG, PNG or HEIC"}},
+      {"wallpapers/cut.jpg",
+       jpegBytes.substr(0, jpegBytes.size() / 2),
+       {"wallpapers/cut.jpg", "does not decode", "cut short"}},
+      {"wallpapers/cut.png",
+       pngBytes.substr(0, pngBytes.size() / 2),
+       {"wallpapers/cut.png", "does not decode"}},
+      {"wallpapers/huge.png",
+       "\x89PNG\r\n\x1A\n"s +
+           testing::pngChunk("IHDR", "\x00\x01\x86\xA0\x00\x01\x86\xA0\x08\x06\x00\x00\x00"s),
+       {"wallpapers/huge.png", "larger than 100 megapixels"}},
       {"wallpapers/anim.gif", "GIF89a", {"wallpapers/anim.gif"}},
       {"wallpapers/more/", "", {"wallpapers/more"}},
   };

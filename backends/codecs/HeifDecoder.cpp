@@ -1,0 +1,115 @@
+#include "backends/codecs/HeifDecoder.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <libheif/heif.h>
+
+#include "backends/codecs/ArgbWords.h"
+#include "backends/codecs/CoverSize.h"
+#include "backends/codecs/PixelReduction.h"
+
+namespace brivora {
+
+namespace {
+
+// libheif's own guard on the image size: enough for any image under maxImagePixels, whose check
+// here is the one that counts.
+constexpr int heifSizeLimit = 1 << 17;
+constexpr int eightBits = 8;
+constexpr std::size_t rgbaBytes = 4;
+
+struct ContextFree {
+  void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleRelease {
+  void operator()(heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageRelease {
+  void operator()(heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsFree {
+  void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+
+// libheif registers its codecs on heif_init and drops them when the last heif_init is matched
+// by heif_deinit; one reference held for the life of the process keeps them for the decoder.
+void keepLibheifInitialised() {
+  static const bool initialised = [] {
+    heif_init(nullptr);
+    return true;
+  }();
+  static_cast<void>(initialised);
+}
+
+DecodeFailure failureOf(const heif_error& error) {
+  if (error.subcode == heif_suberror_Security_limit_exceeded) return DecodeFailure::tooLarge;
+  switch (error.code) {
+    case heif_error_Unsupported_filetype:
+    case heif_error_Unsupported_feature:
+    case heif_error_Plugin_loading_error:
+      return DecodeFailure::unsupported;
+    default:
+      return DecodeFailure::corrupt;
+  }
+}
+
+}  // namespace
+
+DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
+  keepLibheifInitialised();
+  const std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+  if (!context) return DecodeFailure::corrupt;
+  heif_context_set_maximum_image_size_limit(context.get(), heifSizeLimit);
+  // The context reads from `bytes` in place; both go before this function returns.
+  heif_error error = heif_context_read_from_memory_without_copy(context.get(), bytes.data(),
+                                                                bytes.size(), nullptr);
+  if (error.code != heif_error_Ok) return failureOf(error);
+  heif_image_handle* primary = nullptr;
+  error = heif_context_get_primary_image_handle(context.get(), &primary);
+  const std::unique_ptr<heif_image_handle, HandleRelease> handle(primary);
+  if (error.code != heif_error_Ok || !handle) return failureOf(error);
+
+  // The handle's size is the one shown, after rotation and crop (the 'ispe' size is before).
+  const PixelSize natural{heif_image_handle_get_width(handle.get()),
+                          heif_image_handle_get_height(handle.get())};
+  if (natural.width <= 0 || natural.height <= 0) return DecodeFailure::corrupt;
+  if (natural.area() > maxImagePixels) return DecodeFailure::tooLarge;
+
+  const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
+  if (!options) return DecodeFailure::corrupt;
+  options->convert_hdr_to_8bit = 1;
+  heif_image* decodedImage = nullptr;
+  error = heif_decode_image(handle.get(), &decodedImage, heif_colorspace_RGB,
+                            heif_chroma_interleaved_RGBA, options.get());
+  const std::unique_ptr<heif_image, ImageRelease> image(decodedImage);
+  if (error.code != heif_error_Ok || !image) return failureOf(error);
+
+  const PixelSize decoded{heif_image_get_width(image.get(), heif_channel_interleaved),
+                          heif_image_get_height(image.get(), heif_channel_interleaved)};
+  int stride = 0;
+  const std::uint8_t* plane =
+      heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+  if (!plane || decoded != natural || stride < natural.width * static_cast<int>(rgbaBytes) ||
+      heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != eightBits) {
+    return DecodeFailure::corrupt;
+  }
+
+  const bool premultipliedAlready = heif_image_is_premultiplied_alpha(image.get()) != 0;
+  AreaReducer reducer(natural, coverPixelSize(natural, coverBox));
+  std::vector<std::uint32_t> row(static_cast<std::size_t>(natural.width));
+  for (std::size_t y = 0; y < static_cast<std::size_t>(natural.height); ++y) {
+    const std::uint8_t* pixel = plane + y * static_cast<std::size_t>(stride);
+    for (std::uint32_t& word : row) {
+      word = premultipliedAlready ? packArgb(pixel[3], pixel[0], pixel[1], pixel[2])
+                                  : premultipliedArgb(pixel[0], pixel[1], pixel[2], pixel[3]);
+      pixel += rgbaBytes;
+    }
+    reducer.addRow(row);
+  }
+  return DecodedImage{Size{static_cast<double>(natural.width), static_cast<double>(natural.height)},
+                      reducer.finish()};
+}
+
+}  // namespace brivora

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string_view>
+
+#include "backends/codecs/ImageCodecs.h"
+
+namespace brivora {
+
+// Decodes the primary image of HEIF bytes as decodeImage does, with libheif applying the
+// file's rotation, mirroring and crop; the natural size is the size so transformed. The size is
+// checked before decoding; a codec libheif lacks gives `unsupported`.
+DecodeResult decodeHeif(std::string_view bytes, Size coverBox);
+
+}  // namespace brivora
