@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "tests/support/TestImageFiles.h"
 #include "tests/support/TempBundle.h"
+#include "tests/support/TestImageFiles.h"
 
 namespace brivora {
 namespace {
