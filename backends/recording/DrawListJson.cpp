@@ -74,12 +74,16 @@ json callJson(const TextCall& call) {
 }  // namespace
 
 std::string drawListJson(std::span<const DrawCall> calls) {
-  json list = json::array();
-  for (const DrawCall& call : calls) {
-    list.push_back(std::visit([](const auto& each) { return callJson(each); }, call));
+  // One call per line reads like the sequence of calls it is.
+  std::string text = "[";
+  for (std::size_t at = 0; at < calls.size(); ++at) {
+    const json each = std::visit([](const auto& call) { return callJson(call); }, calls[at]);
+    text += at == 0 ? "\n  " : ",\n  ";
+    // Invalid UTF-8 in a text is replaced rather than refused: the list is always written.
+    text += each.dump(-1, ' ', false, json::error_handler_t::replace);
   }
-  // Invalid UTF-8 in a text is replaced rather than refused: the list is always written.
-  return list.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+  text += calls.empty() ? "]\n" : "\n]\n";
+  return text;
 }
 
 }  // namespace brivora

@@ -8,9 +8,11 @@ namespace {
 
 constexpr std::string_view usageText =
     "usage:\n"
-    "  brivora [run]   [--bundle DIR]\n"
+    "  brivora [run]   [--bundle DIR] [-root | -window-id ID | -window] [-geometry WxH] [-fps]\n"
     "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR] [--resolve FILENAME]\n"
     "  brivora inspect color TEXT | weight TEXT | date TEXT\n"
+    "  brivora render  [--bundle DIR] --size WxH [--now ISO8601] [--elapsed SECONDS]\n"
+    "                  [--seed N] [--tz ZONE] [--frames N] --out FILE.png | FILE.json | DIR\n"
     "  brivora check   [--bundle DIR]\n"
     "\n"
     "Exit status: 0 success, 1 the input has problems, 2 usage or environment error.\n";
@@ -62,7 +64,8 @@ int runCommandLine(std::span<const std::string> arguments, Output output) {
   if (command == "run") return runCommand(rest, output);
   if (command == "inspect") return inspectCommand(rest, output);
   if (command == "check") return checkCommand(rest, output);
-  if (command == "render" || command == "bench") {
+  if (command == "render") return renderCommand(rest, output);
+  if (command == "bench") {
     throw UsageError("'" + command + "' is not available in this build yet");
   }
   throw UsageError("unknown command '" + command + "'");

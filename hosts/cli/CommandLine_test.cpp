@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "Brivora/ThemeFields.h"
-#include "tests/support/TestImageFiles.h"
 #include "platform/Date.h"
 #include "tests/support/TempBundle.h"
+#include "tests/support/TestImageFiles.h"
 
 namespace brivora::cli {
 namespace {

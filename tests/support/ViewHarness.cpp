@@ -16,7 +16,9 @@ FakeImages::FakeImages() {
     auto pixels = std::make_shared<ImagePixels>();
     pixels->width = std::max(1, static_cast<int>(size.width) / pixelDivisor);
     pixels->height = std::max(1, static_cast<int>(size.height) / pixelDivisor);
-    pixels->argb.assign(static_cast<std::size_t>(pixels->width) * pixels->height, pixelColor);
+    const auto color = colors.find(name);
+    pixels->argb.assign(static_cast<std::size_t>(pixels->width) * pixels->height,
+                        color != colors.end() ? color->second : pixelColor);
     return std::make_unique<Image>(path, size, std::move(pixels));
   });
 }

@@ -1,0 +1,230 @@
+// `brivora render`: draws moments of the screen saver off screen, to PNG files or as the
+// draw list the view made.
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "Brivora/KovaltaScreensaverView.h"
+#include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/codecs/ImageCodecs.h"
+#include "backends/recording/DrawListJson.h"
+#include "hosts/cli/Commands.h"
+#include "hosts/headless/HeadlessSession.h"
+#include "platform/Clock.h"
+#include "platform/Date.h"
+
+namespace brivora::cli {
+
+namespace {
+
+// Large enough for any screen, small enough that a frame's memory stays sane.
+constexpr int maxFrameSide = 16384;
+constexpr long maxFrames = 1'000'000;
+constexpr double framesPerSecond = 30;
+
+struct RenderOptions {
+  std::optional<std::string> bundle;
+  std::optional<Size> size;
+  std::optional<Date> now;
+  double elapsed = 0;
+  std::optional<std::uint64_t> seed;
+  std::optional<std::string> timeZone;
+  long frames = 1;
+  std::optional<std::filesystem::path> out;
+};
+
+enum class OutputKind { png, drawList, folder };
+
+OutputKind outputKind(const std::filesystem::path& out) {
+  std::string extension = out.extension().string();
+  for (char& letter : extension) letter = static_cast<char>(std::tolower(letter));
+  if (extension == ".png") return OutputKind::png;
+  if (extension == ".json") return OutputKind::drawList;
+  return OutputKind::folder;
+}
+
+template <typename Number>
+std::optional<Number> wholeNumber(std::string_view text) {
+  Number value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+Size parseSize(std::string_view text) {
+  const std::size_t cross = text.find('x');
+  if (cross != std::string_view::npos) {
+    const auto width = wholeNumber<int>(text.substr(0, cross));
+    const auto height = wholeNumber<int>(text.substr(cross + 1));
+    if (width && height && *width > 0 && *height > 0 && *width <= maxFrameSide &&
+        *height <= maxFrameSide) {
+      return Size{static_cast<double>(*width), static_cast<double>(*height)};
+    }
+  }
+  throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
+                   std::to_string(maxFrameSide) + " (got '" + std::string(text) + "')");
+}
+
+double parseElapsed(const std::string& text) {
+  std::size_t used = 0;
+  double seconds = -1;
+  try {
+    seconds = std::stod(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size() || !std::isfinite(seconds) || seconds < 0) {
+    throw UsageError("--elapsed needs a number of seconds, 0 or more (got '" + text + "')");
+  }
+  return seconds;
+}
+
+Date parseNow(const std::string& text) {
+  std::optional<Date> date = parseInternetDateTime(text, FractionalSeconds::absent);
+  if (!date) date = parseInternetDateTime(text, FractionalSeconds::required);
+  if (!date) {
+    throw UsageError("--now needs an ISO 8601 date-time such as 2026-06-11T16:00:00Z (got '" +
+                     text + "')");
+  }
+  return *date;
+}
+
+RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
+  RenderOptions options;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& word = arguments[at];
+    const std::size_t equals = word.find('=');
+    const std::string name = word.starts_with("--") ? word.substr(0, equals) : word;
+    auto value = [&]() -> std::string {
+      if (equals != std::string::npos && word.starts_with("--")) return word.substr(equals + 1);
+      if (at + 1 >= arguments.size()) throw UsageError(name + " needs a value");
+      return arguments[++at];
+    };
+    if (name == "--bundle") {
+      options.bundle = value();
+    } else if (name == "--size") {
+      options.size = parseSize(value());
+    } else if (name == "--now") {
+      options.now = parseNow(value());
+    } else if (name == "--elapsed") {
+      options.elapsed = parseElapsed(value());
+    } else if (name == "--seed") {
+      const std::string text = value();
+      options.seed = wholeNumber<std::uint64_t>(text);
+      if (!options.seed) throw UsageError("--seed needs a whole number (got '" + text + "')");
+    } else if (name == "--tz") {
+      options.timeZone = value();
+    } else if (name == "--frames") {
+      const std::string text = value();
+      const auto frames = wholeNumber<long>(text);
+      if (!frames || *frames < 1 || *frames > maxFrames) {
+        throw UsageError("--frames needs a count from 1 to " + std::to_string(maxFrames) +
+                         " (got '" + text + "')");
+      }
+      options.frames = *frames;
+    } else if (name == "--out") {
+      options.out = value();
+    } else if (word.starts_with("-")) {
+      throw UsageError("unknown option " + word);
+    } else {
+      throw UsageError("unexpected argument '" + word + "'");
+    }
+  }
+  if (!options.size) throw UsageError("render needs --size WIDTHxHEIGHT");
+  if (!options.out) throw UsageError("render needs --out FILE.png, FILE.json or a folder");
+  if (options.frames > 1 && outputKind(*options.out) != OutputKind::folder) {
+    throw UsageError("--frames " + std::to_string(options.frames) +
+                     " writes numbered PNG files: --out must name a folder");
+  }
+  return options;
+}
+
+void writeTextFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << text;
+  file.close();
+  if (!file) throw EnvironmentError("cannot write " + path.string());
+}
+
+void writePng(CairoGraphicsContext& context, const std::filesystem::path& path) {
+  std::string error;
+  if (!context.writePng(path, error)) throw EnvironmentError(error);
+}
+
+std::string frameFileName(long index) {
+  std::string number = std::to_string(index + 1);
+  if (number.size() < 4) number.insert(0, 4 - number.size(), '0');
+  return "frame-" + number + ".png";
+}
+
+}  // namespace
+
+int renderCommand(std::span<const std::string> arguments, Output output) {
+  const RenderOptions options = parseRenderOptions(arguments);
+  if (options.timeZone && !setCurrentTimeZone(*options.timeZone)) {
+    throw UsageError("unknown time zone '" + *options.timeZone + "'");
+  }
+  const Bundle bundle(bundleFolder(options.bundle));
+  setImageLoader(loadImage);
+
+  // The wall clock reads `--now` at the first drawn frame, so it ran that much less earlier.
+  const Date now = options.now ? *options.now : SystemClock().now();
+  const Date wallAtCreation{now.secondsSince1970 - options.elapsed};
+  const std::uint64_t seed = options.seed ? *options.seed
+                                          : SeededRandomSource::fromEntropy().uniformInteger(
+                                                std::numeric_limits<std::uint64_t>::max());
+  HeadlessSession session(KovaltaScreensaverView::principalClassName, *options.size, bundle,
+                          wallAtCreation, seed);
+  if (!session.view()) throw EnvironmentError("the screen saver view could not be created");
+
+  const std::filesystem::path& out = *options.out;
+  const int width = static_cast<int>(options.size->width);
+  const int height = static_cast<int>(options.size->height);
+  switch (outputKind(out)) {
+    case OutputKind::drawList: {
+      session.advanceTo(options.elapsed);
+      RecordingGraphicsContext recording;
+      session.draw(recording);
+      writeTextFile(out, drawListJson(recording.calls()));
+      output.out << "wrote the draw list of the frame at " << options.elapsed << " s to "
+                 << out.string() << '\n';
+      return exitSuccess;
+    }
+    case OutputKind::png: {
+      session.advanceTo(options.elapsed);
+      CairoGraphicsContext canvas(width, height);
+      session.draw(canvas);
+      writePng(canvas, out);
+      output.out << "wrote " << out.string() << '\n';
+      return exitSuccess;
+    }
+    case OutputKind::folder:
+      break;
+  }
+
+  std::error_code error;
+  std::filesystem::create_directories(out, error);
+  if (!std::filesystem::is_directory(out)) {
+    throw EnvironmentError("cannot make the folder " + out.string() +
+                           (error ? ": " + error.message() : ""));
+  }
+  CairoGraphicsContext canvas(width, height);
+  // Long renders say how far they are, about every five seconds of frames.
+  constexpr long progressEvery = 150;
+  for (long frame = 0; frame < options.frames; ++frame) {
+    session.advanceTo(options.elapsed + static_cast<double>(frame) / framesPerSecond);
+    session.draw(canvas);
+    writePng(canvas, out / frameFileName(frame));
+    if (options.frames > progressEvery && (frame + 1) % progressEvery == 0) {
+      output.err << "brivora: rendered " << frame + 1 << " of " << options.frames << " frames\n";
+    }
+  }
+  output.out << "wrote " << options.frames << (options.frames == 1 ? " frame" : " frames") << " ("
+             << frameFileName(0);
+  if (options.frames > 1) output.out << " to " << frameFileName(options.frames - 1);
+  output.out << ") to " << out.string() << '\n';
+  return exitSuccess;
+}
+
+}  // namespace brivora::cli
