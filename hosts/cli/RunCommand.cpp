@@ -1,38 +1,102 @@
-// `brivora run`, for now: shows what the screen saver reads from its bundle. The slideshow
-// window takes this command's place once the view is built.
-#include "Brivora/CountdownTarget.h"
-#include "Brivora/Meta.h"
-#include "Brivora/Theme.h"
-#include "Brivora/WallpaperDiscovery.h"
+// `brivora run`: the screen saver on an X display, as an XScreenSaver hack or in a window.
+#include <cstdlib>
+
 #include "hosts/cli/Commands.h"
-#include "hosts/cli/JsonOutput.h"
+#include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
 
+namespace {
+
+// XScreenSaver spells options with one dash; people often type two. Both are accepted.
+std::string_view withOneDash(std::string_view word) {
+  if (word.starts_with("--") && word.size() > 2) word.remove_prefix(1);
+  return word;
+}
+
+Size parseGeometry(std::string_view text) {
+  // "WxH", optionally followed by an X11 position such as "+0+0", which is ignored.
+  const std::size_t cross = text.find('x');
+  const std::size_t position =
+      text.find_first_of("+-", cross == std::string_view::npos ? 0 : cross);
+  if (cross != std::string_view::npos) {
+    const std::string width(text.substr(0, cross));
+    const std::string height(text.substr(cross + 1, position == std::string_view::npos
+                                                        ? std::string_view::npos
+                                                        : position - cross - 1));
+    char* widthEnd = nullptr;
+    char* heightEnd = nullptr;
+    const long w = std::strtol(width.c_str(), &widthEnd, 10);
+    const long h = std::strtol(height.c_str(), &heightEnd, 10);
+    if (!width.empty() && !height.empty() && *widthEnd == '\0' && *heightEnd == '\0' && w > 0 &&
+        h > 0 && w <= 16384 && h <= 16384) {
+      return Size{static_cast<double>(w), static_cast<double>(h)};
+    }
+  }
+  throw UsageError("-geometry needs WIDTHxHEIGHT (got '" + std::string(text) + "')");
+}
+
+std::uint64_t parseWindowId(const std::string& text) {
+  // XScreenSaver passes hexadecimal ids, xsecurelock decimal ones.
+  char* end = nullptr;
+  const unsigned long long id = std::strtoull(text.c_str(), &end, 0);
+  if (text.empty() || *end != '\0' || id == 0) {
+    throw UsageError("-window-id needs a window id in hexadecimal (0x...) or decimal (got '" +
+                     text + "')");
+  }
+  return id;
+}
+
+}  // namespace
+
 int runCommand(std::span<const std::string> arguments, Output output) {
-  Options options = parseOptions(arguments, false);
-  if (!options.positionals.empty()) {
-    throw UsageError("unexpected argument '" + options.positionals.front() + "'");
+  std::optional<std::string> bundle;
+  std::optional<X11Target> target;
+  std::uint64_t windowId = 0;
+  Size windowSize{1280, 720};
+  bool showFps = false;
+  for (std::size_t at = 0; at < arguments.size(); ++at) {
+    const std::string& word = arguments[at];
+    auto value = [&](std::string_view name) -> std::string {
+      if (at + 1 >= arguments.size()) throw UsageError(std::string(name) + " needs a value");
+      return arguments[++at];
+    };
+    const std::string_view option = withOneDash(word);
+    if (word == "--bundle") {
+      bundle = value(word);
+    } else if (word.starts_with("--bundle=")) {
+      bundle = word.substr(9);
+    } else if (option == "-root") {
+      target = X11Target::rootWindow;
+    } else if (option == "-window") {
+      target = target == X11Target::existingWindow ? target : X11Target::ownWindow;
+    } else if (option == "-window-id") {
+      windowId = parseWindowId(value(option));
+      target = X11Target::existingWindow;
+    } else if (option == "-geometry") {
+      windowSize = parseGeometry(value(option));
+    } else if (option == "-fps") {
+      showFps = true;
+    } else if (option == "-no-fps") {
+      showFps = false;
+    } else if (option == "-fullscreen") {
+      throw UsageError("-fullscreen is not available in this build yet");
+    } else if (word.starts_with("-")) {
+      throw UsageError("unknown option " + word);
+    } else {
+      throw UsageError("unexpected argument '" + word + "'");
+    }
   }
-  const std::filesystem::path folder = bundleFolder(options.bundle);
-  const Bundle bundle(folder);
-  const Theme theme = Theme::load(bundle);
-  output.out << "Brivora bundle " << folder.string() << "\n\n";
-  output.out << "theme (brivora inspect theme):\n";
-  printJson(output.out, themeJson(theme));
-  output.out << "\nmeta (brivora inspect meta):\n";
-  printJson(output.out, metaJson(Meta::load(bundle)));
-  output.out << "\nwallpapers (brivora inspect wallpapers):\n";
-  const std::vector<std::filesystem::path> images = collectImages(bundle);
-  if (images.empty()) output.out << "  (none)\n";
-  for (const std::filesystem::path& image : images) {
-    output.out << "  " << image.filename().string() << '\n';
+  if (!target) {
+    // Run by XScreenSaver, the window to draw in comes in the environment.
+    target = std::getenv("XSCREENSAVER_WINDOW") ? X11Target::rootWindow : X11Target::ownWindow;
   }
-  output.out << "\ncountdown (brivora inspect countdown): ";
-  printJson(output.out, dateJson(parseDate(theme.countdownTo)));
-  output.out << "\ncheck (brivora check):\n";
-  checkBundle(folder, output.out, output.out);
-  return exitSuccess;
+  X11HostOptions options{Bundle(bundleFolder(bundle))};
+  options.target = *target;
+  options.windowId = windowId;
+  options.windowSize = windowSize;
+  options.showFps = showFps;
+  return runX11Host(options, output.err);
 }
 
 }  // namespace brivora::cli

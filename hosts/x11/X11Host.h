@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+
+#include "platform/Bundle.h"
+#include "platform/Geometry.h"
+
+namespace brivora {
+
+// Where the X11 host draws.
+enum class X11Target { ownWindow, rootWindow, existingWindow };
+
+struct X11HostOptions {
+  Bundle bundle;
+  X11Target target = X11Target::ownWindow;
+  std::uint64_t windowId = 0;  // for existingWindow
+  Size windowSize{1280, 720};  // for ownWindow
+  bool showFps = false;
+};
+
+// Shows the screen saver on an X display until the window goes away, the user closes it, or
+// SIGINT or SIGTERM arrives; gives 0 then. Gives 2, with one line on `err`, when the display
+// or the window cannot be used.
+int runX11Host(const X11HostOptions& options, std::ostream& err);
+
+}  // namespace brivora
