@@ -30,7 +30,8 @@ class VirtualDisplay {
     // number is tried.
     for (int attempt = 0; attempt < 20; ++attempt) {
       const int number = 100 + (getpid() * 7 + attempt * 13) % 800;
-      const std::string candidate = ":" + std::to_string(number);
+      std::string candidate = ":";
+      candidate += std::to_string(number);
       if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
       server_ = fork();
       if (server_ == 0) {
