@@ -10,6 +10,7 @@
 #include "backends/codecs/ImageCodecs.h"
 #include "backends/recording/DrawListJson.h"
 #include "hosts/cli/Commands.h"
+#include "hosts/cli/SizeOption.h"
 #include "hosts/headless/HeadlessSession.h"
 #include "platform/Clock.h"
 #include "platform/Date.h"
@@ -18,8 +19,6 @@ namespace brivora::cli {
 
 namespace {
 
-// Large enough for any screen, small enough that a frame's memory stays sane.
-constexpr int maxFrameSide = 16384;
 constexpr long maxFrames = 1'000'000;
 constexpr double framesPerSecond = 30;
 
@@ -53,15 +52,7 @@ std::optional<Number> wholeNumber(std::string_view text) {
 }
 
 Size parseSize(std::string_view text) {
-  const std::size_t cross = text.find('x');
-  if (cross != std::string_view::npos) {
-    const auto width = wholeNumber<int>(text.substr(0, cross));
-    const auto height = wholeNumber<int>(text.substr(cross + 1));
-    if (width && height && *width > 0 && *height > 0 && *width <= maxFrameSide &&
-        *height <= maxFrameSide) {
-      return Size{static_cast<double>(*width), static_cast<double>(*height)};
-    }
-  }
+  if (const std::optional<Size> size = parsePixelSize(text)) return *size;
   throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
                    std::to_string(maxFrameSide) + " (got '" + std::string(text) + "')");
 }

@@ -1,7 +1,9 @@
 // `brivora run`: the screen saver on an X display, as an XScreenSaver hack or in a window.
 #include <cstdlib>
 
+#include "Brivora/KovaltaScreensaverView.h"
 #include "hosts/cli/Commands.h"
+#include "hosts/cli/SizeOption.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -16,23 +18,8 @@ std::string_view withOneDash(std::string_view word) {
 
 Size parseGeometry(std::string_view text) {
   // "WxH", optionally followed by an X11 position such as "+0+0", which is ignored.
-  const std::size_t cross = text.find('x');
-  const std::size_t position =
-      text.find_first_of("+-", cross == std::string_view::npos ? 0 : cross);
-  if (cross != std::string_view::npos) {
-    const std::string width(text.substr(0, cross));
-    const std::string height(text.substr(cross + 1, position == std::string_view::npos
-                                                        ? std::string_view::npos
-                                                        : position - cross - 1));
-    char* widthEnd = nullptr;
-    char* heightEnd = nullptr;
-    const long w = std::strtol(width.c_str(), &widthEnd, 10);
-    const long h = std::strtol(height.c_str(), &heightEnd, 10);
-    if (!width.empty() && !height.empty() && *widthEnd == '\0' && *heightEnd == '\0' && w > 0 &&
-        h > 0 && w <= 16384 && h <= 16384) {
-      return Size{static_cast<double>(w), static_cast<double>(h)};
-    }
-  }
+  const std::size_t position = text.find_first_of("+-");
+  if (const std::optional<Size> size = parsePixelSize(text.substr(0, position))) return *size;
   throw UsageError("-geometry needs WIDTHxHEIGHT (got '" + std::string(text) + "')");
 }
 
@@ -91,7 +78,8 @@ int runCommand(std::span<const std::string> arguments, Output output) {
     // Run by XScreenSaver, the window to draw in comes in the environment.
     target = std::getenv("XSCREENSAVER_WINDOW") ? X11Target::rootWindow : X11Target::ownWindow;
   }
-  X11HostOptions options{Bundle(bundleFolder(bundle))};
+  X11HostOptions options{Bundle(bundleFolder(bundle)),
+                         std::string(KovaltaScreensaverView::principalClassName)};
   options.target = *target;
   options.windowId = windowId;
   options.windowSize = windowSize;

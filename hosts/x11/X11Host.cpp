@@ -26,7 +26,6 @@ namespace brivora {
 
 namespace {
 
-constexpr std::string_view principalClassName = "BrivoraView";
 // Smaller than this is a settings dialog's preview pane, not a screen.
 constexpr int previewMaxWidth = 640;
 constexpr int previewMaxHeight = 480;
@@ -149,7 +148,7 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   int height = std::max(1, attributes.height);
   const bool isPreview = width < previewMaxWidth || height < previewMaxHeight;
   std::unique_ptr<ScreenSaverView> view = createView(
-      principalClassName, Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
+      options.viewClass, Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
       isPreview, environment);
   if (!view) {
     err << "brivora: the screen saver view could not be created\n";

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <string>
 
 #include "platform/Bundle.h"
 #include "platform/Geometry.h"
@@ -14,6 +15,7 @@ enum class X11Target { ownWindow, rootWindow, existingWindow };
 
 struct X11HostOptions {
   Bundle bundle;
+  std::string viewClass;  // the principal class name of the view to create
   X11Target target = X11Target::ownWindow;
   std::uint64_t windowId = 0;  // for existingWindow
   Size windowSize{1280, 720};  // for ownWindow

@@ -1,0 +1,28 @@
+#include "hosts/cli/SizeOption.h"
+
+#include <charconv>
+
+namespace brivora::cli {
+
+namespace {
+
+std::optional<int> side(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < 1 || value > maxFrameSide) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<Size> parsePixelSize(std::string_view text) {
+  const std::size_t cross = text.find('x');
+  if (cross == std::string_view::npos) return std::nullopt;
+  const std::optional<int> width = side(text.substr(0, cross));
+  const std::optional<int> height = side(text.substr(cross + 1));
+  if (!width || !height) return std::nullopt;
+  return Size{static_cast<double>(*width), static_cast<double>(*height)};
+}
+
+}  // namespace brivora::cli

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/Geometry.h"
+
+namespace brivora::cli {
+
+// The largest side of a frame the commands draw: any screen, and memory stays sane.
+inline constexpr int maxFrameSide = 16384;
+
+// "WIDTHxHEIGHT" in whole pixels, each from 1 to maxFrameSide; none for anything else.
+std::optional<Size> parsePixelSize(std::string_view text);
+
+}  // namespace brivora::cli
