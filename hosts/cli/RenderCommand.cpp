@@ -20,6 +20,9 @@ namespace brivora::cli {
 namespace {
 
 constexpr long maxFrames = 1'000'000;
+// Every simulated second is 30 ticks and every cycle change a decode; a day of them takes a
+// while already, and more would look like a hang.
+constexpr double maxElapsedSeconds = 86'400;
 constexpr double framesPerSecond = 30;
 
 struct RenderOptions {
@@ -65,8 +68,10 @@ double parseElapsed(const std::string& text) {
   } catch (const std::exception&) {
     used = 0;
   }
-  if (used != text.size() || !std::isfinite(seconds) || seconds < 0) {
-    throw UsageError("--elapsed needs a number of seconds, 0 or more (got '" + text + "')");
+  if (used != text.size() || !std::isfinite(seconds) || seconds < 0 ||
+      seconds > maxElapsedSeconds) {
+    throw UsageError("--elapsed needs a number of seconds from 0 to " +
+                     std::to_string(static_cast<int>(maxElapsedSeconds)) + " (got '" + text + "')");
   }
   return seconds;
 }
@@ -149,6 +154,16 @@ std::string frameFileName(long index) {
   return "frame-" + number + ".png";
 }
 
+// Ticks up to `elapsed`; a long way there says how far it has come.
+void advanceShowingProgress(HeadlessSession& session, double elapsed, std::ostream& err) {
+  constexpr double progressEverySeconds = 3600;
+  for (double reached = progressEverySeconds; reached < elapsed; reached += progressEverySeconds) {
+    session.advanceTo(reached);
+    err << "brivora: simulated " << reached << " of " << elapsed << " s\n";
+  }
+  session.advanceTo(elapsed);
+}
+
 }  // namespace
 
 int renderCommand(std::span<const std::string> arguments, Output output) {
@@ -174,7 +189,7 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
   const int height = static_cast<int>(options.size->height);
   switch (outputKind(out)) {
     case OutputKind::drawList: {
-      session.advanceTo(options.elapsed);
+      advanceShowingProgress(session, options.elapsed, output.err);
       RecordingGraphicsContext recording;
       session.draw(recording);
       writeTextFile(out, drawListJson(recording.calls()));
@@ -183,7 +198,7 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
       return exitSuccess;
     }
     case OutputKind::png: {
-      session.advanceTo(options.elapsed);
+      advanceShowingProgress(session, options.elapsed, output.err);
       CairoGraphicsContext canvas(width, height);
       session.draw(canvas);
       writePng(canvas, out);
@@ -200,6 +215,7 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
     throw EnvironmentError("cannot make the folder " + out.string() +
                            (error ? ": " + error.message() : ""));
   }
+  advanceShowingProgress(session, options.elapsed, output.err);
   CairoGraphicsContext canvas(width, height);
   // Long renders say how far they are, about every five seconds of frames.
   constexpr long progressEvery = 150;

@@ -116,6 +116,7 @@ TEST_F(RenderCommand, RefusesMistakenCalls) {
       {"--bundle", folder, "--size", "320x180", "--frames", "2", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--elapsed", "-1", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--elapsed", "nan", "--out", out},
+      {"--bundle", folder, "--size", "320x180", "--elapsed", "1e9", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--now", "tomorrow", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--seed", "-4", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--tz", "Mars/Olympus", "--out", out},
