@@ -26,51 +26,41 @@ Image solidRed() {
   return makeImage(4, 2, std::vector<std::uint32_t>(8, red));
 }
 
-TEST(CairoImage, FillsExactlyTheRect) {
-  CairoGraphicsContext context(64, 48);
-  // View rect (8, 8, 16, 12) covers surface columns 8…23 and rows 28…39.
+TEST(CairoImage, FillsExactlyTheRectWithoutFadingItsEdges) {
+  CairoGraphicsContext context(frameWidth, frameHeight);
+  // View rect (8, 8, 16, 12) covers surface columns 8…23 and rows 28…39. Its edge pixels must
+  // be padded from the image, not blended with the clear beyond it.
   context.drawImage(solidRed(), {8, 8, 16, 12}, 1);
-  for (int row = 0; row < 48; ++row) {
-    for (int column = 0; column < 64; ++column) {
-      const bool inside = column >= 8 && column < 24 && row >= 28 && row < 40;
-      const ProbedPixel pixel = probePixel(context, column, row);
-      ASSERT_EQ(pixel.a, inside ? 255 : 0) << column << "," << row;
-      ASSERT_EQ(pixel.r, inside ? 255 : 0) << column << "," << row;
+  EXPECT_EQ(probeInk(context), (InkBounds{true, 8, 28, 24, 40}));
+  for (int row = 28; row < 40; ++row) {
+    for (int column = 8; column < 24; ++column) {
+      ASSERT_EQ(probePixel(context, column, row), (ProbedPixel{255, 255, 0, 0}))
+          << column << "," << row;
     }
   }
 }
 
-TEST(CairoImage, KeepsTheImageUprightAndUnmirrored) {
-  CairoGraphicsContext context(64, 48);
+TEST(CairoImage, KeepsTheImageUprightAndBlendsNeighboursBilinearly) {
+  CairoGraphicsContext context(frameWidth, frameHeight);
   // A 2 × 2 image: red and blue on the top row, green below.
   context.drawImage(makeImage(2, 2, {red, blue, green, green}), {0, 0, 64, 48}, 1);
-  const ProbedPixel topLeft = probePixel(context, 2, 2);
-  const ProbedPixel topRight = probePixel(context, 61, 2);
-  const ProbedPixel bottom = probePixel(context, 32, 45);
-  EXPECT_EQ(topLeft.r, 255);
-  EXPECT_EQ(topRight.b, 255);
-  EXPECT_EQ(bottom.g, 255);
-}
-
-TEST(CairoImage, BlendsNeighbouringPixelsBilinearly) {
-  CairoGraphicsContext context(64, 48);
-  context.drawImage(makeImage(2, 1, {red, blue}), {0, 0, 64, 48}, 1);
-  // Across the middle the colour ramps from red to blue instead of stepping.
+  EXPECT_EQ(probePixel(context, 2, 2).r, 255);
+  EXPECT_EQ(probePixel(context, 61, 2).b, 255);
+  EXPECT_EQ(probePixel(context, 32, 45).g, 255);
+  // Along the top the colour ramps from red to blue instead of stepping.
   int blended = 0;
   for (int column = 1; column < 64; ++column) {
-    const ProbedPixel pixel = probePixel(context, column, 24);
-    const ProbedPixel previous = probePixel(context, column - 1, 24);
-    EXPECT_LE(pixel.r, previous.r) << column;
-    EXPECT_GE(pixel.b, previous.b) << column;
+    const ProbedPixel pixel = probePixel(context, column, 2);
+    EXPECT_LE(pixel.r, probePixel(context, column - 1, 2).r) << column;
+    EXPECT_GE(pixel.b, probePixel(context, column - 1, 2).b) << column;
     if (pixel.r > 20 && pixel.b > 20) ++blended;
   }
   EXPECT_GT(blended, 8);
 }
 
 TEST(CairoImage, SubPixelOffsetsShadeTheEdgeGradually) {
-  const double shifts[] = {0, 0.25, 0.5, 0.75, 1};
-  for (const double shift : shifts) {
-    CairoGraphicsContext context(64, 48);
+  for (const double shift : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
     context.drawImage(solidRed(), {8 + shift, 8, 16, 12}, 1);
     EXPECT_NEAR(probePixel(context, 8, 34).a, 255 * (1 - shift), 3) << shift;
     EXPECT_NEAR(probePixel(context, 24, 34).a, 255 * shift, 3) << shift;
@@ -79,26 +69,22 @@ TEST(CairoImage, SubPixelOffsetsShadeTheEdgeGradually) {
 }
 
 TEST(CairoImage, FractionFadesTheImageOverWhatIsThere) {
-  struct Case {
+  const struct {
     double fraction;
     int red;
-  };
-  const Case cases[] = {{0.5, 128}, {0.25, 64}, {1, 255}, {2, 255}, {0, 0}, {-0.5, 0}};
-  for (const Case& c : cases) {
-    CairoGraphicsContext context(64, 48);
+  } cases[] = {{0.5, 128}, {0.25, 64}, {1, 255}, {2, 255}, {0, 0}, {-0.5, 0}};
+  for (const auto& c : cases) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
     context.fillRect({0, 0, 64, 48}, {0, 0, 0, 1});
     context.drawImage(solidRed(), {8, 8, 16, 12}, c.fraction);
-    const ProbedPixel inside = probePixel(context, 16, 34);
-    EXPECT_EQ(inside.a, 255) << c.fraction;
-    EXPECT_NEAR(inside.r, c.red, 2) << c.fraction;
-    // Outside the rect stays black.
-    const ProbedPixel outside = probePixel(context, 30, 34);
-    EXPECT_EQ(outside.r, 0) << c.fraction;
+    EXPECT_EQ(probePixel(context, 16, 34).a, 255) << c.fraction;
+    EXPECT_NEAR(probePixel(context, 16, 34).r, c.red, 2) << c.fraction;
+    EXPECT_EQ(probePixel(context, 30, 34).r, 0) << c.fraction;  // outside stays black
   }
 }
 
-TEST(CairoImage, TranslucentDrawsDoNotLeaveEarlierImagesBehind) {
-  CairoGraphicsContext context(64, 48);
+TEST(CairoImage, TranslucentDrawsLeaveNoEarlierImageBehindAndFollowAResize) {
+  CairoGraphicsContext context(frameWidth, frameHeight);
   context.drawImage(solidRed(), {0, 0, 64, 48}, 0.5);
   // Half red under half blue inside the second rect.
   context.drawImage(makeImage(1, 1, {blue}), {8.5, 8, 16, 12}, 0.5);
@@ -111,11 +97,7 @@ TEST(CairoImage, TranslucentDrawsDoNotLeaveEarlierImagesBehind) {
   EXPECT_NEAR(edge.a, 160, 3);
   EXPECT_NEAR(edge.r, 96, 3);
   EXPECT_NEAR(edge.b, 64, 3);
-}
-
-TEST(CairoImage, TranslucentDrawsFollowAResize) {
-  CairoGraphicsContext context(64, 48);
-  context.drawImage(solidRed(), {0, 0, 64, 48}, 0.5);
+  // Past the old frame's edge after growing.
   context.resize(100, 80);
   context.drawImage(solidRed(), {80, 0, 20, 10}, 0.5);
   EXPECT_NEAR(probePixel(context, 90, 75).a, 128, 2);
@@ -123,12 +105,10 @@ TEST(CairoImage, TranslucentDrawsFollowAResize) {
 }
 
 TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
-  const Image images[] = {
-      Image("none.jpg", {40, 30}, nullptr), makeImage(0, 0, {}),
-      makeImage(4, 2, std::vector<std::uint32_t>(3, red)),  // fewer words than pixels
-  };
-  for (const Image& image : images) {
-    CairoGraphicsContext context(64, 48);
+  // No pixels, no size, and fewer words than pixels.
+  for (const Image& image : {Image("none.jpg", {40, 30}, nullptr), makeImage(0, 0, {}),
+                             makeImage(4, 2, std::vector<std::uint32_t>(3, red))}) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
     context.drawImage(image, {0, 0, 64, 48}, 1);
     context.drawImage(image, {0, 0, 64, 48}, 0.5);
     EXPECT_FALSE(probeInk(context).found);
