@@ -1,4 +1,5 @@
-// Decoding files by their signature, the reasons files do not decode, and the image loader.
+// Decoding by signature, for every format: orientation, reduction, damaged and lying files; the
+// reasons files do not decode, and the image loader.
 #include "backends/codecs/ImageCodecs.h"
 
 #include <sys/stat.h>
@@ -6,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
@@ -16,66 +19,161 @@ namespace {
 using namespace brivora::testing;
 using namespace std::string_literals;
 
-TEST(DecodeImageFile, ChoosesTheDecoderByTheBytesNotTheName) {
-  TempBundle folder;
-  const Picture picture = quadrantPicture(40, 20, quadrantColours);
-  folder.write("png-named.jpg", encodePng(picture));
-  folder.write("jpeg-named.png", encodeJpeg(picture));
-  folder.write("no-extension", encodePng(picture));
-  std::vector<std::string> names = {"png-named.jpg", "jpeg-named.png", "no-extension"};
-  if (const std::optional<std::string> heic = encodeHeic(picture)) {
-    folder.write("heic-named.jpeg", *heic);
-    names.push_back("heic-named.jpeg");
+struct Format {
+  ImageFormat format;
+  const char* name;
+  int tolerance;  // JPEG's blocks and HEVC's 4:2:0 colour blur colours a little
+};
+const Format formats[] = {
+    {ImageFormat::jpeg, "jpeg", 12}, {ImageFormat::png, "png", 0}, {ImageFormat::heic, "heic", 14}};
+
+class DecodingEachFormat : public ::testing::TestWithParam<Format> {
+ protected:
+  void SetUp() override {
+    if (GetParam().format == ImageFormat::heic && !canEncodeHeic()) {
+      GTEST_SKIP() << "libheif has no HEVC encoder here to make test files with";
+    }
   }
-  for (const std::string& name : names) {
-    DecodeResult result = decodeImageFile(folder.folder() / name, {20, 10});
-    ASSERT_TRUE(std::holds_alternative<DecodedImage>(result)) << name;
-    const DecodedImage& image = std::get<DecodedImage>(result);
-    EXPECT_EQ(image.naturalSize, (Size{40, 20})) << name;
-    EXPECT_EQ(image.pixels.width, 20) << name;
-    EXPECT_TRUE(showsCorners(image.pixels, "RGBW", 14)) << name;
+
+  // The quadrant picture, stored at this size, as a file shown turned by `orientation`.
+  std::string file(int width, int height, int orientation = 1) const {
+    return *encodeImage(GetParam().format, quadrantPicture(width, height, quadrantColours),
+                        orientation);
+  }
+  int tolerance() const { return GetParam().tolerance; }
+};
+
+INSTANTIATE_TEST_SUITE_P(, DecodingEachFormat, ::testing::ValuesIn(formats),
+                         [](const auto& format) { return std::string(format.param.name); });
+
+TEST_P(DecodingEachFormat, TurnsEachOrientationThenScalesDownToJustCoverTheBox) {
+  for (const ShownCorners& row : shownCorners) {
+    // A box unlike the image: it must be covered by the image as shown, not as stored.
+    const DecodedImage image = decodedOrFail(decodeImage(file(64, 32, row.orientation), {16, 8}));
+    const bool turned = row.orientation >= 5;
+    EXPECT_EQ(image.naturalSize, (turned ? Size{32, 64} : Size{64, 32})) << row.orientation;
+    EXPECT_EQ(sizeOf(image.pixels), (turned ? PixelSize{16, 32} : PixelSize{16, 8}));
+    EXPECT_TRUE(showsCorners(image.pixels, row.corners, tolerance()))
+        << "orientation " << row.orientation;
   }
 }
 
-TEST(DecodeImageFile, NamesWhyAFileDoesNotDecode) {
+TEST_P(DecodingEachFormat, ScalesDownToJustCoverTheBoxAndNeverUp) {
+  struct Row {
+    PixelSize stored;
+    Size box;
+    PixelSize kept;
+  };
+  const Row rows[] = {
+      {{320, 240}, {40, 40}, {54, 40}},  // JPEG: a quarter by DCT scaling, then averaged
+      {{38, 22}, {5, 5}, {9, 5}},        // sides not a multiple of 8
+      {{320, 240}, {1920, 1080}, {320, 240}},
+  };
+  for (const Row& row : rows) {
+    const DecodedImage image =
+        decodedOrFail(decodeImage(file(row.stored.width, row.stored.height), row.box));
+    EXPECT_EQ(image.naturalSize, (Size{1.0 * row.stored.width, 1.0 * row.stored.height}));
+    EXPECT_EQ(sizeOf(image.pixels), row.kept) << row.box.width << "x" << row.box.height;
+    EXPECT_TRUE(showsCorners(image.pixels, "RGBW", tolerance()))
+        << row.box.width << "x" << row.box.height;
+  }
+}
+
+TEST_P(DecodingEachFormat, IsKnownByItsBytesNotItsName) {
+  TempBundle folder;
+  // Named as the next format.
+  const std::string name = "photo."s + formats[(static_cast<int>(GetParam().format) + 1) % 3].name;
+  folder.write(name, file(40, 20));
+  const DecodedImage image = decodedOrFail(decodeImageFile(folder.folder() / name, fullSize));
+  EXPECT_EQ(image.naturalSize, (Size{40, 20}));
+  EXPECT_TRUE(showsCorners(image.pixels, "RGBW", tolerance()));
+}
+
+std::string_view outcome(const DecodeResult& result) {
+  const auto* failure = std::get_if<DecodeFailure>(&result);
+  return failure ? describeDecodeFailure(*failure) : "decoded";
+}
+
+// Files that stop after a header claiming this size.
+std::string jpegClaiming(std::uint32_t width, std::uint32_t height) {
+  return "\xFF\xD8\xFF\xC0\x00\x11\x08"s + bigEndian32(height).substr(2) +
+         bigEndian32(width).substr(2) + "\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01"s;
+}
+std::string pngClaiming(std::uint32_t width, std::uint32_t height) {
+  // 8-bit RGBA, not interlaced
+  return "\x89PNG\r\n\x1A\n"s +
+         pngChunk("IHDR", bigEndian32(width) + bigEndian32(height) + "\x08\x06\x00\x00\x00"s);
+}
+
+// A HEIF file type box naming `brand` first.
+std::string fileTypeBox(const std::string& brand) {
+  return bigEndian32(24) + "ftyp" + brand + bigEndian32(0) + "mif1" + brand;
+}
+
+// The HEIC with its image-size properties (the grid's and its tiles') claiming another size.
+std::string heicClaiming(std::string heic, std::uint32_t width, std::uint32_t height) {
+  for (std::size_t at = heic.find("ispe"); at != std::string::npos;
+       at = heic.find("ispe", at + 1)) {
+    heic.replace(at + 8, 8, bigEndian32(width) + bigEndian32(height));  // after version, flags
+  }
+  return heic;
+}
+
+TEST(DecodeImage, DamagedOrLyingFilesFailWithTheirReason) {
+  const Picture picture = quadrantPicture(64, 48, quadrantColours);
+  const std::string jpeg = encodeJpeg(picture);
+  const std::string progressive = encodeJpeg(picture, {.progressive = true});
+  const std::string png = encodePng(picture);
+  using enum DecodeFailure;
+  std::vector<std::tuple<const char*, std::string, DecodeFailure>> rows = {
+      {"text", "just some text, long enough to look at", notAnImage},
+      {"QuickTime movie", fileTypeBox("qt  "), notAnImage},
+      {"JPEG signature, then garbage", "\xFF\xD8\xFF" + std::string(500, 'Z'), corrupt},
+      {"JPEG cut in the last rows", jpeg.substr(0, jpeg.size() - 60), corrupt},
+      {"progressive JPEG cut", progressive.substr(0, progressive.size() / 2), corrupt},
+      {"JPEG one row over the cap", jpegClaiming(10000, 10001), tooLarge},
+      {"JPEG at the cap, but no data", jpegClaiming(10000, 10000), corrupt},
+      {"PNG signature, then garbage", "\x89PNG\r\n\x1A\n" + std::string(300, 'Z'), corrupt},
+      {"PNG cut in the data", png.substr(0, png.size() / 2), corrupt},
+      {"PNG of 65536 x 65537, 65536 pixels in 32 bits", pngClaiming(65536, 65537), tooLarge},
+      {"PNG one row over the cap", pngClaiming(10000, 10001), tooLarge},
+      {"PNG wider than libpng takes", pngClaiming(0xFFFFFFFF, 1000), tooLarge},
+      {"PNG at the cap, but no data", pngClaiming(10000, 10000), corrupt},
+      {"HEIC file type, then garbage", fileTypeBox("heic") + std::string(400, '\x07'), corrupt},
+  };
+  if (const std::optional<std::string> heic = encodeHeic(picture)) {
+    rows.push_back({"HEIC cut in the boxes", heic->substr(0, 200), corrupt});
+    rows.push_back({"HEIC cut in the data", heic->substr(0, heic->size() - 40), corrupt});
+    rows.push_back({"HEIC of 65536 x 65537", heicClaiming(*heic, 65536, 65537), tooLarge});
+    rows.push_back({"HEIC one row over the cap", heicClaiming(*heic, 10000, 10001), tooLarge});
+  }
+  for (const auto& [what, bytes, expected] : rows) {
+    EXPECT_EQ(outcome(decodeImage(bytes, fullSize)), describeDecodeFailure(expected)) << what;
+  }
+}
+
+TEST(DecodeImageFile, EmptyMissingAndIrregularFilesAreUnreadable) {
   TempBundle folder;
   folder.write("empty.jpg", "");
-  folder.write("notes.jpg", "just some text, long enough to look at");
-  folder.write("anim.gif", "GIF89a\x01\x00\x01\x00"s);
-  folder.write("movie.heic",
-               "\x00\x00\x00\x18"
-               "ftypqt  \x00\x00\x00\x00qt  "s);
-  folder.write("broken.jpg", "\xFF\xD8\xFF\xE0 and then nothing that decodes"s);
-  folder.write("broken.png", "\x89PNG\r\n\x1A\n"s + std::string(40, '\0'));
   folder.makeFolder("folder.png");
   ASSERT_EQ(mkfifo((folder.folder() / "pipe.jpg").c_str(), 0600), 0);
-  const std::pair<const char*, DecodeFailure> rows[] = {
-      {"missing.jpg", DecodeFailure::unreadable}, {"empty.jpg", DecodeFailure::unreadable},
-      {"folder.png", DecodeFailure::unreadable},  {"pipe.jpg", DecodeFailure::unreadable},
-      {"notes.jpg", DecodeFailure::notAnImage},   {"anim.gif", DecodeFailure::notAnImage},
-      {"movie.heic", DecodeFailure::notAnImage},  {"broken.jpg", DecodeFailure::corrupt},
-      {"broken.png", DecodeFailure::corrupt},
-  };
-  for (const auto& [name, expected] : rows) {
-    const DecodeResult result = decodeImageFile(folder.folder() / name, {64, 64});
-    ASSERT_TRUE(std::holds_alternative<DecodeFailure>(result)) << name;
-    EXPECT_EQ(std::get<DecodeFailure>(result), expected) << name;
+  for (const char* name : {"missing.jpg", "empty.jpg", "folder.png", "pipe.jpg"}) {
+    EXPECT_EQ(outcome(decodeImageFile(folder.folder() / name, fullSize)),
+              describeDecodeFailure(DecodeFailure::unreadable))
+        << name;
   }
 }
 
 TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   TempBundle folder;
-  folder.write("turned.jpg", encodeJpeg(quadrantPicture(64, 32, quadrantColours),
-                                        {.app1 = exifPayload(6, false)}));
-  folder.write("broken.png", "\x89PNG\r\n\x1A\n"s);
+  folder.write("turned.jpg",
+               *encodeImage(ImageFormat::jpeg, quadrantPicture(64, 32, quadrantColours), 6));
   const std::unique_ptr<Image> image = loadImage(folder.folder() / "turned.jpg", {16, 16});
   ASSERT_TRUE(image);
   EXPECT_EQ(image->size(), (Size{32, 64}));
   EXPECT_EQ(image->path(), folder.folder() / "turned.jpg");
   ASSERT_TRUE(image->pixels());
-  EXPECT_EQ(image->pixels()->width, 16);
-  EXPECT_EQ(image->pixels()->height, 32);
-  EXPECT_FALSE(loadImage(folder.folder() / "broken.png", {16, 16}));
+  EXPECT_EQ(sizeOf(*image->pixels()), (PixelSize{16, 32}));
   EXPECT_FALSE(loadImage(folder.folder() / "missing.png", {16, 16}));
 }
 

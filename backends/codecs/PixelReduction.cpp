@@ -109,16 +109,4 @@ ImagePixels AreaReducer::finish() {
   return std::move(output_);
 }
 
-ImagePixels reducePixels(const ImagePixels& pixels, PixelSize target) {
-  const PixelSize source{pixels.width, pixels.height};
-  if (target == source) return pixels;
-  AreaReducer reducer(source, target);
-  const std::span<const std::uint32_t> words(pixels.argb);
-  const auto width = static_cast<std::size_t>(pixels.width);
-  for (std::size_t y = 0; y < static_cast<std::size_t>(pixels.height); ++y) {
-    reducer.addRow(words.subspan(y * width, width));
-  }
-  return reducer.finish();
-}
-
 }  // namespace brivora

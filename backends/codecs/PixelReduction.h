@@ -46,7 +46,4 @@ class AreaReducer {
   ImagePixels output_;
 };
 
-// `pixels` reduced to `target` (at most their size on each side); a copy when it is their size.
-ImagePixels reducePixels(const ImagePixels& pixels, PixelSize target);
-
 }  // namespace brivora

@@ -1,0 +1,220 @@
+#include "tests/support/TestImageFiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <libheif/heif.h>
+#include <png.h>
+
+namespace brivora::testing {
+
+Picture solidPicture(int width, int height, Rgba colour) {
+  return {width, height,
+          std::vector<Rgba>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                            colour)};
+}
+
+Picture quadrantPicture(int width, int height, const std::array<Rgba, 4>& colours) {
+  Picture picture = solidPicture(width, height, {});
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::size_t quadrant = (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
+      picture.pixels[static_cast<std::size_t>(y * width + x)] = colours[quadrant];
+    }
+  }
+  return picture;
+}
+
+std::string bigEndian32(std::uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+std::string exifPayload(int orientation, bool bigEndian) {
+  std::string tiff = bigEndian ? std::string("MM") : std::string("II");
+  auto put = [&](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+      const int shift = 8 * (bigEndian ? bytes - 1 - i : i);
+      tiff.push_back(static_cast<char>((value >> shift) & 0xFF));
+    }
+  };
+  put(42, 2);
+  put(8, 4);  // the first directory follows the header
+  put(2, 2);  // two entries
+  put(0x010F, 2), put(2, 2), put(4, 4), tiff += std::string("Cam\0", 4);  // Make, ASCII
+  put(0x0112, 2), put(3, 2), put(1, 4), put(static_cast<std::uint32_t>(orientation), 2), put(0, 2);
+  put(0, 4);  // no next directory
+  return std::string("Exif\0\0", 6) + tiff;
+}
+
+// libjpeg's own error handling exits: the inputs are valid.
+std::string encodeJpeg(const Picture& picture, const JpegOptions& options) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(picture.width);
+  info.image_height = static_cast<JDIMENSION>(picture.height);
+  const bool inks = options.colours == JpegColours::cmyk || options.colours == JpegColours::ycck;
+  info.input_components = 4;
+  info.in_color_space = inks ? JCS_CMYK : JCS_EXT_RGBA;
+  jpeg_set_defaults(&info);
+  if (options.colours == JpegColours::gray) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+  if (options.colours == JpegColours::ycck) jpeg_set_colorspace(&info, JCS_YCCK);
+  jpeg_set_quality(&info, 95, TRUE);
+  if (options.progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  if (!options.app1.empty()) {
+    jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(options.app1.data()),
+                      static_cast<unsigned int>(options.app1.size()));
+  }
+  while (info.next_scanline < info.image_height) {  // Rgba is laid out as four bytes
+    auto* row = reinterpret_cast<JSAMPLE*>(
+        const_cast<Rgba*>(&picture.at(0, static_cast<int>(info.next_scanline))));
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  std::string bytes(reinterpret_cast<const char*>(buffer), size);
+  jpeg_destroy_compress(&info);
+  std::free(buffer);
+  return bytes;
+}
+
+std::string encodePngSamples(int width, int height, std::uint32_t format, const void* samples,
+                             const void* colourMap, int colourMapEntries) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = format;
+  image.colormap_entries = static_cast<png_uint_32>(colourMapEntries);
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, samples, 0, colourMap)) return {};
+  std::string bytes(size, '\0');
+  if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, samples, 0, colourMap)) return {};
+  bytes.resize(size);
+  return bytes;
+}
+
+std::string encodePng(const Picture& picture) {
+  return encodePngSamples(picture.width, picture.height, PNG_FORMAT_RGBA, picture.pixels.data());
+}
+
+std::string pngChunk(std::string_view type, std::string_view data) {
+  const std::string typed = std::string(type) + std::string(data);
+  std::uint32_t crc = 0xFFFFFFFF;
+  for (const char byte : typed) {
+    crc ^= static_cast<std::uint8_t>(byte);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+  }
+  return bigEndian32(static_cast<std::uint32_t>(data.size())) + typed + bigEndian32(~crc);
+}
+
+bool canEncodeHeic() {
+  heif_init(nullptr);  // a no-op when initialised, and then the codecs stay registered
+  const bool can = heif_have_encoder_for_format(heif_compression_HEVC) != 0;
+  heif_deinit();
+  return can;
+}
+
+std::optional<std::string> encodeHeic(const Picture& picture, int orientation, bool withAlpha) {
+  // libheif drops its codecs when the last heif_init is matched; this one is matched below.
+  heif_init(nullptr);
+  heif_context* context = heif_context_alloc();
+  heif_encoder* encoder = nullptr;
+  heif_image* image = nullptr;
+  heif_encoding_options* options = heif_encoding_options_alloc();
+  std::optional<std::string> bytes;
+  const auto ok = [](heif_error error) { return error.code == heif_error_Ok; };
+  if (ok(heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder)) &&
+      ok(heif_image_create(picture.width, picture.height, heif_colorspace_RGB,
+                           heif_chroma_interleaved_RGBA, &image)) &&
+      ok(heif_image_add_plane(image, heif_channel_interleaved, picture.width, picture.height, 8))) {
+    heif_encoder_set_lossy_quality(encoder, 95);
+    int stride = 0;
+    std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < picture.height; ++y) {  // Rgba is laid out as RGBA bytes
+      std::memcpy(plane + y * stride, &picture.at(0, y),
+                  sizeof(Rgba) * static_cast<std::size_t>(picture.width));
+    }
+    options->image_orientation = static_cast<heif_orientation>(orientation);
+    options->save_alpha_channel = withAlpha ? 1 : 0;
+    heif_writer writer{};
+    writer.writer_api_version = 1;
+    writer.write = [](heif_context*, const void* data, size_t size, void* into) {
+      static_cast<std::string*>(into)->append(static_cast<const char*>(data), size);
+      return heif_error{heif_error_Ok, {}, "ok"};
+    };
+    std::string written;
+    if (ok(heif_context_encode_image(context, image, encoder, options, nullptr)) &&
+        ok(heif_context_write(context, &writer, &written))) {
+      bytes = written;
+    }
+  }
+  heif_encoding_options_free(options);
+  if (image) heif_image_release(image);
+  if (encoder) heif_encoder_release(encoder);
+  heif_context_free(context);
+  heif_deinit();
+  return bytes;
+}
+
+std::optional<std::string> encodeImage(ImageFormat format, const Picture& picture,
+                                       int orientation) {
+  switch (format) {
+    case ImageFormat::jpeg:
+      return encodeJpeg(picture, {.app1 = exifPayload(orientation, false)});
+    case ImageFormat::png:  // the chunk goes after the signature and the 25-byte header chunk
+      return encodePng(picture).insert(8 + 25,
+                                       pngChunk("eXIf", exifPayload(orientation, true).substr(6)));
+    case ImageFormat::heic:
+      return encodeHeic(picture, orientation);
+  }
+  return std::nullopt;
+}
+
+DecodedImage decodedOrFail(DecodeResult result) {
+  if (const auto* failure = std::get_if<DecodeFailure>(&result)) {
+    ADD_FAILURE() << "does not decode: " << describeDecodeFailure(*failure);
+    return {};
+  }
+  return std::get<DecodedImage>(std::move(result));
+}
+
+::testing::AssertionResult showsColour(std::uint32_t word, Rgba expected, int tolerance) {
+  const auto premultiplied = [&](std::uint32_t channel) {
+    return (channel * expected.alpha + 127) / 255;
+  };
+  const std::uint32_t wanted = std::uint32_t{expected.alpha} << 24 |
+                               premultiplied(expected.red) << 16 |
+                               premultiplied(expected.green) << 8 | premultiplied(expected.blue);
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int difference =
+        static_cast<int>((word >> shift) & 0xFF) - static_cast<int>((wanted >> shift) & 0xFF);
+    if (std::abs(difference) > tolerance) {
+      return ::testing::AssertionFailure() << std::hex << "0x" << word << ", not near 0x" << wanted;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult showsCorners(const ImagePixels& pixels, std::string_view corners,
+                                        int tolerance) {
+  if (pixels.argb.empty()) return ::testing::AssertionFailure() << "no pixels";
+  const std::size_t right = static_cast<std::size_t>(pixels.width) - 1;
+  const std::size_t bottom = (static_cast<std::size_t>(pixels.height) - 1) * (right + 1);
+  const std::array<std::size_t, 4> places = {0, right, bottom, bottom + right};
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const Rgba expected = quadrantColours[std::string_view("RGBW").find(corners[i])];
+    ::testing::AssertionResult shows = showsColour(pixels.argb.at(places[i]), expected, tolerance);
+    if (!shows) return shows << " at corner " << i << " of " << corners;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace brivora::testing
