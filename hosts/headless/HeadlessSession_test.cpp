@@ -77,14 +77,5 @@ TEST(HeadlessSession, DrawsOnTheGivenContextAtTheWallTimeOfTheMoment) {
   EXPECT_FALSE(probe->needsDisplay());
 }
 
-TEST(HeadlessSession, UnknownClassGivesNoView) {
-  HeadlessSession session("NoSuchView", Size{8, 8}, Bundle("/nonexistent"), Date{0}, 1);
-  EXPECT_EQ(session.view(), nullptr);
-  session.advanceTo(1);
-  RecordingGraphicsContext context;
-  session.draw(context);
-  EXPECT_TRUE(context.calls().empty());
-}
-
 }  // namespace
 }  // namespace brivora
