@@ -38,7 +38,6 @@ void FramePresenter::present(const std::uint8_t* pixels, int stride, int width, 
   image.format = ZPixmap;
   // Xlib only reads the pixels; the field is not const.
   image.data = const_cast<char*>(reinterpret_cast<const char*>(pixels));
-  image.byte_order = ImageByteOrder(display_);
   image.bitmap_unit = 32;
   image.bitmap_bit_order = BitmapBitOrder(display_);
   image.bitmap_pad = 32;
