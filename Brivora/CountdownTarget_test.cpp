@@ -5,15 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/ZoneScope.h"
+
 namespace brivora {
 namespace {
-
-// Runs each case in the named zone and puts UTC back afterwards.
-class ZoneScope {
- public:
-  explicit ZoneScope(std::string_view zone) { EXPECT_TRUE(setCurrentTimeZone(zone)); }
-  ~ZoneScope() { setCurrentTimeZone("UTC"); }
-};
 
 std::optional<std::string> parsedInUtc(std::string_view text) {
   std::optional<Date> date = parseDate(text);

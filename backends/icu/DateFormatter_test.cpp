@@ -1,0 +1,58 @@
+#include "platform/DateFormatter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/UnicodeText.h"
+#include "tests/support/ZoneScope.h"
+
+namespace brivora {
+namespace {
+
+// Saturday 2026-12-05 at 14:05:09 UTC.
+constexpr Date saturdayAfternoonUtc{1796479509};
+
+struct FormatCase {
+  std::string_view zone;
+  Date date;
+  std::string_view pattern;
+  std::string_view text;
+};
+
+TEST(DateFormatter, WritesPatternsInEnglishInTheCurrentZone) {
+  const FormatCase cases[] = {
+      {"UTC", saturdayAfternoonUtc, "h:mm", "2:05"},
+      {"UTC", saturdayAfternoonUtc, "HH:mm:ss", "14:05:09"},
+      {"UTC", saturdayAfternoonUtc, "EEEE, MMM d", "Saturday, Dec 5"},
+      {"UTC", saturdayAfternoonUtc, "a", "PM"},
+      // Five past nine in the morning in Tokyo is the same instant minus 14 hours there.
+      {"Asia/Tokyo", Date{saturdayAfternoonUtc.secondsSince1970 - 14 * 3600}, "h:mm a", "9:05 AM"},
+      // West of Greenwich the same instant is still the morning.
+      {"America/Los_Angeles", saturdayAfternoonUtc, "h:mm a", "6:05 AM"},
+      // East of the date line it is already Sunday.
+      {"Pacific/Kiritimati", saturdayAfternoonUtc, "EEEE, MMM d", "Sunday, Dec 6"},
+      // Midnight and noon in the twelve-hour clock.
+      {"UTC", Date{1796428800}, "h:mm a", "12:00 AM"},
+      {"UTC", Date{1796472000}, "h:mm a", "12:00 PM"},
+      {"UTC", saturdayAfternoonUtc, "'week' w, yyyy", "week 49, 2026"},
+      {"UTC", saturdayAfternoonUtc, "", ""},
+  };
+  for (const FormatCase& c : cases) {
+    const ZoneScope zone(c.zone);
+    EXPECT_EQ(DateFormatter(c.pattern).string(c.date), c.text) << c.zone << " " << c.pattern;
+  }
+}
+
+TEST(DateFormatter, DateLineUpperCasesWithFullUnicodeRules) {
+  const ZoneScope zone("UTC");
+  EXPECT_EQ(unicode::uppercased(DateFormatter("EEEE, MMM d").string(saturdayAfternoonUtc)),
+            "SATURDAY, DEC 5");
+  // Literal text in the pattern is upper-cased too, beyond ASCII.
+  EXPECT_EQ(unicode::uppercased(DateFormatter("'straße' d").string(saturdayAfternoonUtc)),
+            "STRASSE 5");
+}
+
+}  // namespace
+}  // namespace brivora
