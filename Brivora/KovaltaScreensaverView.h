@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Brivora/CountdownPlacement.h"
 #include "Brivora/Meta.h"
 #include "Brivora/Theme.h"
 #include "platform/Date.h"
@@ -57,6 +58,21 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   Point nextPan() const { return nextPan_; }
   bool isCrossfading() const { return transitionStart_.has_value(); }
 
+  // The clock's typeface, design and weight from the theme, at `size` points.
+  Font makeClockFont(double size) const;
+
+  // The rectangle the clock block covers in `rect` at this moment, from the bottom of the
+  // date line to the top of the time line, exactly as `drawClock` places it.
+  Rect clockBlockRect(Rect rect) const;
+
+  // As wide as the widest number line the countdown will show: the day digits counted at the
+  // first read, frozen for the view's life, then " 天  88:88:88".
+  const std::string& countdownPlaceholder();
+
+  // The countdown's layout in `rect` at this moment; none without a target or once it is
+  // reached.
+  std::optional<CountdownPlacement> countdownPlacement(Rect rect);
+
  private:
   // Slideshow.
   std::int64_t pickIndex(std::int64_t differentFrom);
@@ -71,6 +87,9 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   void drawScrim(Rect bounds) const;
 
   // Overlays, over everything drawn before them, in this order.
+  struct ClockBlock;
+  ClockBlock layOutClockBlock(Rect rect) const;
+  std::optional<CountdownPlacement> countdownPlacement(Rect rect, Date now);
   void drawClock(Rect rect);
   void drawCountdown(Rect rect);
   void drawPlayerOverlay(Rect rect, double cycleElapsed);

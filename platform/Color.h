@@ -9,6 +9,13 @@ struct Color {
   double b = 0;
   double a = 1;
 
+  static constexpr Color white() { return {1, 1, 1, 1}; }
+  static constexpr Color black() { return {0, 0, 0, 1}; }
+  static constexpr Color clear() { return {0, 0, 0, 0}; }
+
+  // The same colour with its alpha replaced.
+  constexpr Color withAlphaComponent(double alpha) const { return {r, g, b, alpha}; }
+
   friend bool operator==(const Color&, const Color&) = default;
 };
 

@@ -41,10 +41,10 @@ struct Shadow {
 // colour means black.
 struct AttributedString {
   std::string string;
-  std::optional<Font> font;
-  std::optional<Color> color;
+  std::optional<Font> font = std::nullopt;
+  std::optional<Color> color = std::nullopt;
   double kern = 0;
-  std::optional<Shadow> shadow;
+  std::optional<Shadow> shadow = std::nullopt;
 
   // The measured size of the text on the current graphics context; zero without one.
   Size size() const;

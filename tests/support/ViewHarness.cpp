@@ -74,4 +74,15 @@ std::vector<DrawCall> ViewHarness::draw() {
   return recording.calls();
 }
 
+std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::string_view string) {
+  for (const TextCall& call : callsOf<TextCall>(calls)) {
+    if (call.text.string == string) return call;
+  }
+  return std::nullopt;
+}
+
+Rect boxOf(const TextCall& call) {
+  return Rect{call.point, call.measuredSize};
+}
+
 }  // namespace brivora::testing

@@ -5,7 +5,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Brivora/KovaltaScreensaverView.h"
@@ -83,6 +85,20 @@ std::vector<Call> callsOf(const std::vector<DrawCall>& calls) {
     if (const Call* each = std::get_if<Call>(&call)) found.push_back(*each);
   }
   return found;
+}
+
+// The text drawn with exactly `string`, if any.
+std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::string_view string);
+
+// The box a text call covers: its point and measured size.
+Rect boxOf(const TextCall& call);
+
+// Runs `work` with a recording context current, so texts measure with its fixed metrics.
+template <typename Work>
+auto whileRecording(Work work) {
+  RecordingGraphicsContext recording;
+  const CurrentGraphicsContext current(recording);
+  return work();
 }
 
 }  // namespace brivora::testing

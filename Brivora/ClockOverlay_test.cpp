@@ -1,0 +1,211 @@
+// The clock block laid out with the recording context's fixed metrics: each character is
+// 0.6 × size + kern wide and a line 1.2 × size tall. In a 1000 × 500 view with the default
+// theme the time "8:00" measures 116 × 60, the date "FRIDAY, JAN 15" 168 × 12, the gap is 8
+// and the margin 30.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/ViewHarness.h"
+#include "tests/support/ZoneScope.h"
+
+namespace brivora {
+namespace {
+
+using testing::boxOf;
+using testing::textDrawn;
+using testing::ViewHarness;
+
+constexpr Size viewSize{1000, 500};
+constexpr std::string_view time8 = "8:00";
+constexpr std::string_view fridayDate = "FRIDAY, JAN 15";
+
+std::string themeWith(const std::string& fields) {
+  return "{" + fields + "}";
+}
+
+struct ClockPlaceCase {
+  std::string position;
+  Point time;
+  Point date;
+};
+
+TEST(ClockOverlay, PlacesTimeAndDateAtEachAnchor) {
+  const ZoneScope zone("UTC");
+  const ClockPlaceCase cases[] = {
+      {"top-left", {30, 410}, {30, 390}},
+      {"top-center", {442, 410}, {416, 390}},
+      {"top-right", {854, 410}, {802, 390}},
+      {"bottom-left", {30, 50}, {30, 30}},
+      {"bottom-right", {854, 50}, {802, 30}},
+      {"bottom-center", {442, 50}, {416, 30}},
+      // The time line alone is centred; the date hangs below it.
+      {"center", {442, 220}, {416, 200}},
+      // Compared in lower case; anything else is the bottom centre.
+      {"Top-Right", {854, 410}, {802, 390}},
+      {"CENTER", {442, 220}, {416, 200}},
+      {"", {442, 50}, {416, 30}},
+      {"middle", {442, 50}, {416, 30}},
+      {" top-left", {442, 50}, {416, 30}},
+  };
+  for (const ClockPlaceCase& c : cases) {
+    ViewHarness harness(themeWith(R"("clockPosition": ")" + c.position + R"(")"), {"a.jpg"});
+    harness.create(viewSize);
+    const auto calls = harness.draw();
+    const auto time = textDrawn(calls, time8);
+    const auto date = textDrawn(calls, fridayDate);
+    ASSERT_TRUE(time && date) << c.position;
+    EXPECT_EQ(time->point, c.time) << c.position;
+    EXPECT_EQ(date->point, c.date) << c.position;
+    EXPECT_FALSE(textDrawn(calls, " AM")) << "no marker unless asked for";
+  }
+}
+
+TEST(ClockOverlay, StylesTimeAndDateFromTheTheme) {
+  const ZoneScope zone("UTC");
+  // Five digits are no colour: the time falls back to white while the date keeps its own.
+  ViewHarness harness(
+      themeWith(R"("clockColor": "#12345", "dateColor": "#E5B80B", "clockFamily": "Serif",
+                   "clockWeight": "BOLD", "clockKern": 3, "dateKern": 2)"),
+      {"a.jpg"});
+  harness.create(viewSize);
+  const auto calls = harness.draw();
+  const auto time = textDrawn(calls, time8);
+  const auto date = textDrawn(calls, fridayDate);
+  ASSERT_TRUE(time && date);
+  const Shadow shadow{Color{0, 0, 0, 0.55}, 16, Size{0, -2}};
+
+  EXPECT_EQ(time->text.font,
+            (Font{.size = 50, .weight = FontWeight::bold, .design = FontDesign::serif}));
+  EXPECT_EQ(time->text.color, Color::white());
+  EXPECT_EQ(time->text.kern, 3);
+  EXPECT_EQ(time->text.shadow, shadow);
+
+  // The date keeps the system design at medium weight, whatever the clock's typeface.
+  EXPECT_EQ(date->text.font, (Font{.size = 10, .weight = FontWeight::medium}));
+  EXPECT_EQ(date->text.color, (Color{229 / 255.0, 184 / 255.0, 11 / 255.0, 0.9}));
+  EXPECT_EQ(date->text.kern, 2);
+  EXPECT_EQ(date->text.shadow, shadow);
+}
+
+TEST(ClockOverlay, ClockFamilyPicksTheDesignInAnyCase) {
+  const std::pair<std::string_view, FontDesign> cases[] = {
+      {"rounded", FontDesign::rounded}, {"Rounded", FontDesign::rounded},
+      {"SERIF", FontDesign::serif},     {"default", FontDesign::standard},
+      {"mono", FontDesign::standard},   {"", FontDesign::standard},
+  };
+  for (const auto& [family, design] : cases) {
+    ViewHarness harness(themeWith(R"("clockFamily": ")" + std::string(family) + R"(")"), {});
+    const Font font = harness.create(viewSize).makeClockFont(20);
+    EXPECT_EQ(font, (Font{.size = 20, .weight = FontWeight::light, .design = design})) << family;
+  }
+}
+
+struct MarkerCase {
+  std::string position;
+  double timeX;
+};
+
+TEST(ClockOverlay, MarkerFollowsTheTimeSlightlyRaisedAndCountsInTheLineWidth) {
+  const ZoneScope zone("UTC");
+  // " AM" at 16 points with kern 2 is 34.8 × 19.2; the line is 150.8 wide.
+  const MarkerCase cases[] = {
+      {"bottom-left", 30},
+      {"bottom-right", 1000 - 30 - 150.8},
+      {"bottom-center", 500 - 150.8 / 2},
+  };
+  for (const MarkerCase& c : cases) {
+    ViewHarness harness(
+        themeWith(R"("showAmPm": true, "clockColor": "#FF0000", "clockPosition": ")" + c.position +
+                  R"(")"),
+        {"a.jpg"});
+    harness.clock.setWallTime(Date{1'800'000'000 + 3900});  // 9:05 in the morning
+    harness.create(viewSize);
+    const auto calls = harness.draw();
+    const auto time = textDrawn(calls, "9:05");
+    const auto marker = textDrawn(calls, " AM");
+    ASSERT_TRUE(time && marker) << c.position;
+    EXPECT_NEAR(time->point.x, c.timeX, 1e-9) << c.position;
+    EXPECT_NEAR(marker->point.x, time->point.x + 116, 1e-9);
+    EXPECT_NEAR(marker->point.y, time->point.y + (60 - 19.2) * 0.25, 1e-9);
+    EXPECT_EQ(marker->text.font,
+              (Font{.size = 16, .weight = FontWeight::light, .design = FontDesign::rounded}));
+    EXPECT_EQ(marker->text.color, (Color{1, 0, 0, 0.85}));
+    EXPECT_EQ(marker->text.kern, 2);
+  }
+}
+
+TEST(ClockOverlay, GapUnderTheTimeIsHalfTheDateSizeButAtLeastEight) {
+  const ZoneScope zone("UTC");
+  const std::pair<double, double> cases[] = {{0.02, 8}, {0.06, 15}, {0.0, 8}};
+  for (const auto& [ratio, gap] : cases) {
+    ViewHarness harness(
+        themeWith(R"("clockPosition": "top-left", "dateSizeRatio": )" + std::to_string(ratio)),
+        {"a.jpg"});
+    harness.create(viewSize);
+    const auto calls = harness.draw();
+    const auto time = textDrawn(calls, time8);
+    const auto date = textDrawn(calls, fridayDate);
+    if (ratio == 0) {
+      // A zero-sized date measures nothing and is not drawn, yet keeps the gap.
+      ASSERT_TRUE(time);
+      continue;
+    }
+    ASSERT_TRUE(time && date) << ratio;
+    EXPECT_NEAR(time->point.y - boxOf(*date).maxY(), gap, 1e-9) << ratio;
+  }
+}
+
+TEST(ClockOverlay, BlockRectSpansTheDrawnLinesAtEveryAnchor) {
+  const ZoneScope zone("UTC");
+  for (const std::string_view position :
+       {"top-left", "top-center", "top-right", "bottom-left", "bottom-right", "center", "other"}) {
+    for (const bool marker : {false, true}) {
+      ViewHarness harness(themeWith(R"("clockPosition": ")" + std::string(position) +
+                                    R"(", "showAmPm": )" + (marker ? "true" : "false")),
+                          {"a.jpg"});
+      KovaltaScreensaverView& view = harness.create(viewSize);
+      const auto calls = harness.draw();
+      Rect drawn = boxOf(*textDrawn(calls, fridayDate));
+      for (const std::string_view line : {time8, std::string_view(" AM")}) {
+        if (const auto call = textDrawn(calls, line)) {
+          const Rect box = boxOf(*call);
+          const double left = std::min(drawn.minX(), box.minX());
+          const double right = std::max(drawn.maxX(), box.maxX());
+          const double top = std::max(drawn.maxY(), box.maxY());
+          drawn = Rect{left, drawn.minY(), right - left, top - drawn.minY()};
+        }
+      }
+      const Rect block =
+          testing::whileRecording([&] { return view.clockBlockRect(view.bounds()); });
+      EXPECT_NEAR(block.minX(), drawn.minX(), 1e-9) << position << marker;
+      EXPECT_NEAR(block.minY(), drawn.minY(), 1e-9) << position << marker;
+      EXPECT_NEAR(block.maxX(), drawn.maxX(), 1e-9) << position << marker;
+      EXPECT_NEAR(block.maxY(), drawn.maxY(), 1e-9) << position << marker;
+    }
+  }
+}
+
+TEST(ClockOverlay, FollowsTheWallClockFromFrameToFrame) {
+  const ZoneScope zone("America/New_York");
+  ViewHarness harness(themeWith(R"("timeFormat": "h:mm a", "dateFormat": "EEE d")"), {"a.jpg"});
+  harness.clock.setWallTime(Date{1'800'000'000 + 6 * 3600 - 60});  // 8:59 in New York
+  harness.create(viewSize);
+  EXPECT_TRUE(textDrawn(harness.draw(), "8:59 AM"));
+  harness.moveTo(60);
+  const auto calls = harness.draw();
+  EXPECT_TRUE(textDrawn(calls, "9:00 AM"));
+  EXPECT_TRUE(textDrawn(calls, "FRI 15"));
+}
+
+TEST(ClockOverlay, EmptyPackageStillShowsTheClock) {
+  const ZoneScope zone("UTC");
+  ViewHarness harness("", {});
+  harness.create(viewSize);
+  const auto calls = harness.draw();
+  EXPECT_TRUE(textDrawn(calls, time8));
+  EXPECT_TRUE(textDrawn(calls, fridayDate));
+}
+
+}  // namespace
+}  // namespace brivora
