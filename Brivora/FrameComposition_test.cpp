@@ -71,7 +71,8 @@ TEST(FrameComposition, HoldingFrameIsBlackThenImageThenScrim) {
   harness.create(Size{100, 100});
   harness.tickAt(5);
   const std::vector<DrawCall> calls = harness.draw();
-  ASSERT_EQ(calls.size(), 3u);
+  // Then the clock's time and date; the caption has faded out by now.
+  ASSERT_EQ(calls.size(), 5u);
   const auto& background = std::get<FillRectCall>(calls[0]);
   EXPECT_EQ(background.rect, (Rect{0, 0, 100, 100}));
   EXPECT_EQ(background.color, (Color{0, 0, 0, 1}));
@@ -80,6 +81,8 @@ TEST(FrameComposition, HoldingFrameIsBlackThenImageThenScrim) {
   EXPECT_EQ(image.fraction, 1);
   expectRect(image.rect, Rect{-4, -5, 110, 110});
   EXPECT_TRUE(std::holds_alternative<GradientCall>(calls[2]));
+  EXPECT_TRUE(std::holds_alternative<TextCall>(calls[3]));
+  EXPECT_TRUE(std::holds_alternative<TextCall>(calls[4]));
 }
 
 TEST(FrameComposition, IncomingImageFadesInUnzoomedWithClampedFraction) {
@@ -152,11 +155,12 @@ TEST(FrameComposition, ScrimFollowsTheClockWhateverItsCase) {
   }
 }
 
-TEST(FrameComposition, EmptyPackageShowsItsMessageAndNothingElse) {
+TEST(FrameComposition, EmptyPackageShowsItsMessageAndTheClock) {
   ViewHarness harness("", {});
   harness.create(Size{640, 480});
   const std::vector<DrawCall> calls = harness.draw();
-  ASSERT_EQ(calls.size(), 2u);
+  // Black, the message, then the clock's time and date.
+  ASSERT_EQ(calls.size(), 4u);
   EXPECT_TRUE(std::holds_alternative<FillRectCall>(calls[0]));
   const auto& message = std::get<TextCall>(calls[1]);
   EXPECT_EQ(message.text.string, "No wallpapers in this package");

@@ -80,20 +80,24 @@ TEST(ViewPixels, CrossfadeBlendsTheIncomingImageOver) {
   EXPECT_NEAR(middle.b, 128, 3);
 }
 
-TEST(ViewPixels, EmptyPackageIsBlackWithItsMessageAboveTheMiddle) {
+TEST(ViewPixels, EmptyPackageIsBlackWithItsMessageAboveTheMiddleAndTheClockBelow) {
   ViewHarness harness("", {});
   harness.create(Size{400, 200});
   CairoGraphicsContext canvas(400, 200);
   drawFrame(harness, canvas);
-  int litAbove = 0;
-  int litBelow = 0;
+  // The message sits on the middle line; the 20-point clock block fills the bottom quarter.
+  int litMessage = 0;
+  int litBetween = 0;
+  int litClock = 0;
   for (int row = 0; row < 200; ++row) {
     for (int column = 0; column < 400; ++column) {
-      if (pixelAt(canvas, column, row).r > 40) ++(row < 100 ? litAbove : litBelow);
+      if (pixelAt(canvas, column, row).r <= 40) continue;
+      ++(row < 100 ? litMessage : row < 140 ? litBetween : litClock);
     }
   }
-  EXPECT_GT(litAbove, 100);
-  EXPECT_EQ(litBelow, 0);
+  EXPECT_GT(litMessage, 100);
+  EXPECT_EQ(litBetween, 0);
+  EXPECT_GT(litClock, 50);
   EXPECT_EQ(pixelAt(canvas, 2, 2).r, 0);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -53,7 +54,8 @@ class RenderCommand : public ::testing::Test {
 
 TEST_F(RenderCommand, DrawListHoldsEveryCallInOrderWithItsValues) {
   const json calls = drawList({"--elapsed", "9", "--seed", "3", "--now", "2026-06-11T16:00:00Z"});
-  ASSERT_EQ(calls.size(), 4u);
+  // Black, two images, the scrim, then the clock's time and date.
+  ASSERT_EQ(calls.size(), 6u);
   EXPECT_EQ(calls[0], json::parse(R"({"op": "fillRect", "rect": [0, 0, 320, 180],
                                       "color": [0, 0, 0, 1]})"));
   EXPECT_EQ(calls[1]["op"], "image");
@@ -69,6 +71,83 @@ TEST_F(RenderCommand, DrawListHoldsEveryCallInOrderWithItsValues) {
   }
   EXPECT_EQ(calls[3]["op"], "gradient");
   EXPECT_EQ(calls[3]["angle"], 90);
+  EXPECT_EQ(calls[4]["op"], "text");
+  EXPECT_EQ(calls[5]["op"], "text");
+}
+
+// The text call drawn with exactly `text`; null when there is none.
+json textOp(const json& calls, const std::string& text) {
+  for (const json& call : calls) {
+    if (call["op"] == "text" && call["text"] == text) return call;
+  }
+  return nullptr;
+}
+
+double coordinate(const json& call, const char* field, std::size_t at) {
+  return call[field][at].get<double>();
+}
+
+TEST_F(RenderCommand, DrawListShowsEveryOverlayWithItsStyleAndPlace) {
+  bundle.write("theme.json", R"({
+    "cycleSeconds": 10, "crossfadeSeconds": 2, "clockPosition": "bottom-left", "showAmPm": true,
+    "countdownTo": "2026-06-12T16:00:00Z", "countdownPosition": "bottom-right",
+    "countdownBgEnabled": true, "credit": "Photo: Brivora", "creditPosition": "inside-countdown",
+    "playerOverlayPosition": "top-right"})");
+  bundle.write("meta.json", R"({"default": {"name": "Mira Solberg", "subtitle": "MIDFIELD",
+                                            "fact": "Nine goals"}})");
+  const json calls = drawList(
+      {"--elapsed", "3", "--seed", "1", "--now", "2026-06-11T16:00:00Z", "--tz", "Europe/Berlin"});
+
+  // 18:00 in Berlin, in the rounded light clock face with the shared soft shadow.
+  const json time = textOp(calls, "6:00");
+  ASSERT_FALSE(time.is_null()) << calls.dump();
+  EXPECT_EQ(time["font"], json::parse(R"({"size": 18, "weight": "light", "design": "rounded",
+                                           "italic": false, "monospacedDigits": false})"));
+  EXPECT_EQ(time["color"], json::parse("[1, 1, 1, 1]"));
+  EXPECT_EQ(time["kern"], -1);
+  EXPECT_EQ(time["shadow"], json::parse(R"({"color": [0, 0, 0, 0.55], "blur": 16,
+                                             "offset": [0, -2]})"));
+  const json marker = textOp(calls, " PM");
+  const json date = textOp(calls, "THURSDAY, JUN 11");
+  ASSERT_FALSE(marker.is_null() || date.is_null());
+  const double margin = 180 * 0.06;
+  EXPECT_NEAR(coordinate(date, "point", 0), margin, 1e-9);
+  EXPECT_NEAR(coordinate(date, "point", 1), margin, 1e-9);
+  EXPECT_NEAR(coordinate(time, "point", 0), margin, 1e-9);
+  EXPECT_NEAR(coordinate(time, "point", 1), margin + coordinate(date, "size", 1) + 8, 1e-9);
+  EXPECT_NEAR(coordinate(marker, "point", 0), margin + coordinate(time, "size", 0), 1e-9);
+
+  // The countdown on its yellow box, the credit inside it under the numbers.
+  const json number = textOp(calls, "1 天  00:00:00");
+  const json label = textOp(calls, "KOVALTA COUNTDOWN");
+  const json credit = textOp(calls, "Photo: Brivora");
+  ASSERT_FALSE(number.is_null() || label.is_null() || credit.is_null()) << calls.dump();
+  EXPECT_TRUE(number["font"]["monospacedDigits"]);
+  EXPECT_TRUE(credit["font"]["italic"]);
+  EXPECT_EQ(credit["kern"], 1);
+  EXPECT_LT(coordinate(credit, "point", 1), coordinate(number, "point", 1));
+  EXPECT_LT(coordinate(number, "point", 1), coordinate(label, "point", 1));
+  json background = nullptr;
+  for (const json& call : calls) {
+    if (call["op"] == "roundedRect") background = call;
+  }
+  ASSERT_FALSE(background.is_null());
+  EXPECT_EQ(background["color"][3], 0.92);
+  // The box's right edge lies one padding beyond the margin.
+  EXPECT_NEAR(coordinate(background, "rect", 0) + coordinate(background, "rect", 2),
+              320 - margin + 180 * 0.022, 1e-9);
+
+  // The caption at full strength, each line ending at the right margin.
+  for (const char* line : {"Mira Solberg", "MIDFIELD", "Nine goals"}) {
+    const json call = textOp(calls, line);
+    ASSERT_FALSE(call.is_null()) << line;
+    EXPECT_NEAR(coordinate(call, "point", 0) + coordinate(call, "size", 0), 320 - margin, 1e-9);
+    EXPECT_EQ(call["shadow"]["blur"], 18);
+  }
+  // Nothing but these nine texts.
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const json& call) { return call["op"] == "text"; }),
+            9);
 }
 
 TEST_F(RenderCommand, SameSeedAndMomentGiveTheSameFrame) {

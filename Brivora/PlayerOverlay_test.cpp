@@ -1,0 +1,169 @@
+// The caption laid out with the recording context's fixed metrics (each character
+// 0.6 × size + kern wide, lines 1.2 × size tall). In a 1000 × 500 view with the default theme
+// the name "Mira Solberg" measures 192 × 33, the subtitle "MIDFIELD" 80.8 × 10.2, the fact
+// "Nine goals" 79 × 7.8; the line gap is 4.95 and the margin 30.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "tests/support/ViewHarness.h"
+
+namespace brivora {
+namespace {
+
+using testing::callsOf;
+using testing::textDrawn;
+using testing::ViewHarness;
+
+constexpr Size viewSize{1000, 500};
+constexpr std::string_view captionMeta =
+    R"({"default": {"name": "Mira Solberg", "subtitle": "MIDFIELD", "fact": "Nine goals"}})";
+
+struct Caption {
+  std::optional<TextCall> name;
+  std::optional<TextCall> subtitle;
+  std::optional<TextCall> fact;
+};
+
+Caption captionAt(ViewHarness& harness, double cycleElapsed) {
+  harness.moveTo(cycleElapsed);
+  const auto calls = harness.draw();
+  return {textDrawn(calls, "Mira Solberg"), textDrawn(calls, "MIDFIELD"),
+          textDrawn(calls, "Nine goals")};
+}
+
+struct FadeCase {
+  double elapsed;
+  std::optional<double> fade;
+};
+
+TEST(PlayerOverlay, FadesInHoldsAndFadesOutWithinSevenSeconds) {
+  const FadeCase cases[] = {
+      {0.0, std::nullopt},
+      {0.75, 0.5},
+      {1.5, 1.0},
+      {3.0, 1.0},
+      {5.0, 1.0},
+      {6.0, 0.5},
+      {6.999, std::nullopt},
+      {7.0, std::nullopt},
+      {12, std::nullopt},
+  };
+  for (const FadeCase& c : cases) {
+    ViewHarness harness("", {"a.jpg"});
+    harness.bundle.write("meta.json", captionMeta);
+    harness.create(viewSize);
+    const Caption caption = captionAt(harness, c.elapsed);
+    if (!c.fade) {
+      EXPECT_FALSE(caption.name || caption.subtitle || caption.fact) << c.elapsed;
+      continue;
+    }
+    ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << c.elapsed;
+    EXPECT_NEAR(caption.name->text.color->a, *c.fade, 1e-9) << c.elapsed;
+    EXPECT_NEAR(caption.subtitle->text.color->a, *c.fade * 0.85, 1e-9) << c.elapsed;
+    EXPECT_NEAR(caption.fact->text.color->a, *c.fade * 0.7, 1e-9) << c.elapsed;
+    // The shadow does not fade with the text.
+    EXPECT_EQ(caption.fact->text.shadow, (Shadow{Color{0, 0, 0, 0.7}, 18, Size{0, -3}}));
+  }
+}
+
+TEST(PlayerOverlay, SetsEachLineInItsOwnTypeAndSpacing) {
+  ViewHarness harness(R"({"clockFamily": "serif", "clockWeight": "heavy"})", {"a.jpg"});
+  harness.bundle.write("meta.json", captionMeta);
+  harness.create(viewSize);
+  const Caption caption = captionAt(harness, 3);
+  ASSERT_TRUE(caption.name && caption.subtitle && caption.fact);
+  EXPECT_EQ(caption.name->text.font,
+            (Font{.size = 27.5, .weight = FontWeight::heavy, .design = FontDesign::serif}));
+  EXPECT_EQ(caption.subtitle->text.font, (Font{.size = 8.5, .weight = FontWeight::medium}));
+  EXPECT_EQ(caption.fact->text.font, (Font{.size = 6.5, .weight = FontWeight::regular}));
+  EXPECT_EQ(caption.name->text.kern, -0.5);
+  EXPECT_EQ(caption.subtitle->text.kern, 5);
+  EXPECT_EQ(caption.fact->text.kern, 4);
+}
+
+struct CaptionPlaceCase {
+  std::string position;
+  Point name;
+  Point subtitle;
+  Point fact;
+};
+
+TEST(PlayerOverlay, PlacesTheLinesInEachCorner) {
+  const CaptionPlaceCase cases[] = {
+      {"top-left", {30, 437}, {30, 421.85}, {30, 409.1}},
+      // Each line ends at the margin by itself.
+      {"top-right", {778, 437}, {889.2, 421.85}, {891, 409.1}},
+      // The block rests one name-line height above the bottom margin.
+      {"bottom-left", {30, 90.9}, {30, 75.75}, {30, 63}},
+      {"Bottom-Right", {778, 90.9}, {889.2, 75.75}, {891, 63}},
+      {" top-right", {30, 437}, {30, 421.85}, {30, 409.1}},
+      {"center", {30, 437}, {30, 421.85}, {30, 409.1}},
+  };
+  for (const CaptionPlaceCase& c : cases) {
+    ViewHarness harness(R"({"playerOverlayPosition": ")" + c.position + R"("})", {"a.jpg"});
+    harness.bundle.write("meta.json", captionMeta);
+    harness.create(viewSize);
+    const Caption caption = captionAt(harness, 3);
+    ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << c.position;
+    EXPECT_NEAR(caption.name->point.x, c.name.x, 1e-9) << c.position;
+    EXPECT_NEAR(caption.name->point.y, c.name.y, 1e-9) << c.position;
+    EXPECT_NEAR(caption.subtitle->point.x, c.subtitle.x, 1e-9) << c.position;
+    EXPECT_NEAR(caption.subtitle->point.y, c.subtitle.y, 1e-9) << c.position;
+    EXPECT_NEAR(caption.fact->point.x, c.fact.x, 1e-9) << c.position;
+    EXPECT_NEAR(caption.fact->point.y, c.fact.y, 1e-9) << c.position;
+  }
+}
+
+TEST(PlayerOverlay, EmptySubtitleKeepsItsSlot) {
+  ViewHarness harness("", {"a.jpg"});
+  harness.bundle.write(
+      "meta.json",
+      R"({"default": {"name": "Mira Solberg", "subtitle": "", "fact": "Nine goals"}})");
+  harness.create(viewSize);
+  harness.moveTo(3);
+  const auto calls = harness.draw();
+  EXPECT_EQ(callsOf<TextCall>(calls).size(), 4u) << "time, date, name and fact; no subtitle";
+  const auto fact = textDrawn(calls, "Nine goals");
+  ASSERT_TRUE(fact);
+  // Below an empty line measured as zero tall: two gaps under the name.
+  EXPECT_NEAR(fact->point.y, 437 - 2 * 4.95 - 7.8, 1e-9);
+}
+
+struct GuardCase {
+  std::string what;
+  std::string theme;
+  std::string meta;
+  std::string wallpaper;
+  bool shown;
+};
+
+TEST(PlayerOverlay, ShowsNothingWithoutAPlayerToName) {
+  const std::string patterns =
+      R"("patterns": [{"match": "keeper", "name": ""}, {"match": "star", "name": "Ada Ruud"}])";
+  const GuardCase cases[] = {
+      {"shown", "", R"({"default": {"name": "Mira Solberg"}, )" + patterns + "}", "a.jpg", true},
+      {"switched off", R"({"playerOverlayEnabled": false})",
+       R"({"default": {"name": "Mira Solberg"}})", "a.jpg", false},
+      // No default name: no caption at all, whatever the patterns say.
+      {"no default name", "", R"({"default": {"name": ""}, )" + patterns + "}", "star.jpg", false},
+      {"pattern empties the name", "", R"({"default": {"name": "Mira Solberg"}, )" + patterns + "}",
+       "keeper.jpg", false},
+      {"pattern names another", "", R"({"default": {"name": "Mira Solberg"}, )" + patterns + "}",
+       "star.jpg", true},
+      {"no meta file", "", "", "a.jpg", false},
+  };
+  for (const GuardCase& c : cases) {
+    ViewHarness harness(c.theme, {c.wallpaper});
+    if (!c.meta.empty()) harness.bundle.write("meta.json", c.meta);
+    harness.create(viewSize);
+    harness.moveTo(3);
+    const auto texts = callsOf<TextCall>(harness.draw());
+    // The clock's two lines are always there.
+    EXPECT_EQ(texts.size(), c.shown ? 3u : 2u) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace brivora
