@@ -23,13 +23,6 @@ constexpr double markerRaise = 0.25;
 constexpr double minimumGap = 8;
 const Shadow clockShadow{Color{0, 0, 0, 0.55}, 16, Size{0, -2}};
 
-FontDesign clockDesign(const std::string& family) {
-  const std::string word = unicode::lowercased(family);
-  if (word == "serif") return FontDesign::serif;
-  if (word == "rounded") return FontDesign::rounded;
-  return FontDesign::standard;
-}
-
 enum class Alignment { leading, centered, trailing };
 enum class VerticalRule { top, center, bottom };
 
@@ -76,8 +69,7 @@ struct KovaltaScreensaverView::ClockBlock {
 };
 
 Font KovaltaScreensaverView::makeClockFont(double size) const {
-  return Font{
-      .size = size, .weight = theme_.nsFontWeight(), .design = clockDesign(theme_.clockFamily)};
+  return Font{.size = size, .weight = theme_.nsFontWeight(), .design = theme_.clockDesign()};
 }
 
 KovaltaScreensaverView::ClockBlock KovaltaScreensaverView::layOutClockBlock(Rect rect) const {

@@ -21,4 +21,11 @@ FontWeight Theme::nsFontWeight() const {
   return fontWeightNamed(unicode::lowercased(clockWeight)).value_or(FontWeight::regular);
 }
 
+FontDesign Theme::clockDesign() const {
+  const std::string word = unicode::lowercased(clockFamily);
+  if (word == "serif") return FontDesign::serif;
+  if (word == "rounded") return FontDesign::rounded;
+  return FontDesign::standard;
+}
+
 }  // namespace brivora

@@ -4,6 +4,7 @@
 
 #include "platform/Bundle.h"
 #include "platform/FontWeight.h"
+#include "platform/Text.h"
 
 namespace brivora {
 
@@ -65,6 +66,10 @@ struct Theme {
   // The clock's font weight from `clockWeight`, compared in lower case; regular for any
   // other name.
   FontWeight nsFontWeight() const;
+
+  // The clock's design from `clockFamily`, compared in lower case: "rounded" or "serif";
+  // the default design for anything else.
+  FontDesign clockDesign() const;
 
   friend bool operator==(const Theme&, const Theme&) = default;
 };

@@ -20,12 +20,13 @@ struct Finished {
   std::string err;
 };
 
-// Runs `brivora` with shell-quoted arguments; stderr goes through a file.
-Finished runBrivora(const std::string& arguments) {
+// Runs `brivora` with shell-quoted arguments, after `environment` ("NAME=value ..."); stderr
+// goes through a file.
+Finished runBrivora(const std::string& arguments, const std::string& environment = "") {
   testing::TempBundle scratch;
   const std::string errPath = (scratch.folder() / "stderr").string();
   const std::string command =
-      std::string("'") + BRIVORA_EXECUTABLE + "' " + arguments + " 2>'" + errPath + "'";
+      environment + " '" + BRIVORA_EXECUTABLE + "' " + arguments + " 2>'" + errPath + "'";
   Finished finished;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return finished;
@@ -65,6 +66,26 @@ TEST(BrivoraExecutable, PrintsResultsOnStdoutAndProblemsOnStderr) {
   EXPECT_TRUE(check.out.empty());
   EXPECT_NE(check.err.find("brivora: theme.json:1:2: unknown key \"clockColr\""), std::string::npos)
       << check.err;
+}
+
+TEST(BrivoraExecutable, CheckSaysWhenTheClockDesignIsNotInstalled) {
+  // A font configuration that knows only DejaVu: no rounded family, no Inter.
+  testing::TempBundle bundle;
+  bundle.write("fonts.conf",
+               "<?xml version=\"1.0\"?><fontconfig>"
+               "<dir>/usr/share/fonts/truetype/dejavu</dir>"
+               "<cachedir>" +
+                   (bundle.folder() / "cache").string() + "</cachedir></fontconfig>");
+  bundle.write("theme.json", R"({"clockFamily": "rounded", "clockWeight": "regular"})");
+  bundle.makeFolder("wallpapers");
+  const Finished finished =
+      runBrivora("check --bundle '" + bundle.folder().string() + "'",
+                 "FONTCONFIG_FILE='" + (bundle.folder() / "fonts.conf").string() + "'");
+  EXPECT_EQ(finished.status, 1) << finished.err;
+  EXPECT_NE(finished.err.find("\"clockFamily\" asks for the rounded design, but none of its fonts "
+                              "is installed (Comfortaa, Quicksand or M PLUS Rounded 1c)"),
+            std::string::npos)
+      << finished.err;
 }
 
 }  // namespace

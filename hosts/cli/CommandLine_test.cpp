@@ -307,6 +307,14 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {"theme.json", R"({"clockPosition": null})", {"clockPosition", "null"}},
       {"theme.json", R"({"clockColor": "#FFF"})", {"clockColor", "#FFF"}},
       {"theme.json", R"({"clockPosition": "middle"})", {"clockPosition", "middle"}},
+      // The fonts the tests install: Comfortaa has light, regular and bold; Noto Serif regular
+      // and bold.
+      {"theme.json",
+       R"({"clockWeight": "thin"})",
+       {"theme.json:1:2:", "Comfortaa", "light, the nearest"}},
+      {"theme.json",
+       R"({"clockFamily": "Serif", "clockWeight": "Light"})",
+       {"clockWeight", "Noto Serif", "regular, the nearest"}},
       // The scrim reads the word as written, the clock in lower case.
       {"theme.json", R"({"clockPosition": "Top-Right"})", {"Top-Right", R"("top-right")"}},
       {"theme.json", R"({"countdownTo": "next June"})", {"countdownTo", "next June"}},

@@ -7,6 +7,8 @@
 #include "Brivora/PositionWords.h"
 #include "Brivora/SrgbHexColor.h"
 #include "Brivora/ThemeFields.h"
+#include "backends/cairo/FontFamilies.h"
+#include "backends/cairo/InstalledFonts.h"
 #include "hosts/cli/CheckSupport.h"
 #include "platform/UnicodeText.h"
 
@@ -285,14 +287,47 @@ class ThemeChecker {
   Theme theme_;
 };
 
+// The clock's typeface as this machine can draw it: a design whose fonts are missing falls back
+// to the default design, and a weight a family lacks to its nearest. Checked with or without
+// a theme file, since the defaults need fonts too.
+void checkInstalledTypeface(const Theme& theme, const std::optional<CheckedJson>& file,
+                            Problems& problems) {
+  const auto report = [&](std::string_view key, std::string message) {
+    const std::string where = file ? file->whereKey(key) : "theme.json";
+    problems.push_back({where, jsonQuoted(key) + " " + std::move(message)});
+  };
+  const FontDesign design = theme.clockDesign();
+  const FontWeight weight = theme.nsFontWeight();
+  InstalledFace face = installedFace(design, weight);
+  if (!face.family && design != FontDesign::standard) {
+    report("clockFamily", "asks for the " + std::string(fontDesignName(design)) +
+                              " design, but none of its fonts is installed (" +
+                              listWords(designFamilies(design)) + "); the default design is used");
+    face = installedFace(FontDesign::standard, weight);
+  }
+  if (!face.family) {
+    report("clockFamily", "cannot be drawn in its own fonts: none of " +
+                              listWords(designFamilies(FontDesign::standard)) +
+                              " is installed; the system's sans-serif is used");
+    return;
+  }
+  if (face.weight != weight) {
+    report("clockWeight", "asks for " + std::string(fontWeightName(weight)) + ", but " +
+                              *face.family + " is installed without it; " +
+                              std::string(fontWeightName(face.weight)) + ", the nearest, is used");
+  }
+}
+
 }  // namespace
 
 void checkThemeFile(const Bundle& bundle, Problems& problems) {
   std::optional<CheckedJson> file = readJsonForCheck(bundle, "theme", problems);
-  if (!file || !file->object) return;
-  const std::size_t first = problems.size();
-  ThemeChecker(*file, problems).run();
-  sortByPlace(problems, first);
+  if (file && file->object) {
+    const std::size_t first = problems.size();
+    ThemeChecker(*file, problems).run();
+    sortByPlace(problems, first);
+  }
+  checkInstalledTypeface(Theme::load(bundle), file, problems);
 }
 
 }  // namespace brivora::cli
