@@ -10,7 +10,7 @@ namespace brivora {
 
 // Formats dates with a UTS #35 pattern ("h:mm", "EEEE, MMM d", "a") in the locale
 // "en_US_POSIX" and the process's current time zone at the formatter's creation, so names
-// are English whatever the user's language.
+// are English whatever the user's language. Use it on the thread that made it.
 class DateFormatter {
  public:
   explicit DateFormatter(std::string_view pattern);

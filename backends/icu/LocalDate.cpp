@@ -6,11 +6,13 @@
 #include <unicode/udat.h>
 #include <unicode/unistr.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
 
+#include "backends/icu/CurrentZone.h"
 #include "backends/icu/IcuStrings.h"
 #include "platform/Date.h"
 
@@ -20,7 +22,17 @@ namespace {
 
 using icu_strings::fromUtf8;
 
+std::atomic<std::uint64_t> zoneChanges{0};
+
 }  // namespace
+
+std::uint64_t icu_zone::generation() {
+  return zoneChanges.load();
+}
+
+void icu_zone::noteChange() {
+  ++zoneChanges;
+}
 
 std::optional<Date> parseLocalDate(std::string_view text, std::string_view pattern) {
   UErrorCode status = U_ZERO_ERROR;
@@ -51,6 +63,7 @@ bool setCurrentTimeZone(std::string_view zoneId) {
   zone->getID(resolvedId);
   if (resolvedId == icu::UnicodeString(UCAL_UNKNOWN_ZONE_ID)) return false;
   icu::TimeZone::adoptDefault(zone.release());
+  icu_zone::noteChange();
   // Keep the C library in step, for anything that formats with it.
   const std::string value(zoneId);
   ::setenv("TZ", value.c_str(), 1);
