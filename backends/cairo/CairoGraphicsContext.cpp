@@ -37,6 +37,7 @@ struct CairoGraphicsContext::State {
     surface = makeFrameSurface(width, height);
     cairo.reset(cairo_create(surface.get()));
     images.reset();
+    text.forgetRasters();
   }
 };
 
@@ -99,6 +100,14 @@ Size CairoGraphicsContext::measureText(const AttributedString& text) {
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
   state_->text.draw(state_->cairo.get(), text, point);
+}
+
+TextCacheStats CairoGraphicsContext::textCacheStats() const {
+  return state_->text.stats();
+}
+
+void CairoGraphicsContext::forgetTextCaches() {
+  state_->text.forgetAll();
 }
 
 }  // namespace brivora

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "backends/cairo/TextCache.h"
 #include "platform/GraphicsContext.h"
 
 namespace brivora {
@@ -22,7 +23,7 @@ class CairoGraphicsContext final : public GraphicsContext {
   int width() const;
   int height() const;
 
-  // Replaces the surface with a cleared one of the new size.
+  // Replaces the surface with a cleared one of the new size, and forgets the text rasters.
   void resize(int width, int height);
 
   // The frame: premultiplied ARGB32 words in native byte order, `stride()` bytes per row,
@@ -39,6 +40,14 @@ class CairoGraphicsContext final : public GraphicsContext {
   void fillRoundedRect(Rect rect, double radius, Color color) override;
   Size measureText(const AttributedString& text) override;
   void drawText(const AttributedString& text, Point point) override;
+
+  // What the text renderer keeps of the text drawn so far, and how often it shaped and
+  // rasterised.
+  TextCacheStats textCacheStats() const;
+
+  // Forgets the shaped text and its rasters, so the next text drawn is shaped and rasterised
+  // afresh.
+  void forgetTextCaches();
 
  private:
   struct State;

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <pango/pangocairo.h>
+
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "backends/cairo/FrameProbe.h"
+#include "backends/cairo/TextLayout.h"
 #include "platform/Text.h"
 
 namespace brivora {
@@ -25,14 +30,25 @@ AttributedString text(std::string string, Font font) {
   return {.string = std::move(string), .font = font, .color = {}, .kern = 0, .shadow = {}};
 }
 
-// Clear text, so only its shadow shows.
-AttributedString shadowOnly(Shadow shadow) {
-  return hello(Color{0, 0, 0, 0}, shadow);
-}
-
 InkBounds inkOf(const AttributedString& attributed, Point point = at) {
   CairoGraphicsContext context(frameWidth, frameHeight);
   context.drawText(attributed, point);
+  return probeInk(context);
+}
+
+// Text this far above `at` falls off the top of the frame.
+constexpr double lift = 60;
+
+// Draws "Hello" above the frame with its shadow brought back down by `lift`, so only the
+// shadow shows, where the text at `at` would be moved by the shadow's offset.
+void castShadow(CairoGraphicsContext& context, Shadow shadow) {
+  shadow.offset.height -= lift;
+  context.drawText(hello({}, shadow), {at.x, at.y + lift});
+}
+
+InkBounds shadowInk(Shadow shadow) {
+  CairoGraphicsContext context(frameWidth, frameHeight);
+  castShadow(context, shadow);
   return probeInk(context);
 }
 
@@ -54,6 +70,51 @@ TEST(CairoText, MeasuresTheLineAndNothingForEmptyText) {
   AttributedString plain;
   plain.string = "Hello";
   EXPECT_EQ(context.measureText(plain), context.measureText(text("Hello", {.size = 12})));
+}
+
+// How much ink a text leaves: the sum of its coverage over the frame.
+double inkWeight(const AttributedString& attributed) {
+  CairoGraphicsContext context(frameWidth, frameHeight);
+  context.drawText(attributed, at);
+  const std::uint8_t* data = context.data();
+  double sum = 0;
+  for (int row = 0; row < frameHeight; ++row) {
+    for (int column = 0; column < frameWidth; ++column) {
+      sum += data[row * context.stride() + column * 4 + 3];
+    }
+  }
+  return sum;
+}
+
+TEST(CairoText, EveryDesignAndWeightHasFacesForAllItsCharacters) {
+  const PangoFontMapHandle fontMap(pango_cairo_font_map_new());
+  const PangoContextHandle pango(pango_font_map_create_context(fontMap.get()));
+  for (const FontDesign design : {FontDesign::standard, FontDesign::rounded, FontDesign::serif}) {
+    for (const FontWeight weight : allFontWeights) {
+      // The countdown's day sign comes from a CJK face, never a missing-glyph box.
+      const PangoLayoutHandle layout = makeTextLayout(
+          pango.get(),
+          text("88 天  88:88:88 Mira Solberg", {.size = 20, .weight = weight, .design = design}));
+      EXPECT_EQ(pango_layout_get_unknown_glyphs_count(layout.get()), 0)
+          << fontDesignName(design) << " " << fontWeightName(weight);
+    }
+  }
+}
+
+TEST(CairoText, HeavierWeightsLeaveMoreInk) {
+  for (const FontDesign design : {FontDesign::standard, FontDesign::rounded, FontDesign::serif}) {
+    double lighter = 0;
+    for (const FontWeight weight : allFontWeights) {
+      const double ink = inkWeight(text("Hello", {.size = 20, .weight = weight, .design = design}));
+      // A family without a weight uses its nearest, so neighbours may tie.
+      EXPECT_GE(ink, lighter) << fontDesignName(design) << " " << fontWeightName(weight);
+      lighter = ink;
+    }
+    EXPECT_GT(inkWeight(text("Hello", {.size = 20, .weight = FontWeight::black, .design = design})),
+              1.3 * inkWeight(text(
+                        "Hello", {.size = 20, .weight = FontWeight::ultraLight, .design = design})))
+        << fontDesignName(design);
+  }
 }
 
 TEST(CairoText, FontAttributesAndKernChangeTheWidth) {
@@ -133,7 +194,7 @@ TEST(CairoText, SharpShadowIsTheTextMovedByTheOffset) {
   for (const auto& c : cases) {
     const InkBounds moved{true, plain.left + c.dx, plain.top + c.dy, plain.right + c.dx,
                           plain.bottom + c.dy};
-    EXPECT_EQ(inkOf(shadowOnly(Shadow{opaqueBlack, 0, c.offset})), moved) << c.offset.width;
+    EXPECT_EQ(shadowInk(Shadow{opaqueBlack, 0, c.offset}), moved) << c.offset.width;
   }
 }
 
@@ -147,9 +208,9 @@ TEST(CairoText, TextIsDrawnOverItsShadow) {
 }
 
 TEST(CairoText, BlurredShadowSpreadsSoftly) {
-  const InkBounds sharp = inkOf(shadowOnly(Shadow{opaqueBlack, 0, {}}));
+  const InkBounds sharp = shadowInk(Shadow{opaqueBlack, 0, {}});
   CairoGraphicsContext context(frameWidth, frameHeight);
-  context.drawText(shadowOnly(Shadow{opaqueBlack, 6, {}}), at);
+  castShadow(context, Shadow{opaqueBlack, 6, {}});
   const InkBounds blurred = probeInk(context);
   // σ is half the blur radius, 3 here: the ink fades out two to three σ past the sharp edge.
   EXPECT_GE(sharp.left - blurred.left, 5);
@@ -167,12 +228,42 @@ TEST(CairoText, ShadowsThatCannotShowDrawNothing) {
       {opaqueBlack, 0, {0, -1e300}},  // beyond any surface
   };
   for (const Shadow& shadow : shadows) {
-    EXPECT_FALSE(inkOf(shadowOnly(shadow)).found) << shadow.offset.width;
+    EXPECT_FALSE(shadowInk(shadow).found) << shadow.offset.width;
   }
   // A vast blur thins the shadow out without building a vast raster.
   CairoGraphicsContext context(frameWidth, frameHeight);
-  context.drawText(shadowOnly(Shadow{opaqueBlack, 1e12, {}}), at);
+  castShadow(context, Shadow{opaqueBlack, 1e12, {}});
   EXPECT_LT(probePixel(context, 20, 30).a, 10);
+  EXPECT_LE(context.textCacheStats().rasterBytes, std::size_t{frameWidth * frameHeight});
+}
+
+TEST(CairoText, ShadowAlphaIsTheShadowColourTimesTheTextAlpha) {
+  // Blue text above the frame casts a red shadow into it. A sharp shadow of 32-point type
+  // fully covers some pixels, so the most opaque shows the shadow's alpha.
+  const struct {
+    double textAlpha, shadowAlpha;
+    int mostAlpha;  // of 255
+  } cases[] = {
+      {1, 1, 255},      // both opaque
+      {0.5, 1, 128},    // text at half casts half the shadow
+      {1, 0.5, 128},    // opaque text casts the shadow colour's alpha
+      {0.5, 0.5, 64},   // the two multiply
+      {0.2, 0.75, 38},  // 0.15 of 255
+      {2, 0.5, 128},    // beyond opaque counts as opaque
+      {0, 1, 0},        // clear text casts no shadow
+  };
+  for (const auto& c : cases) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
+    context.drawText({.string = "H",
+                      .font = Font{.size = 32},
+                      .color = Color{0, 0, 1, c.textAlpha},
+                      .kern = 0,
+                      .shadow = Shadow{{1, 0, 0, c.shadowAlpha}, 0, {0, -lift}}},
+                     {at.x, at.y + lift});
+    const ProbedPixel most = channelMaxima(context);
+    EXPECT_NEAR(most.a, c.mostAlpha, 1) << c.textAlpha << " " << c.shadowAlpha;
+    EXPECT_EQ(most.r, most.a) << c.textAlpha << " " << c.shadowAlpha;
+  }
 }
 
 TEST(CairoText, UnusableValuesMeasureZeroAndDrawNothing) {

@@ -57,8 +57,12 @@ int shadowBlurSpread(double sigma) {
 }
 
 void blurAlphaMask(std::uint8_t* data, int width, int height, int stride, double sigma) {
+  blurAlphaMask(data, width, height, stride, shadowBoxRadii(sigma));
+}
+
+void blurAlphaMask(std::uint8_t* data, int width, int height, int stride,
+                   const std::array<int, 3>& radii) {
   if (width <= 0 || height <= 0) return;
-  const std::array<int, 3> radii = shadowBoxRadii(sigma);
   std::vector<std::uint8_t> line(static_cast<std::size_t>(std::max(width, height)));
   for (const int radius : radii) {
     if (radius == 0) continue;

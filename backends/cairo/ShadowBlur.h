@@ -16,4 +16,8 @@ int shadowBlurSpread(double sigma);
 // a Gaussian of standard deviation `sigma` pixels. Pixels beyond the mask count as clear.
 void blurAlphaMask(std::uint8_t* data, int width, int height, int stride, double sigma);
 
+// The same blur with the box radii given, as `shadowBoxRadii` makes them.
+void blurAlphaMask(std::uint8_t* data, int width, int height, int stride,
+                   const std::array<int, 3>& radii);
+
 }  // namespace brivora

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <string_view>
+#include <utility>
 
 #include "backends/cairo/FontFamilies.h"
-#include "backends/cairo/SurfaceCoordinates.h"
+#include "backends/cairo/LruCache.h"
 
 namespace brivora {
 
@@ -30,6 +33,12 @@ PangoAttrListHandle textAttributes(const AttributedString& text, const Font& fon
     pango_attr_list_insert(attributes.get(), pango_attr_font_features_new("tnum 1"));
   }
   return attributes;
+}
+
+SurfaceRect inPoints(const PangoRectangle& rect) {
+  constexpr double unitsPerPoint = PANGO_SCALE;
+  return {rect.x / unitsPerPoint, rect.y / unitsPerPoint, rect.width / unitsPerPoint,
+          rect.height / unitsPerPoint};
 }
 
 }  // namespace
@@ -88,6 +97,29 @@ PangoLayoutHandle makeTextLayout(PangoContext* context, const AttributedString& 
   pango_layout_set_attributes(layout.get(), textAttributes(text, font).get());
   pango_layout_set_text(layout.get(), text.string.data(), static_cast<int>(text.string.size()));
   return layout;
+}
+
+ShapingKey ShapingKey::of(const AttributedString& text) {
+  // Plus zero turns a negative zero kern into the positive zero it equals, for the hash.
+  return {text.string, fontOf(text), text.kern + 0.0};
+}
+
+std::size_t ShapingKeyHash::operator()(const ShapingKey& key) const {
+  const Font& font = key.font;
+  std::size_t hash = std::hash<std::string_view>{}(key.string);
+  hash = combineHash(hash, std::hash<double>{}(font.size));
+  hash = combineHash(hash, static_cast<std::size_t>(font.weight));
+  hash = combineHash(hash, static_cast<std::size_t>(font.design));
+  hash = combineHash(hash, (font.italic ? 1u : 0u) | (font.monospacedDigits ? 2u : 0u));
+  return combineHash(hash, std::hash<double>{}(key.kern));
+}
+
+ShapedText shapeText(PangoContext* context, const AttributedString& text, std::uint64_t serial) {
+  PangoLayoutHandle layout = makeTextLayout(context, text);
+  PangoRectangle ink;
+  PangoRectangle logical;
+  pango_layout_get_extents(layout.get(), &ink, &logical);
+  return {std::move(layout), inPoints(logical), inPoints(ink), serial};
 }
 
 }  // namespace brivora

@@ -2,26 +2,13 @@
 
 #include <pango/pangocairo.h>
 
-#include <cmath>
+#include <utility>
 
+#include "backends/cairo/MaskComposite.h"
 #include "backends/cairo/SurfaceCoordinates.h"
-#include "backends/cairo/TextLayout.h"
 #include "backends/cairo/TextShadow.h"
 
 namespace brivora {
-
-namespace {
-
-// The layout's logical box in points; `x` and `y` place it relative to the layout's origin.
-SurfaceRect logicalBox(PangoLayout* layout) {
-  PangoRectangle logical;
-  pango_layout_get_extents(layout, nullptr, &logical);
-  constexpr double unitsPerPoint = PANGO_SCALE;
-  return {logical.x / unitsPerPoint, logical.y / unitsPerPoint, logical.width / unitsPerPoint,
-          logical.height / unitsPerPoint};
-}
-
-}  // namespace
 
 TextRenderer::TextRenderer()
     : fontMap_(pango_cairo_font_map_new()),
@@ -37,28 +24,72 @@ TextRenderer::TextRenderer()
 
 Size TextRenderer::measure(const AttributedString& text) {
   if (text.string.empty() || !isLayoutable(text)) return {};
-  const PangoLayoutHandle layout = makeTextLayout(context_.get(), text);
-  const SurfaceRect box = logicalBox(layout.get());
+  const SurfaceRect box = shape(text).logical;
   return {box.width, box.height};
 }
 
 void TextRenderer::draw(cairo_t* frame, const AttributedString& text, Point point) {
   if (text.string.empty() || !isLayoutable(text) || !isFinite(point)) return;
-  const PangoLayoutHandle layout = makeTextLayout(context_.get(), text);
-  const SurfaceRect box = logicalBox(layout.get());
+  const Color color = text.color.value_or(Color{0, 0, 0, 1});
+  if (!(color.a > 0)) return;
+  const ShapedText& shaped = shape(text);
+  const SurfaceRect box = shaped.logical;
   const Point lowerLeft =
       surfacePoint(point, cairo_image_surface_get_height(cairo_get_target(frame)));
   const Point origin{lowerLeft.x - box.x, lowerLeft.y - box.height - box.y};
   if (!isInSurfaceRange({origin.x, origin.y, box.width, box.height})) return;
 
-  if (text.shadow) drawTextShadow(frame, layout.get(), origin, *text.shadow);
-  const Color color = text.color.value_or(Color{0, 0, 0, 1});
-  if (!(color.a > 0)) return;
-  cairo_save(frame);
-  cairo_set_source_rgba(frame, color.r, color.g, color.b, color.a);
-  cairo_move_to(frame, origin.x, origin.y);
-  pango_cairo_show_layout(frame, layout.get());
-  cairo_restore(frame);
+  if (text.shadow) {
+    if (const auto shadow = textShadowPaint(origin, *text.shadow, color.a)) {
+      composite(frame, shaped, shadow->origin, shadow->blurRadii, shadow->color);
+    }
+  }
+  composite(frame, shaped, origin, {}, color);
+}
+
+void TextRenderer::forgetRasters() {
+  rasters_.clear();
+}
+
+void TextRenderer::forgetAll() {
+  rasters_.clear();
+  shapedTexts_.clear();
+}
+
+TextCacheStats TextRenderer::stats() const {
+  return {shapedTexts_.size(), rasters_.size(), rasters_.cost(), shapings_, rasterisations_};
+}
+
+const ShapedText& TextRenderer::shape(const AttributedString& text) {
+  const ShapingKey key = ShapingKey::of(text);
+  if (const ShapedText* shaped = shapedTexts_.find(key)) return *shaped;
+  ++shapings_;
+  return *shapedTexts_.insert(key, shapeText(context_.get(), text, shapings_), 1);
+}
+
+void TextRenderer::composite(cairo_t* frame, const ShapedText& shaped, Point origin,
+                             const std::array<int, 3>& blurRadii, Color color) {
+  cairo_surface_t* target = cairo_get_target(frame);
+  const std::optional<TextRasterPlacement> placement =
+      placeTextRaster(shaped, origin, blurRadii, cairo_image_surface_get_width(target),
+                      cairo_image_surface_get_height(target));
+  if (!placement) return;
+  CairoSurface rendered;
+  cairo_surface_t* raster = nullptr;
+  if (const CairoSurface* kept = rasters_.find(placement->key)) {
+    raster = kept->get();
+  } else {
+    rendered = renderTextRaster(shaped, placement->key);
+    ++rasterisations_;
+    if (!rendered) return;
+    raster = rendered.get();
+  }
+
+  paintThroughMask(frame, raster, placement->x, placement->y, color);
+  if (rendered) {
+    const std::size_t bytes = rasterBytes(rendered.get());
+    rasters_.insert(placement->key, std::move(rendered), bytes);
+  }
 }
 
 }  // namespace brivora

@@ -1,17 +1,27 @@
 #pragma once
 
-#include <cairo.h>
-#include <pango/pango.h>
+#include <array>
+#include <optional>
 
+#include "platform/Color.h"
 #include "platform/Geometry.h"
 #include "platform/Text.h"
 
 namespace brivora {
 
-// Paints the shadow of `layout`, laid out with its origin at `layoutOrigin` (surface
-// coordinates), onto `frame`: the text's coverage blurred by a Gaussian of standard deviation
-// half the blur radius, in the shadow colour, moved by the offset. Only the part that can
-// reach the frame is rasterised. Clear shadow colours draw nothing.
-void drawTextShadow(cairo_t* frame, PangoLayout* layout, Point layoutOrigin, const Shadow& shadow);
+// How to draw the shadow of a text: where its layout origin falls (surface coordinates), the
+// box blurs that approximate its Gaussian, and its colour.
+struct TextShadowPaint {
+  Point origin;
+  std::array<int, 3> blurRadii{};
+  Color color;
+};
+
+// The shadow of text drawn with its layout origin at `layoutOrigin` in a colour of alpha
+// `textAlpha`: moved by the offset, blurred by a Gaussian of standard deviation half the blur
+// radius, in the shadow colour with its alpha scaled by the text's, as a shadow is cast by
+// what is drawn. None when it cannot show: clear, or moved beyond Cairo's range.
+std::optional<TextShadowPaint> textShadowPaint(Point layoutOrigin, const Shadow& shadow,
+                                               double textAlpha);
 
 }  // namespace brivora

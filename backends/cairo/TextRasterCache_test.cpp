@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/cairo/FrameProbe.h"
+#include "backends/cairo/TextCache.h"
+#include "platform/Text.h"
+
+namespace brivora {
+namespace {
+
+constexpr int wideWidth = 160;
+constexpr int wideHeight = 64;
+constexpr Point at{10, 14};
+constexpr Color white{1, 1, 1, 1};
+// Sub-pixel steps a pixel's move is drawn in.
+constexpr int rasterSteps = 8;
+
+AttributedString line(std::string string, Font font, std::optional<Shadow> shadow = {},
+                      Color color = opaqueBlack) {
+  return {.string = std::move(string), .font = font, .color = color, .kern = 0, .shadow = shadow};
+}
+
+// Texts whose rasters differ in kind: plain glyphs, a sharp or blurred shadow, italic.
+struct CachedCase {
+  const char* what;
+  AttributedString text;
+};
+const CachedCase cachedCases[] = {
+    {"plain", line("Hello", {.size = 32})},
+    {"sharp shadow", line("Hello", {.size = 32}, Shadow{{1, 0, 0, 1}, 0, {2, -3}})},
+    {"blurred shadow", line("10:45", {.size = 30}, Shadow{{0, 0, 0, 0.55}, 8, {0, -2}})},
+    {"italic", line("Credit", {.size = 24, .italic = true}, Shadow{opaqueBlack, 6, {}})},
+};
+
+std::vector<ProbedPixel> pixelsOf(CairoGraphicsContext& context) {
+  std::vector<ProbedPixel> pixels;
+  for (int row = 0; row < context.height(); ++row) {
+    for (int column = 0; column < context.width(); ++column) {
+      pixels.push_back(probePixel(context, column, row));
+    }
+  }
+  return pixels;
+}
+
+int largestDifference(const std::vector<ProbedPixel>& first,
+                      const std::vector<ProbedPixel>& second) {
+  int most = 0;
+  for (std::size_t index = 0; index < first.size(); ++index) {
+    const ProbedPixel a = first[index];
+    const ProbedPixel b = second[index];
+    most = std::max(
+        {most, std::abs(a.a - b.a), std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+  }
+  return most;
+}
+
+// `text` drawn at `point` over opaque white, so a frame can be drawn again over the last one.
+void drawOverWhite(CairoGraphicsContext& context, const AttributedString& text, Point point = at) {
+  context.fillRect(
+      {0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())}, white);
+  context.drawText(text, point);
+}
+
+std::vector<ProbedPixel> freshFrame(const AttributedString& text, Point point = at) {
+  CairoGraphicsContext context(wideWidth, wideHeight);
+  drawOverWhite(context, text, point);
+  return pixelsOf(context);
+}
+
+TEST(TextRasterCache, RedrawsAndFadesOnlyCompositeAndMatchFreshDraws) {
+  for (const CachedCase& c : cachedCases) {
+    SCOPED_TRACE(c.what);
+    CairoGraphicsContext context(wideWidth, wideHeight);
+    drawOverWhite(context, c.text);
+    const std::vector<ProbedPixel> first = pixelsOf(context);
+    const TextCacheStats drawn = context.textCacheStats();
+    EXPECT_EQ(drawn.shapings, 1u);
+
+    drawOverWhite(context, c.text);
+    EXPECT_EQ(pixelsOf(context), first);
+    // A fade changes only the colour, and a whole-pixel move inside the frame only the place.
+    for (const double alpha : {0.75, 0.5, 0.2}) {
+      AttributedString faded = c.text;
+      faded.color = Color{0, 0, 0, alpha};
+      drawOverWhite(context, faded);
+      EXPECT_LE(largestDifference(pixelsOf(context), freshFrame(faded)), 1) << alpha;
+    }
+    drawOverWhite(context, c.text, {at.x + 7, at.y + 3});
+    EXPECT_EQ(pixelsOf(context), freshFrame(c.text, {at.x + 7, at.y + 3}));
+    const TextCacheStats redrawn = context.textCacheStats();
+    EXPECT_EQ(redrawn.shapings, drawn.shapings);
+    EXPECT_EQ(redrawn.rasterisations, drawn.rasterisations);
+    EXPECT_EQ(redrawn.rasters, drawn.rasters);
+  }
+}
+
+TEST(TextRasterCache, FadedTextAndShadowTakeTheTextAlpha) {
+  // Black "H" with a red shadow moved clear of it to the right. On white, a fully covered
+  // pixel at alpha a keeps 255 × (1 − a) of the white: red for the text, green for the shadow.
+  constexpr double shadowAlpha = 0.8;
+  constexpr int shadowShift = 30;
+  const AttributedString opaque =
+      line("H", {.size = 32}, Shadow{{1, 0, 0, shadowAlpha}, 0, {shadowShift, 0}});
+  for (const double alpha : {1.0, 0.75, 0.5, 0.2, 0.0}) {
+    CairoGraphicsContext context(wideWidth, wideHeight);
+    drawOverWhite(context, opaque);
+    const std::uint64_t rasterisations = context.textCacheStats().rasterisations;
+    AttributedString faded = opaque;
+    faded.color = Color{0, 0, 0, alpha};
+    drawOverWhite(context, faded);
+    EXPECT_EQ(context.textCacheStats().rasterisations, rasterisations);
+
+    int textDarkest = 255;
+    int shadowDarkest = 255;
+    for (int row = 0; row < wideHeight; ++row) {
+      for (int column = 0; column < wideWidth; ++column) {
+        const ProbedPixel p = probePixel(context, column, row);
+        if (column < at.x + shadowShift) {
+          textDarkest = std::min(textDarkest, p.r);
+        } else {
+          shadowDarkest = std::min(shadowDarkest, p.g);
+        }
+      }
+    }
+    EXPECT_NEAR(textDarkest, 255 * (1 - alpha), 1) << alpha;
+    EXPECT_NEAR(shadowDarkest, 255 * (1 - shadowAlpha * alpha), 1) << alpha;
+  }
+}
+
+// The centre of the ink's coverage over white, in surface pixels.
+Point inkCentre(const std::vector<ProbedPixel>& pixels, int width) {
+  double coverage = 0;
+  Point weighted;
+  for (std::size_t index = 0; index < pixels.size(); ++index) {
+    const double ink = 255 - pixels[index].r;
+    coverage += ink;
+    weighted.x += ink * static_cast<double>(index % width);
+    weighted.y += ink * static_cast<double>(index / width);
+  }
+  return {weighted.x / coverage, weighted.y / coverage};
+}
+
+TEST(TextRasterCache, SubPixelStepsMoveTheInkSmoothly) {
+  // The ink follows every eighth of a pixel within half a step (Cairo samples coverage in
+  // fifteenths of a row), and a whole pixel's move reproduces the first frame shifted by one.
+  constexpr double tolerance = 0.5 / rasterSteps;
+  const AttributedString text = line("Hello", {.size = 20});
+  const struct {
+    int dx, dy;  // on the surface, y down
+  } directions[] = {{1, 0}, {0, 1}};
+  for (const auto& direction : directions) {
+    SCOPED_TRACE(testing::Message() << direction.dx << "," << direction.dy);
+    CairoGraphicsContext context(wideWidth, wideHeight);
+    drawOverWhite(context, text);
+    const std::vector<ProbedPixel> start = pixelsOf(context);
+    const Point startCentre = inkCentre(start, wideWidth);
+    for (int step = 1; step <= rasterSteps; ++step) {
+      const double moved = static_cast<double>(step) / rasterSteps;
+      drawOverWhite(context, text, {at.x + direction.dx * moved, at.y - direction.dy * moved});
+      const Point centre = inkCentre(pixelsOf(context), wideWidth);
+      EXPECT_NEAR(centre.x - startCentre.x, direction.dx * moved, tolerance) << step;
+      EXPECT_NEAR(centre.y - startCentre.y, direction.dy * moved, tolerance) << step;
+    }
+    const std::vector<ProbedPixel> shifted = pixelsOf(context);
+    for (int row = 0; row + direction.dy < wideHeight; ++row) {
+      for (int column = 0; column + direction.dx < wideWidth; ++column) {
+        ASSERT_EQ(shifted[(row + direction.dy) * wideWidth + column + direction.dx],
+                  start[row * wideWidth + column])
+            << column << "," << row;
+      }
+    }
+  }
+}
+
+AttributedString countdownText(int n, Font font, std::optional<Shadow> shadow) {
+  return line("0:" + std::to_string(100 + n), font, shadow);
+}
+
+TEST(TextRasterCache, StreamsOfNewTextStayWithinTheBudgets) {
+  const struct {
+    const char* what;
+    int width, height, count;
+    Font font;
+    std::optional<Shadow> shadow;
+    bool fillsRasterBudget;
+  } streams[] = {
+      // A countdown's new string every second: more lines than the shaping budget.
+      {"countdown", wideWidth, wideHeight, 400, {.size = 14, .monospacedDigits = true}, {}, false},
+      // Lines filling a large frame: more raster bytes than the budget.
+      {"large", 1000, 1000, 48, {.size = 300}, Shadow{opaqueBlack, 4, {0.5, -1}}, true},
+  };
+  for (const auto& stream : streams) {
+    SCOPED_TRACE(stream.what);
+    CairoGraphicsContext context(stream.width, stream.height);
+    std::size_t mostBytes = 0;
+    for (int n = 0; n < stream.count; ++n) {
+      context.drawText(countdownText(n, stream.font, stream.shadow), {4, 4});
+      const TextCacheStats stats = context.textCacheStats();
+      ASSERT_LE(stats.shapedTexts, shapedTextBudget) << n;
+      ASSERT_LE(stats.rasterBytes, textRasterBudgetBytes) << n;
+      mostBytes = std::max(mostBytes, stats.rasterBytes);
+    }
+    const TextCacheStats stats = context.textCacheStats();
+    EXPECT_EQ(stats.shapings, static_cast<std::uint64_t>(stream.count));
+    EXPECT_EQ(stats.shapedTexts, std::min<std::size_t>(stream.count, shapedTextBudget));
+    if (stream.fillsRasterBudget) {
+      EXPECT_GT(mostBytes, textRasterBudgetBytes * 3 / 4);
+    }
+    // The newest line is still kept: drawing it again shapes and rasterises nothing.
+    context.drawText(countdownText(stream.count - 1, stream.font, stream.shadow), {4, 4});
+    EXPECT_EQ(context.textCacheStats().shapings, stats.shapings);
+    EXPECT_EQ(context.textCacheStats().rasterisations, stats.rasterisations);
+  }
+}
+
+TEST(TextRasterCache, RastersStayWithinTheFrame) {
+  // Whatever the line's length or the blur's width, a raster holds at most the frame.
+  const struct {
+    const char* what;
+    AttributedString text;
+  } cases[] = {
+      {"long credit line", line(std::string(10000, 'W'), {.size = 13, .italic = true},
+                                Shadow{opaqueBlack, 6, {0, -1}})},
+      {"vast blur", line("Hello", {.size = 16}, Shadow{opaqueBlack, 1e9, {0, -2}})},
+      {"text larger than the frame", line("Hg", {.size = 400}, Shadow{opaqueBlack, 40, {3, 3}})},
+  };
+  for (const auto& c : cases) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
+    context.drawText(c.text, {-20, -10});
+    const TextCacheStats stats = context.textCacheStats();
+    EXPECT_EQ(stats.rasters, 2u) << c.what;
+    EXPECT_LE(stats.rasterBytes, std::size_t{2 * frameWidth * frameHeight}) << c.what;
+    EXPECT_TRUE(probeInk(context).found) << c.what;
+  }
+}
+
+TEST(TextRasterCache, ResizedFramesDrawNoStaleRasters) {
+  // The first frame cuts the text off at its right edge; the larger one shows all of it.
+  const AttributedString text = line("Hello", {.size = 32}, Shadow{{1, 0, 0, 1}, 6, {0, -3}});
+  const Point point{40, 12};
+  CairoGraphicsContext context(frameWidth, frameHeight);
+  context.drawText(text, point);
+  context.resize(wideWidth, wideHeight);
+  EXPECT_EQ(context.textCacheStats().rasters, 0u);
+  drawOverWhite(context, text, point);
+  EXPECT_EQ(pixelsOf(context), freshFrame(text, point));
+}
+
+}  // namespace
+}  // namespace brivora
