@@ -13,13 +13,18 @@ namespace {
 using namespace brivora;
 
 // A bundle of two wallpapers whose pixels are made in memory at the size the view asks for,
-// so the frame's cost is measured without decoding.
+// so the frame's cost is measured without decoding; every overlay is on.
 class SyntheticBundle {
  public:
   SyntheticBundle() {
     folder_ = std::filesystem::temp_directory_path() / "brivora-frame-bench";
     std::filesystem::create_directories(folder_ / "wallpapers");
     for (const char* name : {"a.jpg", "b.jpg"}) std::ofstream(folder_ / "wallpapers" / name);
+    std::ofstream(folder_ / "theme.json") << R"({"countdownTo": "2030-01-01T00:00:00Z",
+        "countdownBgEnabled": true, "countdownPosition": "bottom-right", "showAmPm": true,
+        "clockPosition": "bottom-left", "credit": "Photographs: Brivora sample set"})";
+    std::ofstream(folder_ / "meta.json") << R"({"default": {"name": "Mira Solberg",
+        "subtitle": "MIDFIELD · NO. 8", "fact": "Three seasons, 41 assists"}})";
     setImageLoader([](const std::filesystem::path& path, Size coverBox) {
       const Size natural{4000, 3000};
       const double scale =
@@ -59,8 +64,9 @@ void drawFrames(benchmark::State& state, double elapsed) {
   }
 }
 
+// Three seconds in, the caption is fully shown.
 void holdingFrame(benchmark::State& state) {
-  drawFrames(state, 12);
+  drawFrames(state, 3);
 }
 BENCHMARK(holdingFrame)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
