@@ -2,6 +2,7 @@
 // of seven anchors; and the clock typeface the other overlays share.
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "Brivora/SrgbHexColor.h"
@@ -87,7 +88,10 @@ KovaltaScreensaverView::ClockBlock KovaltaScreensaverView::layOutClockBlock(Rect
                                 .kern = theme_.clockKern,
                                 .shadow = clockShadow};
   if (theme_.showAmPm) {
-    block.marker = AttributedString{.string = " " + DateFormatter("a").string(now),
+    // Appended rather than concatenated: GCC 12 misreads `" " + text` as an overlapping copy.
+    std::string marker(" ");
+    marker += DateFormatter("a").string(now);
+    block.marker = AttributedString{.string = std::move(marker),
                                     .font = makeClockFont(clockSize * markerSizeFactor),
                                     .color = clockColor.withAlphaComponent(markerAlpha),
                                     .kern = markerKern,
