@@ -38,8 +38,9 @@ class VirtualDisplay {
         const int quiet = open("/dev/null", O_WRONLY);
         dup2(quiet, STDOUT_FILENO);
         dup2(quiet, STDERR_FILENO);
-        execlp("Xvfb", "Xvfb", candidate.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+        // A black root, so that any lit pixel on the screen is one the host drew.
+        execlp("Xvfb", "Xvfb", candidate.c_str(), "-screen", "0", "640x480x24", "-br", "-nolisten",
+               "tcp", static_cast<char*>(nullptr));
         _exit(127);
       }
       for (int wait = 0; wait < 150; ++wait) {
@@ -111,14 +112,42 @@ int waitFor(pid_t child, std::chrono::milliseconds limit) {
   return -1;
 }
 
+// How many pixels of `window` in rows [`top`, `bottom`) are lit.
+int litPixels(Display* x, Window window, int width, int top, int bottom) {
+  XImage* shot = XGetImage(x, window, 0, top, width, bottom - top, AllPlanes, ZPixmap);
+  if (!shot) return 0;
+  int lit = 0;
+  for (int row = 0; row < bottom - top; ++row) {
+    for (int column = 0; column < width; ++column)
+      lit += (XGetPixel(shot, column, row) & 0xFF) > 60;
+  }
+  XDestroyImage(shot);
+  return lit;
+}
+
+// Waits, up to `limit`, until more than `enough` pixels of those rows are lit: the host has
+// shown its first frame, however long a loaded machine took to start it.
+bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
+                  std::chrono::milliseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    if (litPixels(x, window, width, top, bottom) > enough) return true;
+    std::this_thread::sleep_for(20ms);
+  }
+  return false;
+}
+
 TEST(X11Host, OwnWindowEndsCleanlyOnTerminationSignals) {
   VirtualDisplay server;
   if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
   testing::TempBundle bundle;
   for (int signal : {SIGTERM, SIGINT}) {
+    Display* x = XOpenDisplay(server.display.c_str());
+    ASSERT_NE(x, nullptr);
     const pid_t child = startBrivora(server.display, {"run", "--bundle", bundle.folder().string(),
                                                       "-window", "-geometry", "320x200"});
-    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(waitForFrame(x, DefaultRootWindow(x), 640, 0, 480, 50, 20s)) << "signal " << signal;
+    XCloseDisplay(x);
     kill(child, signal);
     EXPECT_EQ(waitFor(child, 500ms), 0) << "signal " << signal;
   }
@@ -137,16 +166,8 @@ TEST(X11Host, DrawsIntoAGivenWindowAndEndsWhenItIsDestroyed) {
   std::snprintf(id, sizeof id, "0x%lx", window);
   const pid_t child =
       startBrivora(server.display, {"--bundle", bundle.folder().string(), "-window-id", id});
-  std::this_thread::sleep_for(1500ms);
   // The empty bundle's message stands just above the middle of the window.
-  XImage* shot = XGetImage(x, window, 0, 0, 400, 200, AllPlanes, ZPixmap);
-  ASSERT_NE(shot, nullptr);
-  int lit = 0;
-  for (int row = 70; row < 100; ++row) {
-    for (int column = 0; column < 400; ++column) lit += (XGetPixel(shot, column, row) & 0xFF) > 60;
-  }
-  XDestroyImage(shot);
-  EXPECT_GT(lit, 50);
+  EXPECT_TRUE(waitForFrame(x, window, 400, 70, 100, 50, 20s));
   XDestroyWindow(x, window);
   XSync(x, False);
   EXPECT_EQ(waitFor(child, 500ms), 0);
