@@ -88,19 +88,6 @@ TEST(ClockOverlay, StylesTimeAndDateFromTheTheme) {
   EXPECT_EQ(date->text.shadow, shadow);
 }
 
-TEST(ClockOverlay, ClockFamilyPicksTheDesignInAnyCase) {
-  const std::pair<std::string_view, FontDesign> cases[] = {
-      {"rounded", FontDesign::rounded}, {"Rounded", FontDesign::rounded},
-      {"SERIF", FontDesign::serif},     {"default", FontDesign::standard},
-      {"mono", FontDesign::standard},   {"", FontDesign::standard},
-  };
-  for (const auto& [family, design] : cases) {
-    ViewHarness harness(themeWith(R"("clockFamily": ")" + std::string(family) + R"(")"), {});
-    const Font font = harness.create(viewSize).makeClockFont(20);
-    EXPECT_EQ(font, (Font{.size = 20, .weight = FontWeight::light, .design = design})) << family;
-  }
-}
-
 struct MarkerCase {
   std::string position;
   double timeX;

@@ -189,6 +189,8 @@ TEST(CountdownOverlay, ColoursAndShadowFollowTheBackgroundSetting) {
     const auto label = textDrawn(calls, defaultLabel);
     const auto number = textDrawn(calls, "1 天  00:00:00");
     ASSERT_TRUE(label && number) << c.fields;
+    EXPECT_EQ(label->text.font, (Font{.size = 6.5, .weight = FontWeight::medium}));
+    EXPECT_EQ(label->text.kern, 8);
     EXPECT_EQ(label->text.color, c.label) << c.fields;
     EXPECT_EQ(number->text.color, c.number) << c.fields;
     EXPECT_EQ(label->text.shadow, c.shadow) << c.fields;
@@ -199,16 +201,6 @@ TEST(CountdownOverlay, ColoursAndShadowFollowTheBackgroundSetting) {
       EXPECT_EQ(backgrounds[0].color, *c.background) << c.fields;
     }
   }
-}
-
-TEST(CountdownOverlay, LabelIsDrawnAsWrittenWithWideSpacing) {
-  const ZoneScope zone("UTC");
-  ViewHarness harness(countdownTheme(day, R"("countdownLabel": "Kovalta Cup")"), {"a.jpg"});
-  harness.create(viewSize);
-  const auto label = textDrawn(harness.draw(), "Kovalta Cup");
-  ASSERT_TRUE(label);
-  EXPECT_EQ(label->text.font, (Font{.size = 6.5, .weight = FontWeight::medium}));
-  EXPECT_EQ(label->text.kern, 8);
 }
 
 struct CreditInsideCase {
