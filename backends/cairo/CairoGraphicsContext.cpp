@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "backends/cairo/CairoHandles.h"
 #include "backends/cairo/GradientFill.h"
@@ -32,9 +33,11 @@ struct CairoGraphicsContext::State {
   ImagePainter images;
   TextRenderer text;
 
-  void replaceSurface(int width, int height) {
+  void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
+
+  void useSurface(CairoSurface replacement) {
     cairo.reset();
-    surface = makeFrameSurface(width, height);
+    surface = std::move(replacement);
     cairo.reset(cairo_create(surface.get()));
     images.reset();
     text.forgetRasters();
@@ -58,6 +61,16 @@ int CairoGraphicsContext::height() const {
 
 void CairoGraphicsContext::resize(int width, int height) {
   state_->replaceSurface(width, height);
+}
+
+void CairoGraphicsContext::drawInto(std::uint8_t* pixels, int width, int height, int stride) {
+  state_->useSurface(CairoSurface(cairo_image_surface_create_for_data(
+      pixels, CAIRO_FORMAT_ARGB32, std::clamp(width, 1, maxSurfaceSide),
+      std::clamp(height, 1, maxSurfaceSide), stride)));
+}
+
+int CairoGraphicsContext::strideFor(int width) {
+  return cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, std::clamp(width, 1, maxSurfaceSide));
 }
 
 const std::uint8_t* CairoGraphicsContext::data() {

@@ -26,6 +26,14 @@ class CairoGraphicsContext final : public GraphicsContext {
   // Replaces the surface with a cleared one of the new size, and forgets the text rasters.
   void resize(int width, int height);
 
+  // Draws from now on into `pixels`, memory the caller owns (a segment shared with a display
+  // server, say) of `height` rows of `stride` bytes, which must outlive its use here. `stride`
+  // must be at least `strideFor(width)`; the memory is not cleared. Forgets the text rasters.
+  void drawInto(std::uint8_t* pixels, int width, int height, int stride);
+
+  // The bytes per row the surface wants for `width` pixels.
+  static int strideFor(int width);
+
   // The frame: premultiplied ARGB32 words in native byte order, `stride()` bytes per row,
   // top row first. Valid until the next draw or resize; drawing is flushed first.
   const std::uint8_t* data();

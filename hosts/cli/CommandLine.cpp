@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view usageText =
     "usage:\n"
-    "  brivora [run]   [--bundle DIR] [-root | -window-id ID | -window] [-geometry WxH] [-fps]\n"
+    "  brivora [run]   [--bundle DIR] [-root | -window-id ID | -window | -fullscreen] [-geometry "
+    "WxH]\n"
+    "                  [-fps] [-display DISPLAY]\n"
     "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR] [--resolve FILENAME]\n"
     "  brivora inspect color TEXT | weight TEXT | date TEXT\n"
     "  brivora render  [--bundle DIR] --size WxH [--now ISO8601] [--elapsed SECONDS]\n"

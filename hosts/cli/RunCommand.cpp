@@ -38,7 +38,10 @@ std::uint64_t parseWindowId(const std::string& text) {
 
 int runCommand(std::span<const std::string> arguments, Output output) {
   std::optional<std::string> bundle;
-  std::optional<X11Target> target;
+  bool rootAsked = false;
+  bool windowAsked = false;
+  bool fullscreenAsked = false;
+  std::optional<std::string> displayName;
   std::uint64_t windowId = 0;
   Size windowSize{1280, 720};
   bool showFps = false;
@@ -54,36 +57,51 @@ int runCommand(std::span<const std::string> arguments, Output output) {
     } else if (word.starts_with("--bundle=")) {
       bundle = word.substr(9);
     } else if (option == "-root") {
-      target = X11Target::rootWindow;
+      rootAsked = true;
     } else if (option == "-window") {
-      target = target == X11Target::existingWindow ? target : X11Target::ownWindow;
+      windowAsked = true;
+    } else if (option == "-fullscreen") {
+      fullscreenAsked = true;
     } else if (option == "-window-id") {
       windowId = parseWindowId(value(option));
-      target = X11Target::existingWindow;
     } else if (option == "-geometry") {
       windowSize = parseGeometry(value(option));
+    } else if (option == "-display") {
+      displayName = value(option);
     } else if (option == "-fps") {
       showFps = true;
     } else if (option == "-no-fps") {
       showFps = false;
-    } else if (option == "-fullscreen") {
-      throw UsageError("-fullscreen is not available in this build yet");
+    } else if (option == "-visual") {
+      // Frames go to the window's own visual; the daemon's choice needs nothing more.
+      value(option);
+    } else if (option == "-install" || option == "-mono") {
+      // Colormaps and monochrome displays do not apply to TrueColor frames.
     } else if (word.starts_with("-")) {
       throw UsageError("unknown option " + word);
     } else {
       throw UsageError("unexpected argument '" + word + "'");
     }
   }
-  if (!target) {
+  // A window named by id wins; then the root window, as XScreenSaver's hacks choose.
+  X11Target target = X11Target::ownWindow;
+  if (windowId != 0) {
+    target = X11Target::existingWindow;
+  } else if (rootAsked) {
+    target = X11Target::rootWindow;
+  } else if (fullscreenAsked) {
+    target = X11Target::fullscreen;
+  } else if (!windowAsked && std::getenv("XSCREENSAVER_WINDOW")) {
     // Run by XScreenSaver, the window to draw in comes in the environment.
-    target = std::getenv("XSCREENSAVER_WINDOW") ? X11Target::rootWindow : X11Target::ownWindow;
+    target = X11Target::rootWindow;
   }
   X11HostOptions options{Bundle(bundleFolder(bundle)),
                          std::string(KovaltaScreensaverView::principalClassName)};
-  options.target = *target;
+  options.target = target;
   options.windowId = windowId;
   options.windowSize = windowSize;
   options.showFps = showFps;
+  options.displayName = displayName;
   return runX11Host(options, output.err);
 }
 

@@ -1,8 +1,52 @@
 #include "hosts/x11/FramePresenter.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <cstdint>
+
+#include "backends/cairo/CairoGraphicsContext.h"
 
 namespace brivora {
+
+namespace {
+
+// Frames are native-endian words; Xlib swaps them for a server of the other order.
+int nativeByteOrder() {
+  const std::uint32_t probe = 1;
+  return *reinterpret_cast<const std::uint8_t*>(&probe) == 1 ? LSBFirst : MSBFirst;
+}
+
+volatile bool attachFailed = false;
+
+int noteAttachError(Display*, XErrorEvent*) {
+  attachFailed = true;
+  return 0;
+}
+
+}  // namespace
+
+// A segment of shared memory the server reads frames from, attached on both sides.
+struct FramePresenter::SharedFrame {
+  Display* display;
+  XShmSegmentInfo segment{};
+  XImage* image = nullptr;
+  bool attached = false;
+
+  ~SharedFrame() {
+    if (attached) {
+      XShmDetach(display, &segment);
+      XSync(display, False);
+    }
+    if (image) {
+      image->data = nullptr;
+      XDestroyImage(image);
+    }
+    if (segment.shmaddr && segment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(segment.shmaddr);
+  }
+};
 
 FramePresenter::FramePresenter(Display* display, Window window, std::string& error)
     : display_(display), window_(window) {
@@ -24,14 +68,68 @@ FramePresenter::FramePresenter(Display* display, Window window, std::string& err
   // Without this every copy sends a NoExpose event that wakes the frame loop early.
   values.graphics_exposures = False;
   gc_ = XCreateGC(display, window, GCGraphicsExposures, &values);
+  shmOffered_ = XShmQueryExtension(display);
 }
 
 FramePresenter::~FramePresenter() {
+  shared_.reset();
   if (gc_) XFreeGC(display_, gc_);
 }
 
-void FramePresenter::present(const std::uint8_t* pixels, int stride, int width, int height) {
+void FramePresenter::prepare(CairoGraphicsContext& canvas, int width, int height) {
+  shared_.reset();
+  if (shmOffered_) {
+    auto shared = std::make_unique<SharedFrame>();
+    shared->display = display_;
+    shared->image = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap,
+                                    nullptr, &shared->segment, static_cast<unsigned>(width),
+                                    static_cast<unsigned>(height));
+    const int stride = shared->image ? shared->image->bytes_per_line : 0;
+    if (shared->image && shared->image->bits_per_pixel == 32 &&
+        shared->image->byte_order == nativeByteOrder() &&
+        stride >= CairoGraphicsContext::strideFor(width)) {
+      shared->segment.shmid =
+          shmget(IPC_PRIVATE, static_cast<std::size_t>(stride) * static_cast<std::size_t>(height),
+                 IPC_CREAT | 0600);
+      if (shared->segment.shmid >= 0) {
+        shared->segment.shmaddr = static_cast<char*>(shmat(shared->segment.shmid, nullptr, 0));
+        shared->segment.readOnly = True;
+        if (shared->segment.shmaddr != reinterpret_cast<char*>(-1)) {
+          shared->image->data = shared->segment.shmaddr;
+          // A server on another machine cannot attach: that shows as an error, caught here.
+          attachFailed = false;
+          XErrorHandler previous = XSetErrorHandler(noteAttachError);
+          shared->attached =
+              XShmAttach(display_, &shared->segment) && (XSync(display_, False), true);
+          XSetErrorHandler(previous);
+          shared->attached = shared->attached && !attachFailed;
+        }
+        // The segment goes away with the last detach, even if this process dies.
+        shmctl(shared->segment.shmid, IPC_RMID, nullptr);
+      }
+    }
+    if (shared->attached) {
+      canvas.drawInto(reinterpret_cast<std::uint8_t*>(shared->segment.shmaddr), width, height,
+                      stride);
+      shared_ = std::move(shared);
+      return;
+    }
+    // One failure is enough to know: plain copies from now on.
+    shmOffered_ = false;
+  }
+  canvas.resize(width, height);
+}
+
+void FramePresenter::present(CairoGraphicsContext& canvas) {
+  const std::uint8_t* pixels = canvas.data();  // flushes the drawing
+  const int width = canvas.width();
+  const int height = canvas.height();
   if (!gc_ || width <= 0 || height <= 0) return;
+  if (shared_) {
+    XShmPutImage(display_, window_, gc_, shared_->image, 0, 0, 0, 0, static_cast<unsigned>(width),
+                 static_cast<unsigned>(height), False);
+    return;
+  }
   XImage image{};
   image.width = width;
   image.height = height;
@@ -42,14 +140,12 @@ void FramePresenter::present(const std::uint8_t* pixels, int stride, int width, 
   image.bitmap_bit_order = BitmapBitOrder(display_);
   image.bitmap_pad = 32;
   image.depth = depth_;
-  image.bytes_per_line = stride;
+  image.bytes_per_line = canvas.stride();
   image.bits_per_pixel = 32;
   image.red_mask = visual_->red_mask;
   image.green_mask = visual_->green_mask;
   image.blue_mask = visual_->blue_mask;
-  // Frames are native-endian words; say so, and Xlib swaps for a server of the other order.
-  const std::uint32_t probe = 1;
-  image.byte_order = *reinterpret_cast<const std::uint8_t*>(&probe) == 1 ? LSBFirst : MSBFirst;
+  image.byte_order = nativeByteOrder();
   if (!XInitImage(&image)) return;
   XPutImage(display_, window_, gc_, &image, 0, 0, 0, 0, static_cast<unsigned>(width),
             static_cast<unsigned>(height));

@@ -2,12 +2,16 @@
 
 #include <X11/Xlib.h>
 
-#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace brivora {
 
-// Copies finished frames (premultiplied ARGB32, Cairo's layout) into an X window.
+class CairoGraphicsContext;
+
+// Copies finished frames (premultiplied ARGB32, Cairo's layout) into an X window: through a
+// shared-memory segment the canvas draws straight into when the server offers MIT-SHM on this
+// machine, with a plain XPutImage otherwise.
 class FramePresenter {
  public:
   // Fails, with `error` set, unless the window's visual is TrueColor with 8-bit red, green and
@@ -19,16 +23,26 @@ class FramePresenter {
 
   bool usable() const { return gc_ != nullptr; }
 
-  // Puts a `width` × `height` frame at the window's top left. `pixels` must stay valid for
-  // the call only.
-  void present(const std::uint8_t* pixels, int stride, int width, int height);
+  // Whether frames go through shared memory.
+  bool sharesMemory() const { return shared_ != nullptr; }
+
+  // Makes `canvas` draw `width` × `height` frames where `present` finds them: into a new
+  // shared segment, or a canvas surface of that size. Call after any size change.
+  void prepare(CairoGraphicsContext& canvas, int width, int height);
+
+  // Puts the canvas's frame at the window's top left.
+  void present(CairoGraphicsContext& canvas);
 
  private:
+  struct SharedFrame;
+
   Display* display_;
   Window window_;
   Visual* visual_ = nullptr;
   int depth_ = 0;
   GC gc_ = nullptr;
+  bool shmOffered_ = false;
+  std::unique_ptr<SharedFrame> shared_;
 };
 
 }  // namespace brivora

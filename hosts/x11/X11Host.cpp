@@ -6,19 +6,20 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "backends/cairo/CairoGraphicsContext.h"
 #include "backends/codecs/ImageCodecs.h"
-#include "hosts/x11/FramePresenter.h"
+#include "hosts/x11/Monitors.h"
+#include "hosts/x11/ScreenPane.h"
 #include "platform/Clock.h"
 #include "platform/RandomSource.h"
-#include "platform/ScreenSaverView.h"
 #include "platform/Text.h"
 #include "platform/ViewRegistry.h"
 
@@ -26,9 +27,8 @@ namespace brivora {
 
 namespace {
 
-// Smaller than this is a settings dialog's preview pane, not a screen.
-constexpr int previewMaxWidth = 640;
-constexpr int previewMaxHeight = 480;
+// While nothing can be seen the loop still wakes this often, to notice a signal promptly.
+constexpr int idleWakeMilliseconds = 100;
 
 volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t windowLost = 0;
@@ -87,13 +87,83 @@ class FpsMeter {
   double rate_ = 0;
 };
 
+// A window of our own: decorated at `size`, or borderless over `area` asking the window
+// manager for full screen.
+Window createWindow(Display* x, int left, int top, int width, int height, bool borderless,
+                    Atom deleteWindow) {
+  const int screen = DefaultScreen(x);
+  XSetWindowAttributes attributes{};
+  attributes.background_pixel = BlackPixel(x, screen);
+  attributes.event_mask = StructureNotifyMask | KeyPressMask | VisibilityChangeMask;
+  const Window window =
+      XCreateWindow(x, RootWindow(x, screen), left, top, static_cast<unsigned>(std::max(1, width)),
+                    static_cast<unsigned>(std::max(1, height)), 0, CopyFromParent, InputOutput,
+                    CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+  XStoreName(x, window, "Brivora");
+  XSetWMProtocols(x, window, &deleteWindow, 1);
+  if (borderless) {
+    // Where it should go, for window managers that honour a position...
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = left;
+    hints.y = top;
+    hints.width = width;
+    hints.height = height;
+    XSetWMNormalHints(x, window, &hints);
+    // ...no decorations (the Motif hint most window managers read)...
+    const long motifHints[5] = {2, 0, 0, 0, 0};  // flags: decorations; decorations: none
+    const Atom motif = XInternAtom(x, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(x, window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motifHints), 5);
+    // ...and full screen on the monitor it lands on.
+    const Atom state = XInternAtom(x, "_NET_WM_STATE", False);
+    const Atom fullscreen = XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(x, window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&fullscreen), 1);
+  }
+  XMapWindow(x, window);
+  return window;
+}
+
+struct PaneWindow {
+  Window window;
+  bool owned;
+};
+
+std::vector<PaneWindow> paneWindows(Display* x, const X11HostOptions& options, Atom deleteWindow) {
+  switch (options.target) {
+    case X11Target::ownWindow:
+      return {{createWindow(x, 0, 0, static_cast<int>(options.windowSize.width),
+                            static_cast<int>(options.windowSize.height), false, deleteWindow),
+               true}};
+    case X11Target::fullscreen: {
+      std::vector<PaneWindow> windows;
+      for (const MonitorArea& area : monitorAreas(x)) {
+        windows.push_back(
+            {createWindow(x, area.x, area.y, area.width, area.height, true, deleteWindow), true});
+      }
+      return windows;
+    }
+    case X11Target::rootWindow:
+      return {{windowFromText(std::getenv("XSCREENSAVER_WINDOW")).value_or(DefaultRootWindow(x)),
+               false}};
+    case X11Target::existingWindow:
+      break;
+  }
+  return {{static_cast<Window>(options.windowId), false}};
+}
+
 }  // namespace
 
 int runX11Host(const X11HostOptions& options, std::ostream& err) {
-  std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  std::unique_ptr<Display, DisplayCloser> display(
+      XOpenDisplay(options.displayName ? options.displayName->c_str() : nullptr));
   if (!display) {
     err << "brivora: cannot open the X display"
-        << (std::getenv("DISPLAY") ? "" : " (DISPLAY is not set)") << '\n';
+        << (options.displayName      ? " " + *options.displayName
+            : std::getenv("DISPLAY") ? ""
+                                     : " (DISPLAY is not set)")
+        << '\n';
     return 2;
   }
   Display* x = display.get();
@@ -101,60 +171,31 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   stopRequested = 0;
   windowLost = 0;
 
-  Window window = 0;
-  bool ownWindow = false;
-  Atom deleteWindow = XInternAtom(x, "WM_DELETE_WINDOW", False);
-  switch (options.target) {
-    case X11Target::ownWindow: {
-      const int screen = DefaultScreen(x);
-      window = XCreateSimpleWindow(x, RootWindow(x, screen), 0, 0,
-                                   static_cast<unsigned>(options.windowSize.width),
-                                   static_cast<unsigned>(options.windowSize.height), 0,
-                                   BlackPixel(x, screen), BlackPixel(x, screen));
-      XStoreName(x, window, "Brivora");
-      XSetWMProtocols(x, window, &deleteWindow, 1);
-      XSelectInput(x, window, StructureNotifyMask | KeyPressMask);
-      XMapWindow(x, window);
-      ownWindow = true;
-      break;
-    }
-    case X11Target::rootWindow:
-      window = windowFromText(std::getenv("XSCREENSAVER_WINDOW")).value_or(DefaultRootWindow(x));
-      break;
-    case X11Target::existingWindow:
-      window = static_cast<Window>(options.windowId);
-      break;
-  }
-  if (!ownWindow) XSelectInput(x, window, StructureNotifyMask);
-  XWindowAttributes attributes;
+  const Atom deleteWindow = XInternAtom(x, "WM_DELETE_WINDOW", False);
+  const std::vector<PaneWindow> windows = paneWindows(x, options, deleteWindow);
   XSync(x, False);
-  if (windowLost || !XGetWindowAttributes(x, window, &attributes)) {
-    err << "brivora: window 0x" << std::hex << window << std::dec << " does not exist\n";
-    return 2;
-  }
-
-  std::string error;
-  FramePresenter presenter(x, window, error);
-  if (!presenter.usable()) {
-    err << "brivora: " << error << '\n';
-    return 2;
+  XWindowAttributes attributes;
+  for (const PaneWindow& each : windows) {
+    if (windowLost || !XGetWindowAttributes(x, each.window, &attributes)) {
+      err << "brivora: window 0x" << std::hex << each.window << std::dec << " does not exist\n";
+      return 2;
+    }
   }
 
   setImageLoader(loadImage);
   SystemClock clock;
   SeededRandomSource random = SeededRandomSource::fromEntropy();
   const ViewEnvironment environment{options.bundle, clock, random};
-  int width = std::max(1, attributes.width);
-  int height = std::max(1, attributes.height);
-  const bool isPreview = width < previewMaxWidth || height < previewMaxHeight;
-  std::unique_ptr<ScreenSaverView> view = createView(
-      options.viewClass, Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
-      isPreview, environment);
-  if (!view) {
-    err << "brivora: the screen saver view could not be created\n";
-    return 2;
+  std::vector<std::unique_ptr<ScreenPane>> panes;
+  for (const PaneWindow& each : windows) {
+    std::string error;
+    panes.push_back(std::make_unique<ScreenPane>(x, each.window, each.owned, options.viewClass,
+                                                 environment, error));
+    if (!panes.back()->usable()) {
+      err << "brivora: " << error << '\n';
+      return 2;
+    }
   }
-  CairoGraphicsContext canvas(width, height);
   FpsMeter fps;
 
   struct sigaction action {};
@@ -163,36 +204,41 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 
-  const auto interval = std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double>(
-      view->animationTimeInterval() > 0 ? view->animationTimeInterval() : 1.0 / 30.0));
+  const double asked = panes.front()->view().animationTimeInterval();
+  const auto interval = std::chrono::duration_cast<Steady::duration>(
+      std::chrono::duration<double>(asked > 0 ? asked : 1.0 / 30.0));
   auto deadline = Steady::now();
-  while (!stopRequested && !windowLost) {
+  const auto anyLost = [&] {
+    return windowLost ||
+           std::any_of(panes.begin(), panes.end(), [](const auto& pane) { return pane->isLost(); });
+  };
+  while (!stopRequested && !anyLost()) {
     while (XPending(x) > 0) {
       XEvent event;
       XNextEvent(x, &event);
-      if (event.type == ConfigureNotify && event.xconfigure.window == window &&
-          (event.xconfigure.width != width || event.xconfigure.height != height)) {
-        width = std::max(1, event.xconfigure.width);
-        height = std::max(1, event.xconfigure.height);
-        view->setFrame(Rect{0, 0, static_cast<double>(width), static_cast<double>(height)});
-        canvas.resize(width, height);
-      } else if (event.type == DestroyNotify && event.xdestroywindow.window == window) {
-        windowLost = 1;
-      } else if (event.type == ClientMessage &&
-                 static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
+      if (event.type == ClientMessage &&
+          static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) {
         stopRequested = 1;
-      } else if (event.type == KeyPress && ownWindow) {
+      } else if (event.type == KeyPress && options.target != X11Target::rootWindow &&
+                 options.target != X11Target::existingWindow) {
         const KeySym key = XLookupKeysym(&event.xkey, 0);
         if (key == XK_q || key == XK_Escape) stopRequested = 1;
       }
+      for (const auto& pane : panes) pane->handle(event);
     }
-    if (stopRequested || windowLost) break;
+    if (stopRequested || anyLost()) break;
 
     const auto now = Steady::now();
-    if (now < deadline) {
-      const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+    const bool anyShowing =
+        std::any_of(panes.begin(), panes.end(), [](const auto& pane) { return pane->isShowing(); });
+    if (now < deadline || !anyShowing) {
+      const int wait =
+          anyShowing ? static_cast<int>(
+                           std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count())
+                     : idleWakeMilliseconds;
       pollfd connection{ConnectionNumber(x), POLLIN, 0};
-      poll(&connection, 1, static_cast<int>(wait.count()));
+      poll(&connection, 1, wait);
+      if (!anyShowing) deadline = Steady::now();
       continue;
     }
     // The next deadline follows the last one, so the pace does not drift; after a stall it
@@ -200,21 +246,23 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
     deadline += interval;
     if (deadline < now) deadline = now + interval;
 
-    view->animateOneFrame();
-    if (!view->needsDisplay()) continue;
-    {
-      const CurrentGraphicsContext current(canvas);
-      view->draw(view->bounds());
-      if (options.showFps) fps.draw();
+    bool shown = false;
+    for (const auto& pane : panes) {
+      shown = pane->frame([&] {
+        if (options.showFps) fps.draw();
+      }) || shown;
     }
-    view->clearNeedsDisplay();
-    presenter.present(canvas.data(), canvas.stride(), width, height);
-    // Waits for the server, so frames never queue up behind a slow one.
+    if (!shown) continue;
+    // Waits for the server, so frames never queue up behind a slow one and shared memory is
+    // free to draw in again.
     XSync(x, False);
     fps.frameShown();
   }
 
-  if (ownWindow && !windowLost) XDestroyWindow(x, window);
+  if (windowLost) {
+    for (const auto& pane : panes) pane->markLost();
+  }
+  panes.clear();
   XSync(x, False);
   return 0;
 }

@@ -11,7 +11,12 @@
 namespace brivora {
 
 // Where the X11 host draws.
-enum class X11Target { ownWindow, rootWindow, existingWindow };
+enum class X11Target {
+  ownWindow,       // a window of its own
+  rootWindow,      // $XSCREENSAVER_WINDOW when set, else the screen's root window
+  existingWindow,  // a window named by its id
+  fullscreen,      // a borderless window on every monitor, each with its own view
+};
 
 struct X11HostOptions {
   Bundle bundle;
@@ -20,6 +25,7 @@ struct X11HostOptions {
   std::uint64_t windowId = 0;  // for existingWindow
   Size windowSize{1280, 720};  // for ownWindow
   bool showFps = false;
+  std::optional<std::string> displayName = std::nullopt;  // $DISPLAY when absent
 };
 
 // Shows the screen saver on an X display until the window goes away, the user closes it, or
