@@ -2,85 +2,29 @@
 #include <gtest/gtest.h>
 
 // Xlib's macros (None, Bool, Status) clash with names in gtest, so it comes second.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/support/TempBundle.h"
+#include "tests/support/VirtualDisplay.h"
 
 namespace brivora {
 namespace {
 
 using namespace std::chrono_literals;
 
-// A virtual X server for the test's lifetime; `display` is empty when Xvfb is not installed.
-class VirtualDisplay {
- public:
-  VirtualDisplay() {
-    // Display numbers are tried from a place that depends on the process, so tests running
-    // side by side rarely collide; a server that finds its number taken exits and the next
-    // number is tried.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      const int number = 100 + (getpid() * 7 + attempt * 13) % 800;
-      std::string candidate = ":";
-      candidate += std::to_string(number);
-      if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
-      server_ = fork();
-      if (server_ == 0) {
-        const int quiet = open("/dev/null", O_WRONLY);
-        dup2(quiet, STDOUT_FILENO);
-        dup2(quiet, STDERR_FILENO);
-        // A black root, so that any lit pixel on the screen is one the host drew.
-        execlp("Xvfb", "Xvfb", candidate.c_str(), "-screen", "0", "640x480x24", "-br", "-nolisten",
-               "tcp", static_cast<char*>(nullptr));
-        _exit(127);
-      }
-      for (int wait = 0; wait < 150; ++wait) {
-        int status = 0;
-        if (waitpid(server_, &status, WNOHANG) == server_) {
-          server_ = -1;
-          if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return;  // no Xvfb here
-          break;
-        }
-        if (Display* probe = XOpenDisplay(candidate.c_str())) {
-          XCloseDisplay(probe);
-          // Another test's server may have answered while ours was giving up on the number.
-          std::this_thread::sleep_for(100ms);
-          if (waitpid(server_, nullptr, WNOHANG) == 0) {
-            display = candidate;
-            return;
-          }
-          server_ = -1;
-          break;
-        }
-        std::this_thread::sleep_for(20ms);
-      }
-      if (server_ > 0) {
-        kill(server_, SIGKILL);
-        waitpid(server_, nullptr, 0);
-        server_ = -1;
-      }
-    }
-  }
-  ~VirtualDisplay() {
-    if (server_ > 0) {
-      kill(server_, SIGTERM);
-      waitpid(server_, nullptr, 0);
-    }
-  }
-  std::string display;
-
- private:
-  pid_t server_ = -1;
-};
+using testing::VirtualDisplay;
 
 pid_t startBrivora(const std::string& display, const std::vector<std::string>& arguments) {
   const pid_t child = fork();
@@ -164,13 +108,85 @@ TEST(X11Host, DrawsIntoAGivenWindowAndEndsWhenItIsDestroyed) {
   testing::TempBundle bundle;
   char id[32];
   std::snprintf(id, sizeof id, "0x%lx", window);
+  // The id wins over -root; the daemon's other options are accepted.
   const pid_t child =
-      startBrivora(server.display, {"--bundle", bundle.folder().string(), "-window-id", id});
+      startBrivora(server.display, {"--bundle", bundle.folder().string(), "-root", "-window-id", id,
+                                    "-visual", "default", "--install", "-mono", "-no-fps"});
   // The empty bundle's message stands just above the middle of the window.
   EXPECT_TRUE(waitForFrame(x, window, 400, 70, 100, 50, 20s));
   XDestroyWindow(x, window);
   XSync(x, False);
   EXPECT_EQ(waitFor(child, 500ms), 0);
+  XCloseDisplay(x);
+}
+
+// The top-level windows named "Brivora".
+std::vector<Window> brivoraWindows(Display* x) {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  std::vector<Window> found;
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return found;
+  for (unsigned at = 0; at < count; ++at) {
+    char* name = nullptr;
+    if (XFetchName(x, children[at], &name) && name) {
+      if (std::string(name) == "Brivora") found.push_back(children[at]);
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return found;
+}
+
+bool asksForFullScreen(Display* x, Window window) {
+  const Atom state = XInternAtom(x, "_NET_WM_STATE", False);
+  const Atom fullscreen = XInternAtom(x, "_NET_WM_STATE_FULLSCREEN", False);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long left = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(x, window, state, 0, 16, False, XA_ATOM, &type, &format, &count, &left,
+                         &data) != Success ||
+      !data) {
+    return false;
+  }
+  const auto* atoms = reinterpret_cast<const Atom*>(data);
+  const bool asks = std::find(atoms, atoms + count, fullscreen) != atoms + count;
+  XFree(data);
+  return asks;
+}
+
+TEST(X11Host, FullscreenCoversEveryMonitorAndRootDrawsOnTheScreen) {
+  VirtualDisplay server;
+  if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+  testing::TempBundle bundle;
+  Display* x = XOpenDisplay(server.display.c_str());
+  ASSERT_NE(x, nullptr);
+  for (const char* where : {"-fullscreen", "-root"}) {
+    SCOPED_TRACE(where);
+    const pid_t child = startBrivora(server.display, {"--bundle", bundle.folder().string(), where});
+    EXPECT_TRUE(waitForFrame(x, DefaultRootWindow(x), VirtualDisplay::width, 0,
+                             VirtualDisplay::height, 50, 20s));
+    const std::vector<Window> windows = brivoraWindows(x);
+    if (std::string(where) == "-fullscreen") {
+      // Xvfb has one monitor: one borderless window over all of it.
+      ASSERT_EQ(windows.size(), 1u);
+      XWindowAttributes attributes;
+      ASSERT_TRUE(XGetWindowAttributes(x, windows[0], &attributes));
+      EXPECT_EQ(attributes.x, 0);
+      EXPECT_EQ(attributes.y, 0);
+      EXPECT_EQ(attributes.width, VirtualDisplay::width);
+      EXPECT_EQ(attributes.height, VirtualDisplay::height);
+      EXPECT_TRUE(asksForFullScreen(x, windows[0]));
+    } else {
+      EXPECT_TRUE(windows.empty()) << "the root window needs no window of its own";
+    }
+    kill(child, SIGTERM);
+    EXPECT_EQ(waitFor(child, 500ms), 0);
+    EXPECT_TRUE(brivoraWindows(x).empty());
+  }
   XCloseDisplay(x);
 }
 
