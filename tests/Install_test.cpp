@@ -34,7 +34,11 @@ Finished runShell(const std::string& command) {
 }
 
 std::string quoted(const std::filesystem::path& path) {
-  return "'" + path.string() + "'";
+  // Appended rather than concatenated: GCC 12 misreads `"'" + text` as an overlapping copy.
+  std::string text("'");
+  text += path.string();
+  text += '\'';
+  return text;
 }
 
 TEST(Install, PutsEveryFileInPlaceAndBothProgramsReadTheInstalledBundle) {
