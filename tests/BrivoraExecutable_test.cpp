@@ -1,14 +1,12 @@
 // The program as scripts see it: exit status and where its messages go.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempBundle.h"
 
 namespace brivora {
@@ -27,15 +25,10 @@ Finished runBrivora(const std::string& arguments, const std::string& environment
   const std::string errPath = (scratch.folder() / "stderr").string();
   const std::string command =
       environment + " '" + BRIVORA_EXECUTABLE + "' " + arguments + " 2>'" + errPath + "'";
+  const testing::ShellResult run = testing::runShell(command);
   Finished finished;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return finished;
-  char buffer[4096];
-  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    finished.out.append(buffer, count);
-  }
-  const int raw = ::pclose(pipe);
-  finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  finished.status = run.status;
+  finished.out = run.out;
   std::ifstream err(errPath);
   std::stringstream text;
   text << err.rdbuf();

@@ -2,49 +2,27 @@
 // itself look for it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "tests/support/ShellCommand.h"
 #include "tests/support/TempBundle.h"
 
 namespace brivora {
 namespace {
 
-struct Finished {
-  int status = -1;
-  std::string out;
-};
-
-// Runs a shell command line and gives its exit status and stdout.
-Finished runShell(const std::string& command) {
-  Finished finished;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return finished;
-  char buffer[4096];
-  for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    finished.out.append(buffer, count);
-  }
-  const int raw = ::pclose(pipe);
-  finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return finished;
-}
+using testing::runShell;
+using testing::ShellResult;
 
 std::string quoted(const std::filesystem::path& path) {
-  // Appended rather than concatenated: GCC 12 misreads `"'" + text` as an overlapping copy.
-  std::string text("'");
-  text += path.string();
-  text += '\'';
-  return text;
+  return testing::shellQuoted(path.string());
 }
 
 TEST(Install, PutsEveryFileInPlaceAndBothProgramsReadTheInstalledBundle) {
   const testing::TempBundle scratch;
   const std::filesystem::path prefix = scratch.folder() / "prefix";
-  const Finished install =
+  const ShellResult install =
       runShell(quoted(BRIVORA_CMAKE_COMMAND) + " --install " + quoted(BRIVORA_BUILD_DIR) +
                " --prefix " + quoted(prefix) + " 2>&1");
   ASSERT_EQ(install.status, 0) << install.out;
@@ -62,12 +40,12 @@ TEST(Install, PutsEveryFileInPlaceAndBothProgramsReadTheInstalledBundle) {
   // A wallpaper only the installed bundle has tells it from the source tree's fallback.
   const std::string marker = "zz-installed-only.jpg";
   scratch.write("prefix/share/brivora/wallpapers/" + marker, "");
-  const Finished source =
+  const ShellResult source =
       runShell(quoted(BRIVORA_EXECUTABLE) + " inspect wallpapers --bundle " +
                quoted(std::filesystem::path(BRIVORA_SOURCE_DIR) / "Brivora/Resources"));
   ASSERT_EQ(source.status, 0);
   for (const std::filesystem::path& program : {prefix / "bin/brivora", hack}) {
-    Finished listed = runShell(quoted(program) + " inspect wallpapers");
+    ShellResult listed = runShell(quoted(program) + " inspect wallpapers");
     EXPECT_EQ(listed.status, 0) << program;
     const std::size_t markerAt = listed.out.find(marker + "\n");
     ASSERT_NE(markerAt, std::string::npos) << program << " listed:\n" << listed.out;
