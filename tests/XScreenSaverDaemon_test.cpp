@@ -317,8 +317,9 @@ struct HackSetup {
                   "grabDesktopImages: False\n"
                   "memoryLimit: 0\n"
                   "nice: 0\n"
+                  // As the README has people write it.
                   "programs: \"Brivora\" " +
-                      program.string() + " --bundle " + bundle.string() + " \\n\n");
+                      program.string() + " --root --bundle " + bundle.string() + " \\n\n");
     // Open to the daemon's user: folders can be entered, files read, the program run.
     using std::filesystem::perms;
     const perms enterable = perms::owner_all | perms::group_read | perms::group_exec |
