@@ -155,9 +155,9 @@ void KovaltaScreensaverView::drawCountdown(Rect rect) {
   const Date now = clock_.now();
   const std::optional<CountdownPlacement> placement = countdownPlacement(rect, now);
   if (!placement) return;
-  const double remaining = countdownTarget_->secondsSince1970 - now.secondsSince1970;
-  if (!(remaining > 0)) return;
-  const std::int64_t total = wholeSecondsLeft(remaining);
+  // The placement was made for this same moment, so the target is still ahead.
+  const std::int64_t total =
+      wholeSecondsLeft(countdownTarget_->secondsSince1970 - now.secondsSince1970);
 
   const std::string colorText = !theme_.countdownTextColor.empty() ? theme_.countdownTextColor
                                 : theme_.countdownBgEnabled        ? std::string(textOnBackground)

@@ -14,7 +14,6 @@ namespace brivora {
 
 namespace {
 
-constexpr Color black{0, 0, 0, 1};
 constexpr std::string_view emptyPackageMessage = "No wallpapers in this package";
 constexpr double emptyPackageFontSize = 24;
 constexpr double emptyPackageAlpha = 0.6;
@@ -25,7 +24,8 @@ constexpr double scrimAngleDegrees = 90;
 
 void KovaltaScreensaverView::draw(Rect /*dirtyRect*/) {
   const Rect area = bounds();
-  if (GraphicsContext* context = GraphicsContext::current()) context->fillRect(area, black);
+  if (GraphicsContext* context = GraphicsContext::current())
+    context->fillRect(area, Color::black());
 
   if (imageURLs_.empty()) {
     drawEmptyPackage(area);

@@ -30,7 +30,7 @@ Size TextRenderer::measure(const AttributedString& text) {
 
 void TextRenderer::draw(cairo_t* frame, const AttributedString& text, Point point) {
   if (text.string.empty() || !isLayoutable(text) || !isFinite(point)) return;
-  const Color color = text.color.value_or(Color{0, 0, 0, 1});
+  const Color color = text.color.value_or(Color::black());
   if (!(color.a > 0)) return;
   const ShapedText& shaped = shape(text);
   const SurfaceRect box = shaped.logical;
