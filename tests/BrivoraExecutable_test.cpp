@@ -6,8 +6,11 @@
 #include <sstream>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempBundle.h"
+#include "tests/support/TestImageFiles.h"
 
 namespace brivora {
 namespace {
@@ -38,7 +41,8 @@ Finished runBrivora(const std::string& arguments, const std::string& environment
 
 TEST(BrivoraExecutable, ExitsTwoWithOneLineOnStderrForUsageAndEnvironmentErrors) {
   for (const char* arguments :
-       {"bogus", "inspect", "check --frobnicate", "inspect theme --bundle /nonexistent/x"}) {
+       {"bogus", "inspect", "check --frobnicate", "inspect theme --bundle /nonexistent/x", "bench",
+        "bench --size 0x10", "bench --size 64x36 --frames 1", "bench --size 8x8 --fast"}) {
     const Finished finished = runBrivora(arguments);
     EXPECT_EQ(finished.status, 2) << arguments;
     EXPECT_TRUE(finished.out.empty()) << arguments;
@@ -79,6 +83,35 @@ TEST(BrivoraExecutable, CheckSaysWhenTheClockDesignIsNotInstalled) {
                               "is installed (Comfortaa, Quicksand or M PLUS Rounded 1c)"),
             std::string::npos)
       << finished.err;
+}
+
+// Short cycles with a crossfade of many frames, so a small run crosses several cycle changes.
+TEST(BrivoraExecutable, BenchTimesEveryKindOfFrameAndPrintsOneJsonObject) {
+  testing::TempBundle bundle;
+  bundle.write("theme.json", R"({"cycleSeconds": 2, "crossfadeSeconds": 1,
+      "countdownTo": "2099-01-01T00:00:00Z", "credit": "Bench"})");
+  const auto red = testing::solidPicture(96, 54, {200, 0, 0, 255});
+  bundle.write("wallpapers/a.jpg", testing::encodeJpeg(red));
+  bundle.write("wallpapers/b.png", testing::encodePng(red));
+  const Finished finished = runBrivora("bench --json --frames 20 --size 160x90 --bundle '" +
+                                       bundle.folder().string() + "'");
+  ASSERT_EQ(finished.status, 0) << finished.err;
+  const auto report = nlohmann::ordered_json::parse(finished.out);
+  const std::vector<std::string> keys = {"size",         "frames",          "holding_ms",
+                                         "crossfade_ms", "cycle_change_ms", "first_frame_ms",
+                                         "peak_rss_mb"};
+  std::vector<std::string> found;
+  for (const auto& item : report.items()) found.push_back(item.key());
+  EXPECT_EQ(found, keys);
+  EXPECT_EQ(report["size"], "160x90");
+  EXPECT_EQ(report["frames"], 20);
+  for (const char* kind : {"holding_ms", "crossfade_ms"}) {
+    EXPECT_GT(report[kind]["median"].get<double>(), 0) << kind;
+    EXPECT_GE(report[kind]["p99"].get<double>(), report[kind]["median"].get<double>()) << kind;
+  }
+  EXPECT_GT(report["cycle_change_ms"]["max"].get<double>(), 0);
+  EXPECT_GT(report["first_frame_ms"].get<double>(), 0);
+  EXPECT_GT(report["peak_rss_mb"].get<double>(), 1);
 }
 
 }  // namespace

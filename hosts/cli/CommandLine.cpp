@@ -16,6 +16,7 @@ constexpr std::string_view usageText =
     "  brivora render  [--bundle DIR] --size WxH [--now ISO8601] [--elapsed SECONDS]\n"
     "                  [--seed N] [--tz ZONE] [--frames N] --out FILE.png | FILE.json | DIR\n"
     "  brivora check   [--bundle DIR]\n"
+    "  brivora bench   [--bundle DIR] --size WxH [--frames N] [--json]\n"
     "\n"
     "Exit status: 0 success, 1 the input has problems, 2 usage or environment error.\n";
 
@@ -67,9 +68,7 @@ int runCommandLine(std::span<const std::string> arguments, Output output) {
   if (command == "inspect") return inspectCommand(rest, output);
   if (command == "check") return checkCommand(rest, output);
   if (command == "render") return renderCommand(rest, output);
-  if (command == "bench") {
-    throw UsageError("'" + command + "' is not available in this build yet");
-  }
+  if (command == "bench") return benchCommand(rest, output);
   throw UsageError("unknown command '" + command + "'");
 }
 

@@ -24,6 +24,7 @@ int inspectCommand(std::span<const std::string> arguments, Output output);
 int checkCommand(std::span<const std::string> arguments, Output output);
 int runCommand(std::span<const std::string> arguments, Output output);
 int renderCommand(std::span<const std::string> arguments, Output output);
+int benchCommand(std::span<const std::string> arguments, Output output);
 
 // Checks the bundle in `folder`, printing one line per problem to `problemsTo` and a summary;
 // gives exitSuccess or exitProblems.

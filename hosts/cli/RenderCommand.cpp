@@ -1,6 +1,5 @@
 // `brivora render`: draws moments of the screen saver off screen, to PNG files or as the
 // draw list the view made.
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -11,6 +10,7 @@
 #include "backends/recording/DrawListJson.h"
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/SizeOption.h"
+#include "hosts/cli/WholeNumber.h"
 #include "hosts/headless/HeadlessSession.h"
 #include "platform/Clock.h"
 #include "platform/Date.h"
@@ -44,20 +44,6 @@ OutputKind outputKind(const std::filesystem::path& out) {
   if (extension == ".png") return OutputKind::png;
   if (extension == ".json") return OutputKind::drawList;
   return OutputKind::folder;
-}
-
-template <typename Number>
-std::optional<Number> wholeNumber(std::string_view text) {
-  Number value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-Size parseSize(std::string_view text) {
-  if (const std::optional<Size> size = parsePixelSize(text)) return *size;
-  throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
-                   std::to_string(maxFrameSide) + " (got '" + std::string(text) + "')");
 }
 
 double parseElapsed(const std::string& text) {
@@ -100,7 +86,7 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
     if (name == "--bundle") {
       options.bundle = value();
     } else if (name == "--size") {
-      options.size = parseSize(value());
+      options.size = sizeOption(value());
     } else if (name == "--now") {
       options.now = parseNow(value());
     } else if (name == "--elapsed") {

@@ -1,6 +1,9 @@
 #include "hosts/cli/SizeOption.h"
 
 #include <charconv>
+#include <string>
+
+#include "hosts/cli/CommandLine.h"
 
 namespace brivora::cli {
 
@@ -23,6 +26,12 @@ std::optional<Size> parsePixelSize(std::string_view text) {
   const std::optional<int> height = side(text.substr(cross + 1));
   if (!width || !height) return std::nullopt;
   return Size{static_cast<double>(*width), static_cast<double>(*height)};
+}
+
+Size sizeOption(std::string_view text) {
+  if (const std::optional<Size> size = parsePixelSize(text)) return *size;
+  throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
+                   std::to_string(maxFrameSide) + " (got '" + std::string(text) + "')");
 }
 
 }  // namespace brivora::cli

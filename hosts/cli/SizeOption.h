@@ -13,4 +13,7 @@ inline constexpr int maxFrameSide = 16384;
 // "WIDTHxHEIGHT" in whole pixels, each from 1 to maxFrameSide; none for anything else.
 std::optional<Size> parsePixelSize(std::string_view text);
 
+// The value of `--size`: parsePixelSize's size, or a UsageError that says what is wanted.
+Size sizeOption(std::string_view text);
+
 }  // namespace brivora::cli
