@@ -15,9 +15,36 @@ ImageLoader& installedLoader() {
 
 }  // namespace
 
+void PixelsInProgress::fulfil(std::shared_ptr<const ImagePixels> pixels) {
+  {
+    const std::lock_guard lock(mutex_);
+    pixels_ = std::move(pixels);
+    ready_ = true;
+  }
+  fulfilled_.notify_all();
+}
+
+bool PixelsInProgress::isReady() const {
+  const std::lock_guard lock(mutex_);
+  return ready_;
+}
+
+const ImagePixels* PixelsInProgress::wait() const {
+  std::unique_lock lock(mutex_);
+  fulfilled_.wait(lock, [this] { return ready_; });
+  return pixels_.get();
+}
+
 Image::Image(std::filesystem::path path, Size naturalSize,
              std::shared_ptr<const ImagePixels> pixels)
     : path_(std::move(path)), naturalSize_(naturalSize), pixels_(std::move(pixels)) {}
+
+Image::Image(std::filesystem::path path, Size naturalSize, std::shared_ptr<PixelsInProgress> pixels)
+    : path_(std::move(path)), naturalSize_(naturalSize), inProgress_(std::move(pixels)) {}
+
+const ImagePixels* Image::pixels() const {
+  return inProgress_ ? inProgress_->wait() : pixels_.get();
+}
 
 std::unique_ptr<Image> Image::load(const std::filesystem::path& path, Size coverBox) {
   const ImageLoader& loader = installedLoader();

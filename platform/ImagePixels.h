@@ -11,6 +11,8 @@ struct ImagePixels {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> argb;
+  // Every pixel's alpha is full: drawn at full opacity, the image hides whatever is under it.
+  bool opaque = false;
 };
 
 }  // namespace brivora

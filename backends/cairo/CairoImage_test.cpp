@@ -106,8 +106,9 @@ TEST(CairoImage, TranslucentDrawsLeaveNoEarlierImageBehindAndFollowAResize) {
 
 TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
   // No pixels, no size, and fewer words than pixels.
-  for (const Image& image : {Image("none.jpg", {40, 30}, nullptr), makeImage(0, 0, {}),
-                             makeImage(4, 2, std::vector<std::uint32_t>(3, red))}) {
+  for (const Image& image :
+       {Image("none.jpg", {40, 30}, std::shared_ptr<const ImagePixels>()), makeImage(0, 0, {}),
+        makeImage(4, 2, std::vector<std::uint32_t>(3, red))}) {
     CairoGraphicsContext context(frameWidth, frameHeight);
     context.drawImage(image, {0, 0, 64, 48}, 1);
     context.drawImage(image, {0, 0, 64, 48}, 0.5);

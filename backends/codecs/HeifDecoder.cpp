@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <variant>
 #include <vector>
 
 #include <libheif/heif.h>
@@ -55,34 +56,56 @@ DecodeFailure failureOf(const heif_error& error) {
   }
 }
 
-}  // namespace
+// The file's primary image, opened; it reads from the bytes in place, so both must outlive it.
+struct PrimaryImage {
+  std::unique_ptr<heif_context, ContextFree> context;
+  std::unique_ptr<heif_image_handle, HandleRelease> handle;
+  PixelSize natural;
+};
 
-DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
+std::variant<PrimaryImage, DecodeFailure> openPrimaryImage(std::string_view bytes) {
   keepLibheifInitialised();
-  const std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-  if (!context) return DecodeFailure::corrupt;
-  heif_context_set_maximum_image_size_limit(context.get(), heifSizeLimit);
-  // The context reads from `bytes` in place; both go before this function returns.
-  heif_error error = heif_context_read_from_memory_without_copy(context.get(), bytes.data(),
+  PrimaryImage opened;
+  opened.context.reset(heif_context_alloc());
+  if (!opened.context) return DecodeFailure::corrupt;
+  heif_context_set_maximum_image_size_limit(opened.context.get(), heifSizeLimit);
+  heif_error error = heif_context_read_from_memory_without_copy(opened.context.get(), bytes.data(),
                                                                 bytes.size(), nullptr);
   if (error.code != heif_error_Ok) return failureOf(error);
   heif_image_handle* primary = nullptr;
-  error = heif_context_get_primary_image_handle(context.get(), &primary);
-  const std::unique_ptr<heif_image_handle, HandleRelease> handle(primary);
-  if (error.code != heif_error_Ok || !handle) return failureOf(error);
+  error = heif_context_get_primary_image_handle(opened.context.get(), &primary);
+  opened.handle.reset(primary);
+  if (error.code != heif_error_Ok || !opened.handle) return failureOf(error);
 
   // The handle's size is the one shown, after rotation and crop (the 'ispe' size is before).
-  const PixelSize natural{heif_image_handle_get_width(handle.get()),
-                          heif_image_handle_get_height(handle.get())};
-  if (natural.width <= 0 || natural.height <= 0) return DecodeFailure::corrupt;
-  if (natural.area() > maxImagePixels) return DecodeFailure::tooLarge;
+  opened.natural = PixelSize{heif_image_handle_get_width(opened.handle.get()),
+                             heif_image_handle_get_height(opened.handle.get())};
+  if (opened.natural.width <= 0 || opened.natural.height <= 0) return DecodeFailure::corrupt;
+  if (opened.natural.area() > maxImagePixels) return DecodeFailure::tooLarge;
+  return opened;
+}
+
+}  // namespace
+
+ImageHeader probeHeif(std::string_view bytes) {
+  auto opened = openPrimaryImage(bytes);
+  if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
+  const PixelSize natural = std::get<PrimaryImage>(opened).natural;
+  return Size{static_cast<double>(natural.width), static_cast<double>(natural.height)};
+}
+
+DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
+  auto opened = openPrimaryImage(bytes);
+  if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
+  const heif_image_handle* handle = std::get<PrimaryImage>(opened).handle.get();
+  const PixelSize natural = std::get<PrimaryImage>(opened).natural;
 
   const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
   if (!options) return DecodeFailure::corrupt;
   options->convert_hdr_to_8bit = 1;
   heif_image* decodedImage = nullptr;
-  error = heif_decode_image(handle.get(), &decodedImage, heif_colorspace_RGB,
-                            heif_chroma_interleaved_RGBA, options.get());
+  const heif_error error = heif_decode_image(handle, &decodedImage, heif_colorspace_RGB,
+                                             heif_chroma_interleaved_RGBA, options.get());
   const std::unique_ptr<heif_image, ImageRelease> image(decodedImage);
   if (error.code != heif_error_Ok || !image) return failureOf(error);
 

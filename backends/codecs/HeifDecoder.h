@@ -11,4 +11,7 @@ namespace brivora {
 // checked before decoding; a codec libheif lacks gives `unsupported`.
 DecodeResult decodeHeif(std::string_view bytes, Size coverBox);
 
+// The natural size decodeHeif would give, from the file's boxes alone, without decoding.
+ImageHeader probeHeif(std::string_view bytes);
+
 }  // namespace brivora

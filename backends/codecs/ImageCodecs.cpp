@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "backends/codecs/BackgroundDecoding.h"
 #include "backends/codecs/HeifDecoder.h"
 #include "backends/codecs/JpegDecoder.h"
 #include "backends/codecs/PngDecoder.h"
@@ -31,23 +32,56 @@ ImageFormat formatOf(std::string_view bytes) {
   return ImageFormat::unknown;
 }
 
+DecodeResult decodeByFormat(std::string_view bytes, Size coverBox) {
+  switch (formatOf(bytes)) {
+    case ImageFormat::jpeg:
+      return decodeJpeg(bytes, coverBox);
+    case ImageFormat::png:
+      return decodePng(bytes, coverBox);
+    case ImageFormat::heif:
+      return decodeHeif(bytes, coverBox);
+    case ImageFormat::unknown:
+      break;
+  }
+  return DecodeFailure::notAnImage;
+}
+
+bool allOpaque(const std::vector<std::uint32_t>& argb) {
+  std::uint32_t alphas = 0xFF000000u;
+  for (const std::uint32_t word : argb) alphas &= word;
+  return alphas == 0xFF000000u;
+}
+
 }  // namespace
 
 DecodeResult decodeImage(std::string_view bytes, Size coverBox) {
   if (bytes.empty()) return DecodeFailure::unreadable;
   try {
+    DecodeResult result = decodeByFormat(bytes, coverBox);
+    if (auto* decoded = std::get_if<DecodedImage>(&result)) {
+      decoded->pixels.opaque = allOpaque(decoded->pixels.argb);
+    }
+    return result;
+  } catch (const std::bad_alloc&) {
+    // An image under the pixel cap can still be more than this machine has memory for.
+    return DecodeFailure::tooLarge;
+  }
+}
+
+ImageHeader probeImage(std::string_view bytes) {
+  if (bytes.empty()) return DecodeFailure::unreadable;
+  try {
     switch (formatOf(bytes)) {
       case ImageFormat::jpeg:
-        return decodeJpeg(bytes, coverBox);
+        return probeJpeg(bytes);
       case ImageFormat::png:
-        return decodePng(bytes, coverBox);
+        return probePng(bytes);
       case ImageFormat::heif:
-        return decodeHeif(bytes, coverBox);
+        return probeHeif(bytes);
       case ImageFormat::unknown:
         break;
     }
   } catch (const std::bad_alloc&) {
-    // An image under the pixel cap can still be more than this machine has memory for.
     return DecodeFailure::tooLarge;
   }
   return DecodeFailure::notAnImage;
@@ -76,11 +110,13 @@ std::string_view describeDecodeFailure(DecodeFailure failure) {
 }
 
 std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox) {
-  DecodeResult result = decodeImageFile(path, coverBox);
-  auto* decoded = std::get_if<DecodedImage>(&result);
-  if (!decoded) return nullptr;
-  return std::make_unique<Image>(path, decoded->naturalSize,
-                                 std::make_shared<const ImagePixels>(std::move(decoded->pixels)));
+  FileContents contents = readWholeFile(path, maxImageFileBytes);
+  if (!contents.bytes || contents.bytes->empty()) return nullptr;
+  const ImageHeader header = probeImage(*contents.bytes);
+  const Size* naturalSize = std::get_if<Size>(&header);
+  if (!naturalSize) return nullptr;
+  return std::make_unique<Image>(path, *naturalSize,
+                                 decodeInBackground(std::move(*contents.bytes), coverBox));
 }
 
 }  // namespace brivora

@@ -35,12 +35,19 @@ struct DecodedImage {
 
 using DecodeResult = std::variant<DecodedImage, DecodeFailure>;
 
+// The natural size an image's header promises, or why it is refused.
+using ImageHeader = std::variant<Size, DecodeFailure>;
+
 // Decodes JPEG, PNG or HEIF bytes, chosen by their signature, not a file name. Keeps only the
 // pixels needed to fill `coverBox` with the image, proportions kept (never more than the file
 // holds); EXIF orientation (JPEG, PNG) and HEIF transforms are applied. Safe on any bytes: damage
 // gives `corrupt`, never a crash or exit. Prints nothing, though libde265 may write a line to
 // stderr for a broken HEVC stream. Thread-safe.
 DecodeResult decodeImage(std::string_view bytes, Size coverBox);
+
+// The natural size decodeImage would give, from the header alone: the same refusals for a
+// missing signature, a damaged header or too many pixels, but none for damage after it.
+ImageHeader probeImage(std::string_view bytes);
 
 // decodeImage on the contents of a regular file of at most maxImageFileBytes, read without
 // blocking; an empty or unreadable file gives `unreadable`.
@@ -49,8 +56,9 @@ DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox);
 // A short, lower-case reason: "the image data is damaged or cut short", ...
 std::string_view describeDecodeFailure(DecodeFailure failure);
 
-// The loader hosts install with setImageLoader: the decoded image, or none when the file does
-// not decode.
+// The loader hosts install with setImageLoader. Reads the file and its header at once, then
+// decodes on a worker thread: none when the file cannot be read or its header is refused; an
+// image with pixels in progress otherwise.
 std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox);
 
 }  // namespace brivora

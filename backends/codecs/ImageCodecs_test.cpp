@@ -164,6 +164,19 @@ TEST(DecodeImageFile, EmptyMissingAndIrregularFilesAreUnreadable) {
   }
 }
 
+TEST_P(DecodingEachFormat, TheHeaderAloneGivesTheSizeDecodingWill) {
+  for (const ShownCorners& row : shownCorners) {
+    const std::string bytes = file(64, 32, row.orientation);
+    const ImageHeader header = probeImage(bytes);
+    ASSERT_TRUE(std::holds_alternative<Size>(header)) << row.orientation;
+    EXPECT_EQ(std::get<Size>(header), decodedOrFail(decodeImage(bytes, {16, 8})).naturalSize)
+        << row.orientation;
+  }
+  // A header cut short is refused at once.
+  EXPECT_TRUE(std::holds_alternative<DecodeFailure>(probeImage(file(64, 48).substr(0, 12))));
+  EXPECT_EQ(probeImage("not an image at all"), ImageHeader(DecodeFailure::notAnImage));
+}
+
 TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   TempBundle folder;
   folder.write("turned.jpg",
@@ -174,7 +187,38 @@ TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   EXPECT_EQ(image->path(), folder.folder() / "turned.jpg");
   ASSERT_TRUE(image->pixels());
   EXPECT_EQ(sizeOf(*image->pixels()), (PixelSize{16, 32}));
+  EXPECT_TRUE(image->pixels()->opaque);
+  EXPECT_FALSE(image->failedToDecode());
   EXPECT_FALSE(loadImage(folder.folder() / "missing.png", {16, 16}));
+
+  // Damaged past its header: an image comes back at once, its pixels never do.
+  const std::string png = encodePng(quadrantPicture(64, 32, quadrantColours));
+  folder.write("cut.png", png.substr(0, png.size() / 2));
+  const std::unique_ptr<Image> cut = loadImage(folder.folder() / "cut.png", {16, 16});
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->size(), (Size{64, 32}));
+  EXPECT_EQ(cut->pixels(), nullptr);
+  EXPECT_TRUE(cut->failedToDecode());
+  EXPECT_TRUE(cut->isReady());
+
+  // Translucent pixels are not marked opaque.
+  folder.write("glass.png", encodePng(solidPicture(8, 8, {10, 20, 30, 128})));
+  const std::unique_ptr<Image> glass = loadImage(folder.folder() / "glass.png", {8, 8});
+  ASSERT_TRUE(glass && glass->pixels());
+  EXPECT_FALSE(glass->pixels()->opaque);
+}
+
+// Many loads dropped before their turn, then one kept: the kept one still arrives.
+TEST(LoadImage, DroppedLoadsAreSkippedAndTheNextStillDecodes) {
+  TempBundle folder;
+  folder.write("a.jpg",
+               *encodeImage(ImageFormat::jpeg, quadrantPicture(640, 480, quadrantColours), 1));
+  for (int dropped = 0; dropped < 50; ++dropped) {
+    EXPECT_TRUE(loadImage(folder.folder() / "a.jpg", {64, 48}));
+  }
+  const std::unique_ptr<Image> kept = loadImage(folder.folder() / "a.jpg", {64, 48});
+  ASSERT_TRUE(kept && kept->pixels());
+  EXPECT_EQ(sizeOf(*kept->pixels()), (PixelSize{64, 48}));
 }
 
 }  // namespace

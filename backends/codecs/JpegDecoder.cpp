@@ -115,7 +115,9 @@ enum class JpegOutcome { decoded, tooLarge, corrupt };
 
 // The libjpeg calls; C++ objects are only touched through `session`, between libjpeg calls,
 // so the jump back from an error skips no destructor.
-JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverBox) {
+// With `headerOnly` it stops once the natural size is known.
+JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverBox,
+                       bool headerOnly) {
   jpeg_decompress_struct& info = session.info;
   info.err = jpeg_std_error(&session.errors.manager);
   session.errors.manager.error_exit = abandonDecoding;
@@ -139,6 +141,7 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   const PixelSize storedSize{static_cast<int>(info.image_width),
                              static_cast<int>(info.image_height)};
   session.naturalSize = orientedSize(storedSize, session.orientation);
+  if (headerOnly) return JpegOutcome::decoded;
   const PixelSize target =
       orientedSize(coverPixelSize(session.naturalSize, coverBox), session.orientation);
   chooseDctScale(info, target);
@@ -167,9 +170,23 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
 
 }  // namespace
 
+ImageHeader probeJpeg(std::string_view bytes) {
+  JpegSession session;
+  switch (runDecoder(session, bytes, Size{}, true)) {
+    case JpegOutcome::tooLarge:
+      return DecodeFailure::tooLarge;
+    case JpegOutcome::corrupt:
+      return DecodeFailure::corrupt;
+    case JpegOutcome::decoded:
+      break;
+  }
+  return Size{static_cast<double>(session.naturalSize.width),
+              static_cast<double>(session.naturalSize.height)};
+}
+
 DecodeResult decodeJpeg(std::string_view bytes, Size coverBox) {
   JpegSession session;
-  switch (runDecoder(session, bytes, coverBox)) {
+  switch (runDecoder(session, bytes, coverBox, false)) {
     case JpegOutcome::tooLarge:
       return DecodeFailure::tooLarge;
     case JpegOutcome::corrupt:

@@ -11,4 +11,7 @@ namespace brivora {
 // ending early is `corrupt`; other damage libjpeg can read past is tolerated.
 DecodeResult decodeJpeg(std::string_view bytes, Size coverBox);
 
+// The natural size decodeJpeg would give, from the header alone.
+ImageHeader probeJpeg(std::string_view bytes);
+
 }  // namespace brivora

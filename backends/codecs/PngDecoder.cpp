@@ -82,16 +82,13 @@ struct PngImage {
   ~PngImage() { png_image_free(&image); }
 };
 
-}  // namespace
-
-DecodeResult decodePng(std::string_view bytes, Size coverBox) {
-  const std::vector<Chunk> chunks = headerChunks(bytes);
+// Reads the header into `png`; the failure when it is refused.
+std::optional<DecodeFailure> readHeader(std::string_view bytes, const std::vector<Chunk>& chunks,
+                                        PngImage& png) {
   const std::optional<PixelSize> claimed = headerSize(chunks);
   if (!claimed) return DecodeFailure::corrupt;
   if (claimed->area() > maxImagePixels) return DecodeFailure::tooLarge;
-
   // The simplified API catches libpng's errors inside libpng and reports them by return value.
-  PngImage png;
   if (!png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size())) {
     return DecodeFailure::corrupt;
   }
@@ -99,6 +96,26 @@ DecodeResult decodePng(std::string_view bytes, Size coverBox) {
   if (stored != *claimed || stored.width <= 0 || stored.height <= 0) {
     return DecodeFailure::corrupt;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ImageHeader probePng(std::string_view bytes) {
+  const std::vector<Chunk> chunks = headerChunks(bytes);
+  PngImage png;
+  if (const auto failure = readHeader(bytes, chunks, png)) return *failure;
+  const PixelSize natural =
+      orientedSize(PixelSize{static_cast<int>(png.image.width), static_cast<int>(png.image.height)},
+                   exifChunkOrientation(chunks));
+  return Size{static_cast<double>(natural.width), static_cast<double>(natural.height)};
+}
+
+DecodeResult decodePng(std::string_view bytes, Size coverBox) {
+  const std::vector<Chunk> chunks = headerChunks(bytes);
+  PngImage png;
+  if (const auto failure = readHeader(bytes, chunks, png)) return *failure;
+  const PixelSize stored{static_cast<int>(png.image.width), static_cast<int>(png.image.height)};
   png.image.format = PNG_FORMAT_RGBA;
   const std::size_t rowBytes = static_cast<std::size_t>(stored.width) * rgbaBytes;
   // Left uninitialised: a lying header over data that ends early costs address space, not time.

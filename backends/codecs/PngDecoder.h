@@ -11,4 +11,7 @@ namespace brivora {
 // the header is checked before any pixel memory is taken.
 DecodeResult decodePng(std::string_view bytes, Size coverBox);
 
+// The natural size decodePng would give, from the header alone.
+ImageHeader probePng(std::string_view bytes);
+
 }  // namespace brivora

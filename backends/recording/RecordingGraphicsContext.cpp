@@ -12,6 +12,8 @@ void RecordingGraphicsContext::fillRect(Rect rect, Color color) {
 }
 
 void RecordingGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
+  // An image damaged past its header draws nothing, as if it had never loaded.
+  if (image.failedToDecode()) return;
   calls_.emplace_back(ImageCall{image.path().filename().string(), rect, fraction});
 }
 

@@ -156,7 +156,9 @@ class FrameTimer {
           result_.cycleChanges.push_back(spent);
         } else if (timeHolding) {
           result_.holding.push_back(spent);
-          ++holdingThisCycle;
+          if (++holdingThisCycle == holdingPerCycle_) {
+            waitForNextImage(view_->theme().cycleSeconds - view_->theme().crossfadeSeconds - phase);
+          }
         } else {
           result_.crossfade.push_back(spent);
           ++crossfadeThisCycle;
@@ -180,6 +182,17 @@ class FrameTimer {
   }
 
  private:
+  // The frames skipped until the crossfade stand for `seconds` of real time, in which a host
+  // would have decoded the next wallpaper: waits for it up to that long, untimed.
+  void waitForNextImage(double seconds) const {
+    const Stopwatch::time_point until =
+        Stopwatch::now() + std::chrono::duration_cast<Stopwatch::duration>(
+                               std::chrono::duration<double>(std::max(seconds, 0.0)));
+    while (view_->nextImage() && !view_->nextImage()->isReady() && Stopwatch::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+
   bool enoughFrames() const {
     return static_cast<long>(result_.holding.size()) >= holdingWanted_ &&
            static_cast<long>(result_.crossfade.size()) >= crossfadeWanted_;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Geometry.h"
+#include "platform/Image.h"
+
+namespace brivora {
+
+// Queues image bytes for decoding (as decodeImage, to cover `coverBox`) on one worker thread,
+// oldest first, so the thread that draws never decodes. The worker holds the request only
+// weakly until it starts: once the caller drops the result, the request is skipped and its
+// bytes freed. A decode that fails fulfils with no pixels. Thread-safe.
+std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox);
+
+}  // namespace brivora
