@@ -33,6 +33,7 @@ class SyntheticBundle {
       pixels->width = static_cast<int>(natural.width * scale + 0.999);
       pixels->height = static_cast<int>(natural.height * scale + 0.999);
       pixels->argb.resize(static_cast<std::size_t>(pixels->width) * pixels->height);
+      pixels->opaque = true;
       for (std::size_t at = 0; at < pixels->argb.size(); ++at) {
         pixels->argb[at] = 0xFF000000u | static_cast<std::uint32_t>(at * 2654435761u >> 8);
       }

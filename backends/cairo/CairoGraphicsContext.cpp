@@ -3,12 +3,14 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "backends/cairo/CairoHandles.h"
 #include "backends/cairo/GradientFill.h"
 #include "backends/cairo/ImagePainter.h"
 #include "backends/cairo/ShapeFill.h"
+#include "backends/cairo/SurfaceCoordinates.h"
 #include "backends/cairo/TextRenderer.h"
 #include "platform/Image.h"
 
@@ -31,7 +33,11 @@ struct CairoGraphicsContext::State {
   CairoSurface surface;
   Cairo cairo;
   ImagePainter images;
+  GradientPainter gradients;
   TextRenderer text;
+  // An opaque fill of the whole surface not drawn yet: an opaque image covering the surface
+  // next makes it pointless, and is then drawn in its place.
+  std::optional<Color> deferredFill;
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
@@ -40,7 +46,25 @@ struct CairoGraphicsContext::State {
     surface = std::move(replacement);
     cairo.reset(cairo_create(surface.get()));
     images.reset();
+    gradients.reset();
     text.forgetRasters();
+    deferredFill.reset();
+  }
+
+  bool coversSurface(Rect rect) const {
+    return rect.minX() <= 0 && rect.minY() <= 0 &&
+           rect.maxX() >= cairo_image_surface_get_width(surface.get()) &&
+           rect.maxY() >= cairo_image_surface_get_height(surface.get());
+  }
+
+  // Draws the deferred fill, before anything that does not replace it.
+  void drawDeferredFill() {
+    if (!deferredFill) return;
+    const Rect whole{Point{},
+                     Size{static_cast<double>(cairo_image_surface_get_width(surface.get())),
+                          static_cast<double>(cairo_image_surface_get_height(surface.get()))}};
+    fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
+    deferredFill.reset();
   }
 };
 
@@ -74,6 +98,7 @@ int CairoGraphicsContext::strideFor(int width) {
 }
 
 const std::uint8_t* CairoGraphicsContext::data() {
+  state_->drawDeferredFill();
   cairo_surface_flush(state_->surface.get());
   return cairo_image_surface_get_data(state_->surface.get());
 }
@@ -83,6 +108,7 @@ int CairoGraphicsContext::stride() const {
 }
 
 bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::string& error) {
+  state_->drawDeferredFill();
   const cairo_status_t status = cairo_surface_write_to_png(state_->surface.get(), path.c_str());
   if (status == CAIRO_STATUS_SUCCESS) return true;
   error = "cannot write " + path.string() + ": " + cairo_status_to_string(status);
@@ -90,20 +116,35 @@ bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::stri
 }
 
 void CairoGraphicsContext::fillRect(Rect rect, Color color) {
+  if (isFinite(rect) && isFinite(color) && color.a >= 1 && state_->coversSurface(rect)) {
+    // Opaque over everything: the same whatever the operation, and whatever came before.
+    state_->deferredFill = color;
+    return;
+  }
+  state_->drawDeferredFill();
   fillSurfaceRect(state_->cairo.get(), rect, color, compositingOperation());
 }
 
 void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
-  if (const ImagePixels* pixels = image.pixels()) {
-    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  const ImagePixels* pixels = image.pixels();
+  if (!pixels) return;
+  if (state_->deferredFill && pixels->opaque && fraction >= 1 &&
+      ImagePainter::coversFrame(state_->cairo.get(), rect)) {
+    state_->deferredFill.reset();
+    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction, ImagePainter::Mode::replace);
+    return;
   }
+  state_->drawDeferredFill();
+  state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
 }
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
-  fillSurfaceGradient(state_->cairo.get(), rect, start, end, angleDegrees);
+  state_->drawDeferredFill();
+  state_->gradients.fill(state_->cairo.get(), rect, start, end, angleDegrees);
 }
 
 void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {
+  state_->drawDeferredFill();
   fillSurfaceRoundedRect(state_->cairo.get(), rect, radius, color);
 }
 
@@ -112,6 +153,7 @@ Size CairoGraphicsContext::measureText(const AttributedString& text) {
 }
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
+  state_->drawDeferredFill();
   state_->text.draw(state_->cairo.get(), text, point);
 }
 

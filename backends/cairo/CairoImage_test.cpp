@@ -26,6 +26,18 @@ Image solidRed() {
   return makeImage(4, 2, std::vector<std::uint32_t>(8, red));
 }
 
+// Pixels marked as fully opaque, or not, as the decoder found them.
+Image markedImage(std::vector<std::uint32_t> argb, bool opaque) {
+  const int width = static_cast<int>(argb.size());
+  return Image("marked.png", {4000, 3000},
+               std::make_shared<ImagePixels>(ImagePixels{width, 1, std::move(argb), opaque}));
+}
+
+std::vector<std::uint8_t> framePixels(CairoGraphicsContext& context) {
+  const std::uint8_t* data = context.data();
+  return {data, data + static_cast<std::size_t>(context.stride()) * context.height()};
+}
+
 TEST(CairoImage, FillsExactlyTheRectWithoutFadingItsEdges) {
   CairoGraphicsContext context(frameWidth, frameHeight);
   // View rect (8, 8, 16, 12) covers surface columns 8…23 and rows 28…39. Its edge pixels must
@@ -113,6 +125,79 @@ TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
     context.drawImage(image, {0, 0, 64, 48}, 1);
     context.drawImage(image, {0, 0, 64, 48}, 0.5);
     EXPECT_FALSE(probeInk(context).found);
+  }
+}
+
+// A frame starts with an opaque fill of everything, which a covering opaque image replaces
+// unseen; anything else must still find the fill under it.
+TEST(CairoImage, AnOpaqueFillShowsWhereverTheImageOverItDoesNotCover) {
+  const Color grey{0.5, 0.5, 0.5, 1};
+  const struct {
+    const char* what;
+    Image image;
+    Rect rect;
+    double fraction;
+    ProbedPixel corner;  // at surface (0, 0)
+  } cases[] = {
+      {"opaque, covering", markedImage({red, red}, true), {-2, -2, 70, 52}, 1, {255, 255, 0, 0}},
+      {"marked translucent, covering",
+       markedImage({0x80800000u, 0x80800000u}, false),
+       {-2, -2, 70, 52},
+       1,
+       {255, 191, 64, 64}},
+      {"opaque, fading in",
+       markedImage({red, red}, true),
+       {-2, -2, 70, 52},
+       0.5,
+       {255, 191, 64, 64}},
+      {"opaque, short of the top",
+       markedImage({red, red}, true),
+       {0, 0, 64, 47},
+       1,
+       {255, 128, 128, 128}},
+  };
+  for (const auto& c : cases) {
+    CairoGraphicsContext context(frameWidth, frameHeight);
+    context.fillRect({0, 0, 64, 48}, grey);
+    context.drawImage(c.image, c.rect, c.fraction);
+    const ProbedPixel corner = probePixel(context, 0, 0);
+    EXPECT_EQ(corner.a, c.corner.a) << c.what;
+    EXPECT_NEAR(corner.r, c.corner.r, 2) << c.what;
+    EXPECT_NEAR(corner.g, c.corner.g, 2) << c.what;
+  }
+  // A fill with nothing over it, and one under text or a gradient, is still drawn.
+  CairoGraphicsContext alone(frameWidth, frameHeight);
+  alone.fillRect({0, 0, 64, 48}, grey);
+  EXPECT_EQ(probePixel(alone, 63, 47), (ProbedPixel{255, 128, 128, 128}));
+  alone.drawGradient({0, 0, 64, 24}, {0, 0, 0, 0}, {0, 0, 0, 0}, 90);
+  EXPECT_EQ(probePixel(alone, 0, 0), (ProbedPixel{255, 128, 128, 128}));
+}
+
+// Frames reuse what they scaled or rendered before; a change of image, place or colour must
+// never show the kept copy.
+TEST(CairoImage, KeptScalingsAndGradientsFollowEveryChange) {
+  const Image redImage = solidRed();
+  const Image blueImage = makeImage(1, 1, {blue});
+  auto draw = [&](CairoGraphicsContext& context, const Image& image, Rect rect, Color scrim) {
+    context.fillRect({0, 0, 64, 48}, {0, 0, 0, 1});
+    context.drawImage(image, rect, 0.6);
+    context.drawGradient({0, 0, 64, 20}, scrim, {0, 0, 0, 0}, 90);
+  };
+  const struct {
+    const Image& image;
+    Rect rect;
+    Color scrim;
+  } frames[] = {
+      {redImage, {8, 8, 16, 12}, {0, 0, 0, 0.8}},    {redImage, {8, 8, 16, 12}, {0, 0, 0, 0.8}},
+      {blueImage, {8, 8, 16, 12}, {0, 0, 0, 0.8}},   {blueImage, {8.5, 8, 16, 12}, {0, 0, 0, 0.8}},
+      {blueImage, {8.5, 8, 16, 12}, {0, 1, 0, 0.5}}, {redImage, {8, 8, 16, 12}, {0, 0, 0, 0.8}},
+  };
+  CairoGraphicsContext reused(frameWidth, frameHeight);
+  for (const auto& frame : frames) {
+    draw(reused, frame.image, frame.rect, frame.scrim);
+    CairoGraphicsContext fresh(frameWidth, frameHeight);
+    draw(fresh, frame.image, frame.rect, frame.scrim);
+    ASSERT_EQ(framePixels(reused), framePixels(fresh)) << frame.rect.minX();
   }
 }
 

@@ -46,7 +46,8 @@ CairoPattern imagePattern(cairo_surface_t* image, const ImagePixels& pixels, Sur
 
 }  // namespace
 
-void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction) {
+void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
+                        Mode mode) {
   if (!isFinite(rect) || !std::isfinite(fraction) || fraction <= 0) return;
   cairo_surface_t* target = cairo_get_target(frame);
   const double width = cairo_image_surface_get_width(target);
@@ -59,11 +60,13 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
 
   const CairoSurface image = wrapPixels(pixels);
   if (!image) return;
-  const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
-  if (!pattern) return;
 
   if (fraction >= 1) {
+    const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
+    if (!pattern) return;
     cairo_save(frame);
+    // Replacing skips blending: the fastest way to put an opaque image over the whole frame.
+    if (mode == Mode::replace) cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
     cairo_set_source(frame, pattern.get());
     cairo_rectangle(frame, visible->x, visible->y, visible->width, visible->height);
     cairo_fill(frame);
@@ -72,14 +75,19 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   }
 
   // A scaled image painted with an alpha in one call takes pixman's slow path; drawing it
-  // opaque into scratch and blending that 1:1 is several times faster.
+  // opaque into scratch and blending that 1:1 is several times faster. An image fading in
+  // stays where it is, so its scaled copy is kept for the next frames.
   cairo_surface_t* scratch = scratchFor(target);
   if (!scratch) return;
   const double left = std::floor(visible->x);
   const double top = std::floor(visible->y);
   const double right = std::ceil(visible->x + visible->width);
   const double bottom = std::ceil(visible->y + visible->height);
-  {
+  const Scaled wanted{pixels.argb.data(), pixels.width, pixels.height, onSurface};
+  if (scaled_ != wanted) {
+    scaled_.reset();
+    const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
+    if (!pattern) return;
     const Cairo painter(cairo_create(scratch));
     cairo_rectangle(painter.get(), left, top, right - left, bottom - top);
     cairo_set_operator(painter.get(), CAIRO_OPERATOR_CLEAR);
@@ -88,8 +96,9 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
     cairo_set_source(painter.get(), pattern.get());
     cairo_rectangle(painter.get(), visible->x, visible->y, visible->width, visible->height);
     cairo_fill(painter.get());
+    cairo_surface_flush(scratch);
+    scaled_ = wanted;
   }
-  cairo_surface_flush(scratch);
   cairo_save(frame);
   cairo_rectangle(frame, left, top, right - left, bottom - top);
   cairo_clip(frame);
@@ -98,8 +107,19 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   cairo_restore(frame);
 }
 
+bool ImagePainter::coversFrame(cairo_t* frame, Rect rect) {
+  cairo_surface_t* target = cairo_get_target(frame);
+  const double width = cairo_image_surface_get_width(target);
+  const double height = cairo_image_surface_get_height(target);
+  if (!isFinite(rect)) return false;
+  const SurfaceRect onSurface = standardized(surfaceRect(rect, height));
+  return onSurface.x <= 0 && onSurface.y <= 0 && onSurface.x + onSurface.width >= width &&
+         onSurface.y + onSurface.height >= height;
+}
+
 void ImagePainter::reset() {
   scratch_.reset();
+  scaled_.reset();
 }
 
 cairo_surface_t* ImagePainter::scratchFor(cairo_surface_t* frame) {
@@ -107,6 +127,7 @@ cairo_surface_t* ImagePainter::scratchFor(cairo_surface_t* frame) {
   const int height = cairo_image_surface_get_height(frame);
   if (!scratch_ || cairo_image_surface_get_width(scratch_.get()) != width ||
       cairo_image_surface_get_height(scratch_.get()) != height) {
+    scaled_.reset();
     scratch_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (cairo_surface_status(scratch_.get()) != CAIRO_STATUS_SUCCESS) {
       scratch_.reset();

@@ -15,6 +15,7 @@ struct SurfaceRect {
   double y = 0;
   double width = 0;
   double height = 0;
+  friend bool operator==(const SurfaceRect&, const SurfaceRect&) = default;
 };
 
 // Beyond this many pixels from the origin Cairo's 24.8 fixed point stops holding a coordinate
