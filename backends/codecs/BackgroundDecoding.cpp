@@ -13,10 +13,13 @@ namespace brivora {
 
 namespace {
 
+// Either bytes to decode or a file to read them from; touched only by the worker once queued.
 struct DecodeRequest final : PixelsInProgress {
   DecodeRequest(std::string encoded, Size box) : bytes(std::move(encoded)), coverBox(box) {}
+  DecodeRequest(std::filesystem::path file, Size box) : path(std::move(file)), coverBox(box) {}
 
-  std::string bytes;  // touched only by the worker once queued
+  std::string bytes;
+  std::filesystem::path path;
   Size coverBox;
 };
 
@@ -63,7 +66,8 @@ class DecodeWorker {
     std::shared_ptr<const ImagePixels> pixels;
     try {
       const std::string bytes = std::move(request.bytes);
-      DecodeResult result = decodeImage(bytes, request.coverBox);
+      DecodeResult result = request.path.empty() ? decodeImage(bytes, request.coverBox)
+                                                 : decodeImageFile(request.path, request.coverBox);
       if (auto* decoded = std::get_if<DecodedImage>(&result)) {
         pixels = std::make_shared<const ImagePixels>(std::move(decoded->pixels));
       }
@@ -90,6 +94,13 @@ DecodeWorker& worker() {
 
 std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox) {
   auto request = std::make_shared<DecodeRequest>(std::move(bytes), coverBox);
+  worker().queue(request);
+  return request;
+}
+
+std::shared_ptr<PixelsInProgress> decodeFileInBackground(std::filesystem::path path,
+                                                         Size coverBox) {
+  auto request = std::make_shared<DecodeRequest>(std::move(path), coverBox);
   worker().queue(request);
   return request;
 }

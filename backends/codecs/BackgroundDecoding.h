@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -13,5 +14,9 @@ namespace brivora {
 // weakly until it starts: once the caller drops the result, the request is skipped and its
 // bytes freed. A decode that fails fulfils with no pixels. Thread-safe.
 std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox);
+
+// The same for the file at `path`, which the worker reads (as decodeImageFile) when its turn
+// comes.
+std::shared_ptr<PixelsInProgress> decodeFileInBackground(std::filesystem::path path, Size coverBox);
 
 }  // namespace brivora

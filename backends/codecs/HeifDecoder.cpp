@@ -1,5 +1,10 @@
 #include "backends/codecs/HeifDecoder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <variant>
@@ -63,14 +68,15 @@ struct PrimaryImage {
   PixelSize natural;
 };
 
-std::variant<PrimaryImage, DecodeFailure> openPrimaryImage(std::string_view bytes) {
+// Opens the primary image of a file `read` hands to a fresh context.
+template <typename Read>
+std::variant<PrimaryImage, DecodeFailure> openPrimaryImage(Read read) {
   keepLibheifInitialised();
   PrimaryImage opened;
   opened.context.reset(heif_context_alloc());
   if (!opened.context) return DecodeFailure::corrupt;
   heif_context_set_maximum_image_size_limit(opened.context.get(), heifSizeLimit);
-  heif_error error = heif_context_read_from_memory_without_copy(opened.context.get(), bytes.data(),
-                                                                bytes.size(), nullptr);
+  heif_error error = read(opened.context.get());
   if (error.code != heif_error_Ok) return failureOf(error);
   heif_image_handle* primary = nullptr;
   error = heif_context_get_primary_image_handle(opened.context.get(), &primary);
@@ -85,7 +91,77 @@ std::variant<PrimaryImage, DecodeFailure> openPrimaryImage(std::string_view byte
   return opened;
 }
 
+std::variant<PrimaryImage, DecodeFailure> openPrimaryImage(std::string_view bytes) {
+  return openPrimaryImage([bytes](heif_context* context) {
+    return heif_context_read_from_memory_without_copy(context, bytes.data(), bytes.size(), nullptr);
+  });
+}
+
+// A regular file read with pread where libheif asks, so that parsing its boxes reads only them.
+struct FileReading {
+  int descriptor = -1;
+  std::int64_t size = 0;
+  std::int64_t position = 0;
+
+  FileReading() = default;
+  FileReading(const FileReading&) = delete;
+  FileReading& operator=(const FileReading&) = delete;
+  ~FileReading() {
+    if (descriptor >= 0) close(descriptor);
+  }
+
+  static FileReading& of(void* userdata) { return *static_cast<FileReading*>(userdata); }
+
+  static constexpr heif_reader reader{
+      .reader_api_version = 1,
+      .get_position = [](void* userdata) -> std::int64_t { return of(userdata).position; },
+      .read = [](void* data, std::size_t count, void* userdata) -> int {
+        FileReading& file = of(userdata);
+        if (count > static_cast<std::size_t>(file.size - file.position)) return 1;
+        auto* into = static_cast<char*>(data);
+        while (count > 0) {
+          const ssize_t got = pread(file.descriptor, into, count, file.position);
+          if (got < 0 && errno == EINTR) continue;
+          if (got <= 0) return 1;
+          into += got;
+          count -= static_cast<std::size_t>(got);
+          file.position += got;
+        }
+        return 0;
+      },
+      .seek = [](std::int64_t position, void* userdata) -> int {
+        FileReading& file = of(userdata);
+        if (position < 0 || position > file.size) return 1;
+        file.position = position;
+        return 0;
+      },
+      .wait_for_file_size =
+          [](std::int64_t target, void* userdata) {
+            return target <= of(userdata).size ? heif_reader_grow_status_size_reached
+                                               : heif_reader_grow_status_size_beyond_eof;
+          },
+  };
+};
+
 }  // namespace
+
+ImageHeader probeHeifFile(const std::filesystem::path& path) {
+  FileReading file;
+  // Non-blocking, so a FIFO put in the file's place cannot stall; only regular files are read.
+  file.descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat status {};
+  if (file.descriptor < 0 || fstat(file.descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+      status.st_size <= 0 || static_cast<std::uint64_t>(status.st_size) > maxImageFileBytes) {
+    return DecodeFailure::unreadable;
+  }
+  file.size = status.st_size;
+  auto opened = openPrimaryImage([&file](heif_context* context) {
+    return heif_context_read_from_reader(context, &FileReading::reader, &file, nullptr);
+  });
+  if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
+  const PixelSize natural = std::get<PrimaryImage>(opened).natural;
+  return Size{static_cast<double>(natural.width), static_cast<double>(natural.height)};
+}
 
 ImageHeader probeHeif(std::string_view bytes) {
   auto opened = openPrimaryImage(bytes);

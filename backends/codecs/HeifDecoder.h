@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string_view>
 
 #include "backends/codecs/ImageCodecs.h"
@@ -13,5 +14,9 @@ DecodeResult decodeHeif(std::string_view bytes, Size coverBox);
 
 // The natural size decodeHeif would give, from the file's boxes alone, without decoding.
 ImageHeader probeHeif(std::string_view bytes);
+
+// probeHeif on the regular file at `path`, reading only the boxes it parses, never blocking; a
+// file that cannot be read, or is larger than maxImageFileBytes, is `unreadable`.
+ImageHeader probeHeifFile(const std::filesystem::path& path);
 
 }  // namespace brivora

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "backends/codecs/BackgroundDecoding.h"
@@ -110,13 +112,29 @@ std::string_view describeDecodeFailure(DecodeFailure failure) {
 }
 
 std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox) {
-  FileContents contents = readWholeFile(path, maxImageFileBytes);
-  if (!contents.bytes || contents.bytes->empty()) return nullptr;
-  const ImageHeader header = probeImage(*contents.bytes);
+  // The header almost always lies in the file's first bytes; reading only those keeps the
+  // frame loop from reading (and faulting in memory for) a file of many megabytes.
+  constexpr std::size_t headBytes = std::size_t{256} * 1024;
+  const FileContents head = readFileHead(path, headBytes);
+  if (!head.bytes || head.bytes->empty()) return nullptr;
+  ImageHeader header = probeImage(*head.bytes);
+  std::optional<std::string> whole;
+  if (std::holds_alternative<DecodeFailure>(header) && head.bytes->size() == headBytes &&
+      formatOf(*head.bytes) == ImageFormat::heif) {
+    // libheif checks where the data lies against the file's size: let it read the boxes it
+    // wants from the file itself.
+    header = probeHeifFile(path);
+  } else if (std::holds_alternative<DecodeFailure>(header) && head.bytes->size() == headBytes) {
+    // A header past the first bytes (a large profile, boxes after the data): read it all.
+    whole = readWholeFile(path, maxImageFileBytes).bytes;
+    if (!whole) return nullptr;
+    header = probeImage(*whole);
+  }
   const Size* naturalSize = std::get_if<Size>(&header);
   if (!naturalSize) return nullptr;
   return std::make_unique<Image>(path, *naturalSize,
-                                 decodeInBackground(std::move(*contents.bytes), coverBox));
+                                 whole ? decodeInBackground(std::move(*whole), coverBox)
+                                       : decodeFileInBackground(path, coverBox));
 }
 
 }  // namespace brivora

@@ -56,9 +56,9 @@ DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox);
 // A short, lower-case reason: "the image data is damaged or cut short", ...
 std::string_view describeDecodeFailure(DecodeFailure failure);
 
-// The loader hosts install with setImageLoader. Reads the file and its header at once, then
-// decodes on a worker thread: none when the file cannot be read or its header is refused; an
-// image with pixels in progress otherwise.
+// The loader hosts install with setImageLoader. Reads the file's header at once, then reads and
+// decodes the file on a worker thread: none when the file cannot be read or its header is
+// refused; an image with pixels in progress otherwise.
 std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBox);
 
 }  // namespace brivora

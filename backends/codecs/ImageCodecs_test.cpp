@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "backends/codecs/HeifDecoder.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 
@@ -175,6 +176,24 @@ TEST_P(DecodingEachFormat, TheHeaderAloneGivesTheSizeDecodingWill) {
   // A header cut short is refused at once.
   EXPECT_TRUE(std::holds_alternative<DecodeFailure>(probeImage(file(64, 48).substr(0, 12))));
   EXPECT_EQ(probeImage("not an image at all"), ImageHeader(DecodeFailure::notAnImage));
+}
+
+// HEIF boxes are read from the file where libheif asks; the answer must match the bytes'.
+TEST(ProbeHeifFile, ReadsTheSameSizeFromTheFileAndRefusesWhatIsNoFile) {
+  const std::optional<std::string> heic =
+      encodeImage(ImageFormat::heic, quadrantPicture(64, 32, quadrantColours), 6);
+  if (!heic) GTEST_SKIP() << "libheif has no HEVC encoder here to make test files with";
+  TempBundle folder;
+  folder.write("turned.heic", *heic);
+  folder.write("cut.heic", heic->substr(0, heic->size() / 3));
+  ASSERT_EQ(mkfifo((folder.folder() / "pipe.heic").c_str(), 0600), 0);
+  EXPECT_EQ(probeHeifFile(folder.folder() / "turned.heic"), probeImage(*heic));
+  EXPECT_TRUE(std::holds_alternative<Size>(probeHeifFile(folder.folder() / "turned.heic")));
+  EXPECT_TRUE(std::holds_alternative<DecodeFailure>(probeHeifFile(folder.folder() / "cut.heic")));
+  for (const char* name : {"pipe.heic", "missing.heic"}) {
+    EXPECT_EQ(probeHeifFile(folder.folder() / name), ImageHeader(DecodeFailure::unreadable))
+        << name;
+  }
 }
 
 TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
