@@ -13,6 +13,7 @@
 #include "backends/cairo/SurfaceCoordinates.h"
 #include "backends/cairo/TextRenderer.h"
 #include "platform/Image.h"
+#include "platform/Text.h"
 
 namespace brivora {
 
@@ -71,6 +72,16 @@ struct CairoGraphicsContext::State {
 CairoGraphicsContext::CairoGraphicsContext(int width, int height)
     : state_(std::make_unique<State>()) {
   state_->replaceSurface(width, height);
+  // The first text a process lays out loads the font configuration and fonts, which takes
+  // tens of milliseconds; doing it now, with a renderer of its own, overlaps it with the first
+  // wallpaper's decoding.
+  static const bool fontsLoaded = [] {
+    AttributedString probe;
+    probe.string = "0 \u5929";
+    TextRenderer().measure(probe);
+    return true;
+  }();
+  static_cast<void>(fontsLoaded);
 }
 
 CairoGraphicsContext::~CairoGraphicsContext() = default;
