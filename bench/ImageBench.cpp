@@ -1,0 +1,128 @@
+// The frame's image passes on the Cairo backend, each the way frames draw it now beside the way
+// it costs without the shortcut: the covering image replacing the black fill or blended over it,
+// the incoming crossfade image blended from its kept scaled copy or scaled afresh, and the scrim
+// composited from its kept pixels or computed afresh.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "backends/cairo/CairoGraphicsContext.h"
+#include "platform/Image.h"
+
+namespace {
+
+using namespace brivora;
+
+// An image of noise at 1.03 times the frame, as a wallpaper decoded for the zoomed cover is.
+Image wallpaper(int frameWidth, int frameHeight, bool markedOpaque) {
+  auto pixels = std::make_shared<ImagePixels>();
+  pixels->width = frameWidth * 103 / 100 + 1;
+  pixels->height = frameHeight * 103 / 100 + 1;
+  pixels->argb.resize(static_cast<std::size_t>(pixels->width) * pixels->height);
+  for (std::size_t at = 0; at < pixels->argb.size(); ++at) {
+    pixels->argb[at] = 0xFF000000u | static_cast<std::uint32_t>(at * 2654435761u >> 8);
+  }
+  pixels->opaque = markedOpaque;
+  return Image("noise.jpg", Size{6000, 4000}, std::move(pixels));
+}
+
+// Drifting a little every frame, as the zoom and pan do, and always covering the frame.
+Rect coverRect(int width, int height, std::int64_t frame) {
+  const double shift = static_cast<double>(frame % 30) / 30;
+  return Rect{-10 - shift, -6 - shift * 0.5, width * 1.03, height * 1.03};
+}
+
+void coveringImage(benchmark::State& state, bool markedOpaque) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  CairoGraphicsContext canvas(width, height);
+  const Image image = wallpaper(width, height, markedOpaque);
+  std::int64_t frame = 0;
+  for (auto _ : state) {
+    canvas.fillRect(Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
+                    Color::black());
+    canvas.drawImage(image, coverRect(width, height, frame++), 1);
+    benchmark::DoNotOptimize(canvas.data());
+  }
+}
+
+void coveringImageReplacesTheFill(benchmark::State& state) {
+  coveringImage(state, true);
+}
+void coveringImageBlendedOverTheFill(benchmark::State& state) {
+  coveringImage(state, false);
+}
+BENCHMARK(coveringImageReplacesTheFill)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(coveringImageBlendedOverTheFill)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+
+// The incoming image at a fixed place with a rising fraction; `rescaled` moves it by a
+// hundredth of a pixel every frame, which makes it scale afresh as every frame once did.
+void incomingImage(benchmark::State& state, bool rescaled) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  CairoGraphicsContext canvas(width, height);
+  const Image image = wallpaper(width, height, true);
+  std::int64_t frame = 0;
+  for (auto _ : state) {
+    const double nudge = rescaled ? static_cast<double>(frame % 2) / 100 : 0;
+    const Rect rect{-10 - nudge, -6, width * 1.03, height * 1.03};
+    canvas.drawImage(image, rect, static_cast<double>(frame % 45 + 1) / 46);
+    ++frame;
+    benchmark::DoNotOptimize(canvas.data());
+  }
+}
+
+void incomingImageFromItsKeptScaling(benchmark::State& state) {
+  incomingImage(state, false);
+}
+void incomingImageScaledEveryFrame(benchmark::State& state) {
+  incomingImage(state, true);
+}
+BENCHMARK(incomingImageFromItsKeptScaling)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(incomingImageScaledEveryFrame)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+
+// The scrim's band, 45 % of the frame; `recomputed` alternates its opacity so it is computed
+// afresh every frame.
+void scrim(benchmark::State& state, bool recomputed) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  CairoGraphicsContext canvas(width, height);
+  std::int64_t frame = 0;
+  for (auto _ : state) {
+    const double opacity = recomputed && frame++ % 2 == 1 ? 0.66 : 0.65;
+    canvas.drawGradient(Rect{0, 0, static_cast<double>(width), height * 0.45},
+                        Color{0, 0, 0, opacity}, Color::clear(), 90);
+    benchmark::DoNotOptimize(canvas.data());
+  }
+}
+
+void scrimFromItsKeptPixels(benchmark::State& state) {
+  scrim(state, false);
+}
+void scrimComputedEveryFrame(benchmark::State& state) {
+  scrim(state, true);
+}
+BENCHMARK(scrimFromItsKeptPixels)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(scrimComputedEveryFrame)
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
