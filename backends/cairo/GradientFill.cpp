@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/PrefaultedSurface.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 
 namespace brivora {
@@ -38,12 +39,8 @@ void GradientPainter::fill(cairo_t* cairo, Rect rect, Color start, Color end, do
   const Drawn wanted{rect, start, end, angleDegrees, surfaceWidth, surfaceHeight};
   if (drawn_ != wanted) {
     drawn_.reset();
-    band_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(right - left),
-                                           static_cast<int>(bottom - top)));
-    if (cairo_surface_status(band_.get()) != CAIRO_STATUS_SUCCESS) {
-      band_.reset();
-      return;
-    }
+    band_ = makePrefaultedSurface(static_cast<int>(right - left), static_cast<int>(bottom - top));
+    if (!band_) return;
     const GradientLine line = gradientLine(rect, angleDegrees);
     const Point from = surfacePoint(line.start, surfaceHeight);
     const Point to = surfacePoint(line.end, surfaceHeight);

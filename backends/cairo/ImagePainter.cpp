@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "backends/cairo/PrefaultedSurface.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 
 namespace brivora {
@@ -66,7 +67,12 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
     if (!pattern) return;
     cairo_save(frame);
     // Replacing skips blending: the fastest way to put an opaque image over the whole frame.
-    if (mode == Mode::replace) cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
+    if (mode == Mode::replace) {
+      cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
+      // A wallpaper covers the frame: the next one will fade in over it, so the scratch it
+      // needs is made now, off the crossfade's first frame.
+      scratchFor(target);
+    }
     cairo_set_source(frame, pattern.get());
     cairo_rectangle(frame, visible->x, visible->y, visible->width, visible->height);
     cairo_fill(frame);
@@ -128,11 +134,7 @@ cairo_surface_t* ImagePainter::scratchFor(cairo_surface_t* frame) {
   if (!scratch_ || cairo_image_surface_get_width(scratch_.get()) != width ||
       cairo_image_surface_get_height(scratch_.get()) != height) {
     scaled_.reset();
-    scratch_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
-    if (cairo_surface_status(scratch_.get()) != CAIRO_STATUS_SUCCESS) {
-      scratch_.reset();
-      return nullptr;
-    }
+    scratch_ = makePrefaultedSurface(width, height);
   }
   return scratch_.get();
 }
