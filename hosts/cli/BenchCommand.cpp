@@ -183,13 +183,18 @@ class FrameTimer {
 
  private:
   // The frames skipped until the crossfade stand for `seconds` of real time, in which a host
-  // would have decoded the next wallpaper: waits for it up to that long, untimed.
-  void waitForNextImage(double seconds) const {
+  // would have decoded the next wallpaper while drawing at its frame rate: waits for it up to
+  // that long, untimed, drawing the same moment once per frame interval meanwhile.
+  void waitForNextImage(double seconds) {
+    const auto interval = std::chrono::duration_cast<Stopwatch::duration>(
+        std::chrono::duration<double>(view_->animationTimeInterval()));
     const Stopwatch::time_point until =
         Stopwatch::now() + std::chrono::duration_cast<Stopwatch::duration>(
                                std::chrono::duration<double>(std::max(seconds, 0.0)));
     while (view_->nextImage() && !view_->nextImage()->isReady() && Stopwatch::now() < until) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      const Stopwatch::time_point frameStart = Stopwatch::now();
+      session_->draw(*canvas_);
+      std::this_thread::sleep_until(frameStart + interval);
     }
   }
 
