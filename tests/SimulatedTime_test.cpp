@@ -1,0 +1,212 @@
+// The view over long stretches of simulated time, as a host drives it: an hour of a hostile
+// bundle, a hundred thousand cycles with memory watched, and wall-clock steps mid-cycle.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+// From the sanitizer's runtime; GCC installs no header for it.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+#include "Brivora/KovaltaScreensaverView.h"
+#include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/codecs/ImageCodecs.h"
+#include "backends/recording/RecordingGraphicsContext.h"
+#include "hosts/headless/HeadlessSession.h"
+#include "platform/Date.h"
+#include "tests/support/HostileBundles.h"
+#include "tests/support/TempBundle.h"
+#include "tests/support/TestImageFiles.h"
+#include "tests/support/ViewHarness.h"
+#include "tests/support/ZoneScope.h"
+
+namespace brivora {
+namespace {
+
+constexpr double framesPerSecond = 30;
+constexpr std::string_view viewClass = KovaltaScreensaverView::principalClassName;
+
+// The real decoders while alive, as the hosts install them.
+class RealImages {
+ public:
+  RealImages() { setImageLoader(loadImage); }
+  ~RealImages() { setImageLoader(nullptr); }
+  RealImages(const RealImages&) = delete;
+  RealImages& operator=(const RealImages&) = delete;
+};
+
+const KovaltaScreensaverView& viewOf(const HeadlessSession& session) {
+  return dynamic_cast<const KovaltaScreensaverView&>(*session.view());
+}
+
+Date dateFrom(std::string_view text) {
+  const std::optional<Date> date = parseInternetDateTime(text, FractionalSeconds::absent);
+  EXPECT_TRUE(date) << text;
+  return date.value_or(Date{});
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The whole hour, in every build: about a minute and a half under the sanitizers.
+constexpr long simulatedSeconds = 3600;
+
+TEST(SimulatedTime, HostileBundlePlaysAnHourAtThirtyFramesASecondInASmallView) {
+  const RealImages images;
+  // A quarter-second cycle: four changes a second, most of them onto a bad file.
+  const Bundle bundle(testing::hostileBundles() / "short-cycle");
+  HeadlessSession session(viewClass, Size{320, 180}, bundle, dateFrom("2026-03-01T23:30:00Z"), 5);
+  ASSERT_NE(session.view(), nullptr);
+  CairoGraphicsContext canvas(320, 180);
+  const auto start = std::chrono::steady_clock::now();
+  constexpr long frames = simulatedSeconds * static_cast<long>(framesPerSecond);
+  long cycleChanges = 0;
+  std::int64_t shown = viewOf(session).currentIndex();
+  for (long frame = 1; frame <= frames; ++frame) {
+    session.advanceTo(static_cast<double>(frame) / framesPerSecond);
+    session.draw(canvas);
+    if (viewOf(session).currentIndex() != shown) {
+      shown = viewOf(session).currentIndex();
+      ++cycleChanges;
+    }
+  }
+  std::printf("%ld simulated seconds of frames took %.1f s\n", simulatedSeconds,
+              secondsSince(start));
+  EXPECT_GT(cycleChanges, simulatedSeconds * 3);
+  EXPECT_DOUBLE_EQ(session.elapsed(), static_cast<double>(simulatedSeconds));
+}
+
+// What the process holds: live heap bytes and resident bytes.
+struct Footprint {
+  long heapBytes = 0;
+  long residentBytes = 0;
+};
+
+// Measured with the text caches emptied: they fill up to their budget as new clock and
+// countdown texts come, by design, and would hide any other growth.
+Footprint footprint(CairoGraphicsContext& canvas) {
+  canvas.forgetTextCaches();
+  Footprint now;
+#if defined(__SANITIZE_ADDRESS__)
+  // Freed blocks wait in the sanitizer's quarantine, so resident memory says nothing here.
+  now.heapBytes = static_cast<long>(__sanitizer_get_current_allocated_bytes());
+#else
+  malloc_trim(0);
+  const struct mallinfo2 info = mallinfo2();
+  now.heapBytes = static_cast<long>(info.uordblks + info.hblkhd);
+  long pages = 0;
+  long resident = 0;
+  if (std::ifstream statm("/proc/self/statm"); statm >> pages >> resident) {
+    now.residentBytes = resident * sysconf(_SC_PAGESIZE);
+  }
+#endif
+  return now;
+}
+
+TEST(SimulatedTime, MemoryStaysFlatOverAHundredThousandCycles) {
+  const RealImages images;
+  testing::TempBundle bundle;
+  using testing::Rgba;
+  bundle.write("wallpapers/a.jpg",
+               testing::encodeJpeg(testing::solidPicture(16, 9, {200, 40, 40})));
+  bundle.write("wallpapers/b.png", testing::encodePng(testing::solidPicture(16, 9, {40, 200, 40})));
+  bundle.write("wallpapers/c.jpg",
+               testing::encodeJpeg(testing::quadrantPicture(16, 9, testing::quadrantColours)));
+  bundle.write("wallpapers/broken.png", "not an image");
+  // Two ticks a cycle, a crossfade in each, every overlay on.
+  bundle.write("theme.json", R"({"cycleSeconds": 0.05, "crossfadeSeconds": 0.02,
+      "credit": "Soak", "countdownTo": "2999-01-01T00:00:00Z", "countdownBgEnabled": true})");
+  bundle.write("meta.json", R"({"default": {"name": "Soak XI", "subtitle": "S", "fact": "F"},
+      "patterns": [{"match": "b", "name": "Bee"}]})");
+
+  HeadlessSession session(viewClass, Size{64, 36}, bundle.bundle(),
+                          dateFrom("2026-03-01T00:00:00Z"), 3);
+  ASSERT_NE(session.view(), nullptr);
+  CairoGraphicsContext canvas(64, 36);
+  constexpr long warmUpCycles = 5'000;
+  constexpr long cycles = 100'000;
+  const auto start = std::chrono::steady_clock::now();
+  Footprint warm;
+  long cycle = 0;
+  std::int64_t shown = viewOf(session).currentIndex();
+  for (long tick = 1; cycle < cycles; ++tick) {
+    session.advanceTo(static_cast<double>(tick) / framesPerSecond);
+    if (viewOf(session).currentIndex() == shown) continue;
+    shown = viewOf(session).currentIndex();
+    session.draw(canvas);
+    if (++cycle == warmUpCycles) warm = footprint(canvas);
+  }
+  const Footprint end = footprint(canvas);
+  std::printf("%ld cycles took %.1f s; heap %ld -> %ld bytes, resident %ld -> %ld bytes\n", cycles,
+              secondsSince(start), warm.heapBytes, end.heapBytes, warm.residentBytes,
+              end.residentBytes);
+  constexpr long heapMargin = 256 * 1024;
+  constexpr long residentMargin = 2 * 1024 * 1024;
+  EXPECT_LT(end.heapBytes - warm.heapBytes, heapMargin);
+  EXPECT_LT(end.residentBytes - warm.residentBytes, residentMargin);
+}
+
+TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
+  const ZoneScope utc("UTC");
+  testing::FakeImages images;
+  testing::TempBundle bundle;
+  for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+    bundle.write(std::string("wallpapers/") + name, "");
+  bundle.write("theme.json",
+               R"({"timeFormat": "HH:mm", "cycleSeconds": 30, "crossfadeSeconds": 2})");
+  const Date created = dateFrom("2026-03-01T10:00:00Z");
+
+  struct Row {
+    double step;        // seconds the wall clock jumps at 10 s in
+    std::string clock;  // what the clock reads at 20 s
+  };
+  const std::vector<Row> rows = {{3600, "11:00"}, {-3600, "09:00"}, {0, "10:00"}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.step);
+    HeadlessSession steady(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
+    HeadlessSession stepped(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
+    steady.advanceTo(10);
+    stepped.advanceTo(10);
+    stepped.setWallTime(Date{created.secondsSince1970 + 10 + row.step});
+    // Mid-cycle, in the crossfade, and after the next two cycle changes.
+    for (double moment : {20.0, 29.0, 45.0, 61.0}) {
+      SCOPED_TRACE(moment);
+      steady.advanceTo(moment);
+      stepped.advanceTo(moment);
+      EXPECT_EQ(viewOf(stepped).currentIndex(), viewOf(steady).currentIndex());
+      EXPECT_EQ(viewOf(stepped).nextIndex(), viewOf(steady).nextIndex());
+      RecordingGraphicsContext steadyCalls;
+      RecordingGraphicsContext steppedCalls;
+      steady.draw(steadyCalls);
+      stepped.draw(steppedCalls);
+      const auto steadyImages = testing::callsOf<ImageCall>(steadyCalls.calls());
+      const auto steppedImages = testing::callsOf<ImageCall>(steppedCalls.calls());
+      ASSERT_EQ(steppedImages.size(), steadyImages.size());
+      // Two images exactly while the crossfade runs, from 28 s to the change at 30 s.
+      ASSERT_EQ(steadyImages.size(), moment == 29.0 ? 2u : 1u);
+      for (std::size_t at = 0; at < steadyImages.size(); ++at) {
+        EXPECT_EQ(steppedImages[at].file, steadyImages[at].file);
+        EXPECT_EQ(steppedImages[at].rect, steadyImages[at].rect);
+        EXPECT_EQ(steppedImages[at].fraction, steadyImages[at].fraction);
+      }
+      if (moment == 20.0) {
+        EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), row.clock)) << row.clock;
+        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "10:00"));
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brivora
