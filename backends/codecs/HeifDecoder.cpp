@@ -109,39 +109,48 @@ struct FileReading {
   ~FileReading() {
     if (descriptor >= 0) close(descriptor);
   }
-
-  static FileReading& of(void* userdata) { return *static_cast<FileReading*>(userdata); }
-
-  static constexpr heif_reader reader{
-      .reader_api_version = 1,
-      .get_position = [](void* userdata) -> std::int64_t { return of(userdata).position; },
-      .read = [](void* data, std::size_t count, void* userdata) -> int {
-        FileReading& file = of(userdata);
-        if (count > static_cast<std::size_t>(file.size - file.position)) return 1;
-        auto* into = static_cast<char*>(data);
-        while (count > 0) {
-          const ssize_t got = pread(file.descriptor, into, count, file.position);
-          if (got < 0 && errno == EINTR) continue;
-          if (got <= 0) return 1;
-          into += got;
-          count -= static_cast<std::size_t>(got);
-          file.position += got;
-        }
-        return 0;
-      },
-      .seek = [](std::int64_t position, void* userdata) -> int {
-        FileReading& file = of(userdata);
-        if (position < 0 || position > file.size) return 1;
-        file.position = position;
-        return 0;
-      },
-      .wait_for_file_size =
-          [](std::int64_t target, void* userdata) {
-            return target <= of(userdata).size ? heif_reader_grow_status_size_reached
-                                               : heif_reader_grow_status_size_beyond_eof;
-          },
-  };
 };
+
+FileReading& readingOf(void* userdata) {
+  return *static_cast<FileReading*>(userdata);
+}
+
+std::int64_t readerPosition(void* userdata) {
+  return readingOf(userdata).position;
+}
+
+int readerRead(void* data, std::size_t count, void* userdata) {
+  FileReading& file = readingOf(userdata);
+  if (count > static_cast<std::size_t>(file.size - file.position)) return 1;
+  auto* into = static_cast<char*>(data);
+  while (count > 0) {
+    const ssize_t got = pread(file.descriptor, into, count, file.position);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return 1;
+    into += got;
+    count -= static_cast<std::size_t>(got);
+    file.position += got;
+  }
+  return 0;
+}
+
+int readerSeek(std::int64_t position, void* userdata) {
+  FileReading& file = readingOf(userdata);
+  if (position < 0 || position > file.size) return 1;
+  file.position = position;
+  return 0;
+}
+
+heif_reader_grow_status readerWait(std::int64_t target, void* userdata) {
+  return target <= readingOf(userdata).size ? heif_reader_grow_status_size_reached
+                                            : heif_reader_grow_status_size_beyond_eof;
+}
+
+constexpr heif_reader fileReader{.reader_api_version = 1,
+                                 .get_position = readerPosition,
+                                 .read = readerRead,
+                                 .seek = readerSeek,
+                                 .wait_for_file_size = readerWait};
 
 }  // namespace
 
@@ -156,7 +165,7 @@ ImageHeader probeHeifFile(const std::filesystem::path& path) {
   }
   file.size = status.st_size;
   auto opened = openPrimaryImage([&file](heif_context* context) {
-    return heif_context_read_from_reader(context, &FileReading::reader, &file, nullptr);
+    return heif_context_read_from_reader(context, &fileReader, &file, nullptr);
   });
   if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
   const PixelSize natural = std::get<PrimaryImage>(opened).natural;
