@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "backends/cairo/BilinearScaler.h"
 #include "backends/cairo/PrefaultedSurface.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 
@@ -45,6 +46,26 @@ CairoPattern imagePattern(cairo_surface_t* image, const ImagePixels& pixels, Sur
   return pattern;
 }
 
+bool covers(SurfaceRect rect, double width, double height) {
+  return rect.x <= 0 && rect.y <= 0 && rect.x + rect.width >= width &&
+         rect.y + rect.height >= height;
+}
+
+// Writes all of `surface` with the image scaled onto `rect`, without pixman; false where the
+// scaler cannot, leaving the surface as it was.
+bool scaleInto(cairo_surface_t* surface, const ImagePixels& pixels, SurfaceRect rect) {
+  cairo_surface_flush(surface);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface));
+  const int stride = cairo_image_surface_get_stride(surface);
+  if (!data || stride % 4 != 0) return false;
+  if (!scaleBilinearInto(pixels, rect, data, cairo_image_surface_get_width(surface),
+                         cairo_image_surface_get_height(surface), stride / 4)) {
+    return false;
+  }
+  cairo_surface_mark_dirty(surface);
+  return true;
+}
+
 }  // namespace
 
 void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
@@ -63,16 +84,17 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   if (!image) return;
 
   if (fraction >= 1) {
+    if (mode == Mode::replace) {
+      // A wallpaper covers the frame: the next one will fade in over it, so the scratch it
+      // needs is made now, off the crossfade's first frame.
+      scratchFor(target);
+      if (covers(onSurface, width, height) && scaleInto(target, pixels, onSurface)) return;
+    }
     const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
     if (!pattern) return;
     cairo_save(frame);
     // Replacing skips blending: the fastest way to put an opaque image over the whole frame.
-    if (mode == Mode::replace) {
-      cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
-      // A wallpaper covers the frame: the next one will fade in over it, so the scratch it
-      // needs is made now, off the crossfade's first frame.
-      scratchFor(target);
-    }
+    if (mode == Mode::replace) cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
     cairo_set_source(frame, pattern.get());
     cairo_rectangle(frame, visible->x, visible->y, visible->width, visible->height);
     cairo_fill(frame);
@@ -90,6 +112,10 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   const double right = std::ceil(visible->x + visible->width);
   const double bottom = std::ceil(visible->y + visible->height);
   const Scaled wanted{pixels.argb.data(), pixels.width, pixels.height, onSurface};
+  if (scaled_ != wanted && covers(onSurface, width, height) &&
+      scaleInto(scratch, pixels, onSurface)) {
+    scaled_ = wanted;
+  }
   if (scaled_ != wanted) {
     scaled_.reset();
     const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);

@@ -1,0 +1,104 @@
+// The scaler against pixman's own bilinear filter, which it stands in for.
+#include "backends/cairo/BilinearScaler.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+namespace brivora {
+namespace {
+
+ImagePixels noise(int width, int height) {
+  ImagePixels pixels{width, height, {}, true};
+  pixels.argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  std::uint32_t state = 12345;
+  for (std::uint32_t& word : pixels.argb) {
+    state = state * 1664525u + 1013904223u;
+    word = 0xFF000000u | (state >> 8);
+  }
+  return pixels;
+}
+
+// What pixman draws for the same mapping, with padded edges.
+std::vector<std::uint32_t> pixmanScaled(ImagePixels& source, SurfaceRect rect, int width,
+                                        int height) {
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(width) *
+                                 static_cast<std::size_t>(height));
+  cairo_surface_t* target = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(out.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4);
+  cairo_surface_t* image = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(source.argb.data()), CAIRO_FORMAT_ARGB32, source.width,
+      source.height, source.width * 4);
+  cairo_t* cairo = cairo_create(target);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
+  cairo_matrix_t matrix;
+  cairo_matrix_init_scale(&matrix, source.width / rect.width, source.height / rect.height);
+  cairo_matrix_translate(&matrix, -rect.x, -rect.y);
+  cairo_pattern_set_matrix(pattern, &matrix);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source(cairo, pattern);
+  cairo_paint(cairo);
+  cairo_pattern_destroy(pattern);
+  cairo_destroy(cairo);
+  cairo_surface_destroy(image);
+  cairo_surface_destroy(target);
+  return out;
+}
+
+int largestChannelDifference(const std::vector<std::uint32_t>& a,
+                             const std::vector<std::uint32_t>& b) {
+  int largest = 0;
+  for (std::size_t at = 0; at < a.size(); ++at) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      const int difference = std::abs(static_cast<int>((a[at] >> shift) & 0xFF) -
+                                      static_cast<int>((b[at] >> shift) & 0xFF));
+      largest = std::max(largest, difference);
+    }
+  }
+  return largest;
+}
+
+TEST(BilinearScaler, SamplesAsPixmanDoesWithinRounding) {
+  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 here";
+  const struct {
+    const char* what;
+    int sourceWidth, sourceHeight, width, height;
+    SurfaceRect rect;
+  } cases[] = {
+      {"wallpaper zoomed a little, drifted", 206, 118, 200, 112, {-3.3, -2.7, 206.4, 115.5}},
+      {"width not a multiple of eight", 101, 61, 97, 59, {-1.25, -0.5, 99, 60.5}},
+      {"enlarged from few pixels", 9, 7, 64, 40, {-2, -1.5, 68, 43}},
+      {"shrunk to under half: gathered", 260, 170, 80, 50, {-0.7, -0.2, 81, 51}},
+      {"one pixel", 1, 1, 24, 16, {-1, -1, 26, 18}},
+      {"reaching past the frame on every side", 50, 50, 40, 40, {-30, -25, 100, 90}},
+  };
+  for (const auto& c : cases) {
+    ImagePixels source = noise(c.sourceWidth, c.sourceHeight);
+    std::vector<std::uint32_t> scaled(static_cast<std::size_t>(c.width) * c.height, 0xDEADBEEF);
+    ASSERT_TRUE(scaleBilinearInto(source, c.rect, scaled.data(), c.width, c.height, c.width))
+        << c.what;
+    EXPECT_LE(largestChannelDifference(scaled, pixmanScaled(source, c.rect, c.width, c.height)), 4)
+        << c.what;
+  }
+}
+
+TEST(BilinearScaler, LeavesUnusableInputToTheCaller) {
+  ImagePixels source = noise(8, 8);
+  ImagePixels short_ = source;
+  short_.argb.resize(10);
+  std::vector<std::uint32_t> out(64, 7);
+  const SurfaceRect fits{0, 0, 8, 8};
+  EXPECT_FALSE(scaleBilinearInto(short_, fits, out.data(), 8, 8, 8));
+  EXPECT_FALSE(scaleBilinearInto(source, SurfaceRect{0, 0, -8, 8}, out.data(), 8, 8, 8));
+  EXPECT_FALSE(scaleBilinearInto(source, SurfaceRect{0, 0, 1e-9, 8}, out.data(), 8, 8, 8));
+  EXPECT_FALSE(scaleBilinearInto(source, SurfaceRect{-1e12, 0, 8, 8}, out.data(), 8, 8, 8));
+  EXPECT_FALSE(scaleBilinearInto(source, fits, out.data(), 8, 8, 4));
+  EXPECT_EQ(out, std::vector<std::uint32_t>(64, 7));
+}
+
+}  // namespace
+}  // namespace brivora
