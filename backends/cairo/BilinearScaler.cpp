@@ -178,6 +178,57 @@ void weightVectors(const Taps& taps, int count, std::vector<WeightLanes>& low,
   }
 }
 
+// x × y / 255 for bytes, rounded as pixman rounds.
+int multiplyBytes(int x, int y) {
+  const int product = x * y + 0x80;
+  return (product + (product >> 8)) >> 8;
+}
+
+// `over` at `alpha` (255ths) over `under`, for the ends of rows the vector loop leaves.
+std::uint32_t overPixel(std::uint32_t under, std::uint32_t over, int alpha) {
+  const int overAlpha = multiplyBytes(static_cast<int>(over >> 24), alpha);
+  std::uint32_t result = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const int source = multiplyBytes(static_cast<int>((over >> shift) & 0xFF), alpha);
+    const int kept = multiplyBytes(static_cast<int>((under >> shift) & 0xFF), 255 - overAlpha);
+    result |= static_cast<std::uint32_t>(std::min(255, source + kept)) << shift;
+  }
+  return result;
+}
+
+// Products of bytes in 16-bit lanes divided by 255 as pixman does: (x × y + 0x80) × 0x101 >> 16.
+__attribute__((target("avx2"), always_inline)) inline __m256i multiplyLanes(__m256i x, __m256i y) {
+  return _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(x, y), _mm256_set1_epi16(0x80)),
+                            _mm256_set1_epi16(0x101));
+}
+
+// Eight pixels over eight, the top ones scaled by `alpha` in every lane.
+__attribute__((target("avx2"), always_inline)) inline __m256i overLanes(__m256i under, __m256i over,
+                                                                        __m256i alpha) {
+  const __m256i source = multiplyLanes(over, alpha);
+  // Each pixel's alpha (its fourth lane) in all four of its lanes.
+  const __m256i sourceAlpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(source, 0xFF), 0xFF);
+  const __m256i kept = multiplyLanes(under, _mm256_sub_epi16(_mm256_set1_epi16(255), sourceAlpha));
+  return _mm256_add_epi16(source, kept);
+}
+
+__attribute__((target("avx2"))) void overRow(std::uint32_t* under, const std::uint32_t* over,
+                                             int alpha, int count) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
+  int at = 0;
+  for (; at + pixelsPerVector <= count; at += pixelsPerVector) {
+    const __m256i bottom = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(under + at));
+    const __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(over + at));
+    const __m256i low =
+        overLanes(_mm256_unpacklo_epi8(bottom, zero), _mm256_unpacklo_epi8(top, zero), alphaLanes);
+    const __m256i high =
+        overLanes(_mm256_unpackhi_epi8(bottom, zero), _mm256_unpackhi_epi8(top, zero), alphaLanes);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(under + at), _mm256_packus_epi16(low, high));
+  }
+  for (; at < count; ++at) under[at] = overPixel(under[at], over[at], alpha);
+}
+
 bool hasAvx2() {
   static const bool has = __builtin_cpu_supports("avx2");
   return has;
@@ -189,8 +240,17 @@ bool hasAvx2() {
 
 bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_t* destination,
                        int width, int height, std::ptrdiff_t strideWords) {
+  return scaleBilinearInto(source, rect, destination, width, height, strideWords, RowOverlay{});
+}
+
+bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_t* destination,
+                       int width, int height, std::ptrdiff_t strideWords,
+                       const RowOverlay& overlay) {
 #ifdef BRIVORA_BILINEAR_AVX2
   if (!hasAvx2() || !destination || width <= 0 || height <= 0 || strideWords < width) return false;
+  if (overlay.pixels && (overlay.strideWords < width || overlay.alpha < 0 || overlay.alpha > 255)) {
+    return false;
+  }
   if (source.width <= 0 || source.height <= 0 ||
       source.argb.size() <
           static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.height)) {
@@ -218,8 +278,10 @@ bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_
     const std::uint32_t* bottom =
         source.argb.data() + static_cast<std::size_t>(rows.second[tap]) * source.width;
     blendRows(top, bottom, top == bottom ? 0 : rows.weight[tap], blended.data(), from, to);
-    blendColumns(blended.data(), columns, weightLow, weightHigh, destination + y * strideWords,
-                 width);
+    std::uint32_t* out = destination + y * strideWords;
+    blendColumns(blended.data(), columns, weightLow, weightHigh, out, width);
+    if (overlay.pixels)
+      overRow(out, overlay.pixels + y * overlay.strideWords, overlay.alpha, width);
   }
   return true;
 #else
@@ -229,6 +291,7 @@ bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_
   static_cast<void>(width);
   static_cast<void>(height);
   static_cast<void>(strideWords);
+  static_cast<void>(overlay);
   return false;
 #endif
 }

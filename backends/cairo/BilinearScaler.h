@@ -17,4 +17,18 @@ namespace brivora {
 bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_t* destination,
                        int width, int height, std::ptrdiff_t strideWords);
 
+// Premultiplied pixels of the destination's size laid over it at an opacity, in 255ths.
+struct RowOverlay {
+  const std::uint32_t* pixels = nullptr;
+  std::ptrdiff_t strideWords = 0;
+  int alpha = 255;
+};
+
+// scaleBilinearInto, then `overlay` blended over each row while it is still in the cache, with
+// pixman's rounding for an image painted through a solid mask; one pass over the frame where
+// two would read and write it twice.
+bool scaleBilinearInto(const ImagePixels& source, SurfaceRect rect, std::uint32_t* destination,
+                       int width, int height, std::ptrdiff_t strideWords,
+                       const RowOverlay& overlay);
+
 }  // namespace brivora

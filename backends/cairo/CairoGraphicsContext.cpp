@@ -39,6 +39,13 @@ struct CairoGraphicsContext::State {
   // An opaque fill of the whole surface not drawn yet: an opaque image covering the surface
   // next makes it pointless, and is then drawn in its place.
   std::optional<Color> deferredFill;
+  // That opaque covering image, not drawn yet either: when the next draw fades an image in
+  // over it, both are drawn in one pass.
+  struct Cover {
+    const ImagePixels* pixels;
+    Rect rect;
+  };
+  std::optional<Cover> deferredCover;
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
@@ -50,6 +57,7 @@ struct CairoGraphicsContext::State {
     gradients.reset();
     text.forgetRasters();
     deferredFill.reset();
+    deferredCover.reset();
   }
 
   bool coversSurface(Rect rect) const {
@@ -58,8 +66,13 @@ struct CairoGraphicsContext::State {
            rect.maxY() >= cairo_image_surface_get_height(surface.get());
   }
 
-  // Draws the deferred fill, before anything that does not replace it.
-  void drawDeferredFill() {
+  // Draws what was deferred, before anything that does not replace it.
+  void drawDeferred() {
+    if (deferredCover) {
+      images.draw(cairo.get(), *deferredCover->pixels, deferredCover->rect, 1,
+                  ImagePainter::Mode::replace);
+      deferredCover.reset();
+    }
     if (!deferredFill) return;
     const Rect whole{Point{},
                      Size{static_cast<double>(cairo_image_surface_get_width(surface.get())),
@@ -109,7 +122,7 @@ int CairoGraphicsContext::strideFor(int width) {
 }
 
 const std::uint8_t* CairoGraphicsContext::data() {
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   cairo_surface_flush(state_->surface.get());
   return cairo_image_surface_get_data(state_->surface.get());
 }
@@ -119,7 +132,7 @@ int CairoGraphicsContext::stride() const {
 }
 
 bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::string& error) {
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   const cairo_status_t status = cairo_surface_write_to_png(state_->surface.get(), path.c_str());
   if (status == CAIRO_STATUS_SUCCESS) return true;
   error = "cannot write " + path.string() + ": " + cairo_status_to_string(status);
@@ -132,30 +145,37 @@ void CairoGraphicsContext::fillRect(Rect rect, Color color) {
     state_->deferredFill = color;
     return;
   }
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   fillSurfaceRect(state_->cairo.get(), rect, color, compositingOperation());
 }
 
 void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
   const ImagePixels* pixels = image.pixels();
   if (!pixels) return;
+  if (state_->deferredCover && fraction > 0 && fraction < 1) {
+    const State::Cover cover = *state_->deferredCover;
+    state_->deferredCover.reset();
+    state_->images.drawCrossfade(state_->cairo.get(), *cover.pixels, cover.rect, *pixels, rect,
+                                 fraction);
+    return;
+  }
   if (state_->deferredFill && pixels->opaque && fraction >= 1 &&
       ImagePainter::coversFrame(state_->cairo.get(), rect)) {
     state_->deferredFill.reset();
-    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction, ImagePainter::Mode::replace);
+    state_->deferredCover = State::Cover{pixels, rect};
     return;
   }
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
 }
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   state_->gradients.fill(state_->cairo.get(), rect, start, end, angleDegrees);
 }
 
 void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   fillSurfaceRoundedRect(state_->cairo.get(), rect, radius, color);
 }
 
@@ -164,7 +184,7 @@ Size CairoGraphicsContext::measureText(const AttributedString& text) {
 }
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
-  state_->drawDeferredFill();
+  state_->drawDeferred();
   state_->text.draw(state_->cairo.get(), text, point);
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -198,6 +200,40 @@ TEST(CairoImage, KeptScalingsAndGradientsFollowEveryChange) {
     CairoGraphicsContext fresh(frameWidth, frameHeight);
     draw(fresh, frame.image, frame.rect, frame.scrim);
     ASSERT_EQ(framePixels(reused), framePixels(fresh)) << frame.rect.minX();
+  }
+}
+
+// A crossfade over a covering wallpaper is drawn in one pass; it must look as the two draws do
+// when something between them keeps them apart.
+TEST(CairoImage, ACrossfadeInOnePassMatchesItsTwoDraws) {
+  std::vector<std::uint32_t> noise(40 * 30);
+  for (std::size_t at = 0; at < noise.size(); ++at) {
+    noise[at] = 0xFF000000u | static_cast<std::uint32_t>(at * 2654435761u >> 8);
+  }
+  const Image current("current.jpg", {4000, 3000},
+                      std::make_shared<ImagePixels>(ImagePixels{40, 30, noise, true}));
+  std::reverse(noise.begin(), noise.end());
+  const Image incoming("incoming.jpg", {4000, 3000},
+                       std::make_shared<ImagePixels>(ImagePixels{40, 30, noise, true}));
+  for (const double fraction : {0.02, 0.4, 0.97}) {
+    CairoGraphicsContext onePass(frameWidth, frameHeight);
+    CairoGraphicsContext twoDraws(frameWidth, frameHeight);
+    for (CairoGraphicsContext* context : {&onePass, &twoDraws}) {
+      context->fillRect({0, 0, 64, 48}, Color::black());
+      context->drawImage(current, {-1.3, -0.6, 66.2, 49.7}, 1);
+      // A clear gradient changes no pixel but draws what was held back.
+      if (context == &twoDraws)
+        context->drawGradient({0, 0, 1, 1}, Color::clear(), Color::clear(), 0);
+      context->drawImage(incoming, {-0.4, -2.1, 65.5, 50.8}, fraction);
+    }
+    const std::vector<std::uint8_t> fused = framePixels(onePass);
+    const std::vector<std::uint8_t> separate = framePixels(twoDraws);
+    int largest = 0;
+    for (std::size_t at = 0; at < fused.size(); ++at) {
+      largest = std::max(largest, std::abs(fused[at] - separate[at]));
+    }
+    EXPECT_LE(largest, 1) << fraction;
+    EXPECT_EQ(probePixel(onePass, 20, 20).a, 255) << fraction;
   }
 }
 

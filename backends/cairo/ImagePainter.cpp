@@ -66,6 +66,11 @@ bool scaleInto(cairo_surface_t* surface, const ImagePixels& pixels, SurfaceRect 
   return true;
 }
 
+// The 8-bit alpha pixman gets for a paint with `fraction`: Cairo hands it a 16-bit colour.
+int maskAlpha(double fraction) {
+  return static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 65535 + 0.5) >> 8;
+}
+
 }  // namespace
 
 void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
@@ -103,40 +108,84 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   }
 
   // A scaled image painted with an alpha in one call takes pixman's slow path; drawing it
-  // opaque into scratch and blending that 1:1 is several times faster. An image fading in
-  // stays where it is, so its scaled copy is kept for the next frames.
+  // opaque into scratch and blending that 1:1 is several times faster.
   cairo_surface_t* scratch = scratchFor(target);
-  if (!scratch) return;
+  if (!scratch || !keepScaled(scratch, pixels, onSurface, *visible)) return;
   const double left = std::floor(visible->x);
   const double top = std::floor(visible->y);
   const double right = std::ceil(visible->x + visible->width);
   const double bottom = std::ceil(visible->y + visible->height);
-  const Scaled wanted{pixels.argb.data(), pixels.width, pixels.height, onSurface};
-  if (scaled_ != wanted && covers(onSurface, width, height) &&
-      scaleInto(scratch, pixels, onSurface)) {
-    scaled_ = wanted;
-  }
-  if (scaled_ != wanted) {
-    scaled_.reset();
-    const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
-    if (!pattern) return;
-    const Cairo painter(cairo_create(scratch));
-    cairo_rectangle(painter.get(), left, top, right - left, bottom - top);
-    cairo_set_operator(painter.get(), CAIRO_OPERATOR_CLEAR);
-    cairo_fill(painter.get());
-    cairo_set_operator(painter.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source(painter.get(), pattern.get());
-    cairo_rectangle(painter.get(), visible->x, visible->y, visible->width, visible->height);
-    cairo_fill(painter.get());
-    cairo_surface_flush(scratch);
-    scaled_ = wanted;
-  }
   cairo_save(frame);
   cairo_rectangle(frame, left, top, right - left, bottom - top);
   cairo_clip(frame);
   cairo_set_source_surface(frame, scratch, 0, 0);
   cairo_paint_with_alpha(frame, fraction);
   cairo_restore(frame);
+}
+
+void ImagePainter::drawCrossfade(cairo_t* frame, const ImagePixels& cover, Rect coverRect,
+                                 const ImagePixels& incoming, Rect incomingRect, double fraction) {
+  cairo_surface_t* target = cairo_get_target(frame);
+  const double width = cairo_image_surface_get_width(target);
+  const double height = cairo_image_surface_get_height(target);
+  if (isFinite(coverRect) && isFinite(incomingRect) && fraction > 0 && fraction < 1) {
+    const SurfaceRect coverOnSurface = surfaceRect(coverRect, height);
+    const SurfaceRect incomingOnSurface = surfaceRect(incomingRect, height);
+    cairo_surface_t* scratch = scratchFor(target);
+    const SurfaceRect whole{0, 0, width, height};
+    if (scratch && covers(coverOnSurface, width, height) &&
+        covers(incomingOnSurface, width, height) && isInSurfaceRange(incomingOnSurface) &&
+        keepScaled(scratch, incoming, incomingOnSurface, whole)) {
+      cairo_surface_flush(target);
+      auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
+      const RowOverlay overlay{
+          reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(scratch)),
+          cairo_image_surface_get_stride(scratch) / 4, maskAlpha(fraction)};
+      if (data && scaleBilinearInto(cover, coverOnSurface, data, static_cast<int>(width),
+                                    static_cast<int>(height),
+                                    cairo_image_surface_get_stride(target) / 4, overlay)) {
+        cairo_surface_mark_dirty(target);
+        return;
+      }
+    }
+  }
+  draw(frame, cover, coverRect, 1, Mode::replace);
+  draw(frame, incoming, incomingRect, fraction);
+}
+
+bool ImagePainter::keepScaled(cairo_surface_t* scratch, const ImagePixels& pixels,
+                              SurfaceRect onSurface, SurfaceRect visible) {
+  // An image fading in stays where it is, so its scaled copy is kept for the next frames.
+  const Scaled wanted{pixels.argb.data(), pixels.width, pixels.height, onSurface};
+  if (scaled_ == wanted) return true;
+  scaled_.reset();
+  const double width = cairo_image_surface_get_width(scratch);
+  const double height = cairo_image_surface_get_height(scratch);
+  if (covers(onSurface, width, height) && scaleInto(scratch, pixels, onSurface)) {
+    scaled_ = wanted;
+    return true;
+  }
+  const CairoSurface image = wrapPixels(pixels);
+  if (!image) return false;
+  const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
+  if (!pattern) return false;
+  const double left = std::floor(visible.x);
+  const double top = std::floor(visible.y);
+  const double right = std::ceil(visible.x + visible.width);
+  const double bottom = std::ceil(visible.y + visible.height);
+  {
+    const Cairo painter(cairo_create(scratch));
+    cairo_rectangle(painter.get(), left, top, right - left, bottom - top);
+    cairo_set_operator(painter.get(), CAIRO_OPERATOR_CLEAR);
+    cairo_fill(painter.get());
+    cairo_set_operator(painter.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source(painter.get(), pattern.get());
+    cairo_rectangle(painter.get(), visible.x, visible.y, visible.width, visible.height);
+    cairo_fill(painter.get());
+  }
+  cairo_surface_flush(scratch);
+  scaled_ = wanted;
+  return true;
 }
 
 bool ImagePainter::coversFrame(cairo_t* frame, Rect rect) {

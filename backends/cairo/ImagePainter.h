@@ -28,6 +28,12 @@ class ImagePainter {
   void draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
             Mode mode = Mode::over);
 
+  // Draws `cover` into `coverRect` in place of the frame's pixels, then `incoming` into
+  // `incomingRect` at opacity `fraction` over it: the same as two draws, in one pass over the
+  // frame where both images cover it.
+  void drawCrossfade(cairo_t* frame, const ImagePixels& cover, Rect coverRect,
+                     const ImagePixels& incoming, Rect incomingRect, double fraction);
+
   // Whether `rect` (view coordinates) covers the whole frame, so that an opaque image drawn
   // into it at full opacity leaves nothing of what was under it.
   static bool coversFrame(cairo_t* frame, Rect rect);
@@ -46,6 +52,11 @@ class ImagePainter {
   };
 
   cairo_surface_t* scratchFor(cairo_surface_t* frame);
+
+  // Makes the scratch hold `pixels` scaled onto `onSurface` within `visible`, unless it holds
+  // them already; false when it cannot.
+  bool keepScaled(cairo_surface_t* scratch, const ImagePixels& pixels, SurfaceRect onSurface,
+                  SurfaceRect visible);
 
   CairoSurface scratch_;
   std::optional<Scaled> scaled_;
