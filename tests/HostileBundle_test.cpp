@@ -147,6 +147,32 @@ TEST(HostileBundle, RenderKeepsDrawingInBoundedTimeAndMemory) {
   }
 }
 
+// bench steps through cycles as fast as it can, so a cycle of no length, of a billion seconds,
+// or a crossfade longer than the cycle must still give a report and end.
+TEST(HostileBundle, BenchReportsOnEveryBundleAndEnds) {
+  for (const std::string& name : bundleNames) {
+    SCOPED_TRACE(name);
+    testing::TempBundle scratch;
+    const ChildRun run = runBrivora({"bench", "--bundle", (hostileBundles() / name).string(),
+                                     "--size", "320x180", "--frames", "20", "--json"},
+                                    scratch.folder());
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"peak_rss_mb\""), std::string::npos) << run.out;
+    EXPECT_LT(run.peakMemoryKiB, peakMemoryLimitKiB);
+  }
+  // A cycle too long to simulate, its crossfade never reached.
+  testing::TempBundle longCycle;
+  longCycle.write("theme.json", R"({"cycleSeconds": 1e300, "crossfadeSeconds": 1})");
+  longCycle.write("wallpapers/good.jpg",
+                  readText(hostileBundles() / "short-cycle" / "wallpapers" / "good.jpg"));
+  const ChildRun run = runBrivora(
+      {"bench", "--bundle", longCycle.folder().string(), "--size", "64x36", "--frames", "4"},
+      longCycle.folder());
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
 TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
   struct Row {
     std::string bundle;

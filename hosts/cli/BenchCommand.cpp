@@ -27,6 +27,8 @@ constexpr long defaultFrames = 240;
 constexpr long maxFrames = 100'000;
 // Cycle changes timed per run: enough that one slow decode shows.
 constexpr int cyclesTimed = 3;
+// The most ticks simulated for one cycle: ten minutes at 30 frames a second.
+constexpr double maxTicksPerCycle = 30 * 600;
 // Holding frames are timed from this far into a cycle, once the caption is fully shown.
 constexpr double holdingFromSeconds = 1;
 
@@ -130,12 +132,17 @@ class FrameTimer {
     long holdingThisCycle = 0;
     long crossfadeThisCycle = 0;
     int cycles = 0;
-    bool lastCycleTimedAny = true;
-    // A cycle takes at most this many ticks; more means the view never changes cycle.
-    const double ticksPerCycle = view_->theme().cycleSeconds / interval + 2;
+    // Whether the last cycle timed a kind of frame that was still short of its count.
+    bool lastCycleHelped = true;
+    bool holdingShort = true;
+    bool crossfadeShort = true;
+    // A cycle takes at most this many ticks; more means the view never changes cycle, or
+    // takes longer than is worth simulating (a theme may ask for any length).
+    const double cycleTicks = view_->theme().cycleSeconds / interval + 2;
+    const double ticksPerCycle = cycleTicks <= maxTicksPerCycle ? cycleTicks : maxTicksPerCycle;
     double ticksThisCycle = 0;
     // Short crossfades give fewer frames a cycle than asked for: more cycles make up the count.
-    while (cycles < cyclesTimed || (lastCycleTimedAny && !enoughFrames())) {
+    while (cycles < cyclesTimed || (lastCycleHelped && !enoughFrames())) {
       const Image* current = view_->currentImage();
       const bool wasCrossfading = view_->isCrossfading();
       const double moment = session_->elapsed() + interval;
@@ -169,7 +176,10 @@ class FrameTimer {
         ++cycles;
         progress << "brivora: timed " << result_.holding.size() + result_.crossfade.size()
                  << " frames, " << cycles << (cycles == 1 ? " cycle" : " cycles") << '\n';
-        lastCycleTimedAny = holdingThisCycle + crossfadeThisCycle > 0;
+        lastCycleHelped =
+            (holdingShort && holdingThisCycle > 0) || (crossfadeShort && crossfadeThisCycle > 0);
+        holdingShort = static_cast<long>(result_.holding.size()) < holdingWanted_;
+        crossfadeShort = static_cast<long>(result_.crossfade.size()) < crossfadeWanted_;
         cycleStart = moment;
         ticksThisCycle = 0;
         holdingThisCycle = 0;
@@ -188,9 +198,12 @@ class FrameTimer {
   void waitForNextImage(double seconds) {
     const auto interval = std::chrono::duration_cast<Stopwatch::duration>(
         std::chrono::duration<double>(view_->animationTimeInterval()));
+    // A theme may ask for any cycle length; no decode is waited for longer than a cycle
+    // worth simulating.
+    const double bounded = seconds > 0 ? std::min(seconds, maxTicksPerCycle / 30) : 0;
     const Stopwatch::time_point until =
-        Stopwatch::now() + std::chrono::duration_cast<Stopwatch::duration>(
-                               std::chrono::duration<double>(std::max(seconds, 0.0)));
+        Stopwatch::now() +
+        std::chrono::duration_cast<Stopwatch::duration>(std::chrono::duration<double>(bounded));
     while (view_->nextImage() && !view_->nextImage()->isReady() && Stopwatch::now() < until) {
       const Stopwatch::time_point frameStart = Stopwatch::now();
       session_->draw(*canvas_);
