@@ -14,6 +14,7 @@
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/FrameTimes.h"
 #include "hosts/cli/JsonOutput.h"
+#include "hosts/cli/OptionReader.h"
 #include "hosts/cli/SizeOption.h"
 #include "hosts/cli/WholeNumber.h"
 #include "hosts/headless/HeadlessSession.h"
@@ -41,33 +42,25 @@ struct BenchOptions {
 
 BenchOptions parseBenchOptions(std::span<const std::string> arguments) {
   BenchOptions options;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string& word = arguments[at];
-    const std::size_t equals = word.find('=');
-    const std::string name = word.starts_with("--") ? word.substr(0, equals) : word;
-    auto value = [&]() -> std::string {
-      if (equals != std::string::npos && word.starts_with("--")) return word.substr(equals + 1);
-      if (at + 1 >= arguments.size()) throw UsageError(name + " needs a value");
-      return arguments[++at];
-    };
+  OptionReader reader(arguments);
+  while (reader.next()) {
+    const std::string& name = reader.name();
     if (name == "--bundle") {
-      options.bundle = value();
+      options.bundle = reader.value();
     } else if (name == "--size") {
-      options.size = sizeOption(value());
+      options.size = sizeOption(reader.value());
     } else if (name == "--frames") {
-      const std::string text = value();
+      const std::string text = reader.value();
       const auto frames = wholeNumber<long>(text);
       if (!frames || *frames < 2 || *frames > maxFrames) {
         throw UsageError("--frames needs a count from 2 to " + std::to_string(maxFrames) +
                          " (got '" + text + "')");
       }
       options.frames = *frames;
-    } else if (word == "--json") {
+    } else if (reader.word() == "--json") {
       options.json = true;
-    } else if (word.starts_with("-")) {
-      throw UsageError("unknown option " + word);
     } else {
-      throw UsageError("unexpected argument '" + word + "'");
+      reader.reject();
     }
   }
   if (!options.size) throw UsageError("bench needs --size WIDTHxHEIGHT");

@@ -9,6 +9,7 @@
 #include "backends/codecs/ImageCodecs.h"
 #include "backends/recording/DrawListJson.h"
 #include "hosts/cli/Commands.h"
+#include "hosts/cli/OptionReader.h"
 #include "hosts/cli/SizeOption.h"
 #include "hosts/cli/WholeNumber.h"
 #include "hosts/headless/HeadlessSession.h"
@@ -74,31 +75,25 @@ Date parseNow(const std::string& text) {
 
 RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
   RenderOptions options;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string& word = arguments[at];
-    const std::size_t equals = word.find('=');
-    const std::string name = word.starts_with("--") ? word.substr(0, equals) : word;
-    auto value = [&]() -> std::string {
-      if (equals != std::string::npos && word.starts_with("--")) return word.substr(equals + 1);
-      if (at + 1 >= arguments.size()) throw UsageError(name + " needs a value");
-      return arguments[++at];
-    };
+  OptionReader reader(arguments);
+  while (reader.next()) {
+    const std::string& name = reader.name();
     if (name == "--bundle") {
-      options.bundle = value();
+      options.bundle = reader.value();
     } else if (name == "--size") {
-      options.size = sizeOption(value());
+      options.size = sizeOption(reader.value());
     } else if (name == "--now") {
-      options.now = parseNow(value());
+      options.now = parseNow(reader.value());
     } else if (name == "--elapsed") {
-      options.elapsed = parseElapsed(value());
+      options.elapsed = parseElapsed(reader.value());
     } else if (name == "--seed") {
-      const std::string text = value();
+      const std::string text = reader.value();
       options.seed = wholeNumber<std::uint64_t>(text);
       if (!options.seed) throw UsageError("--seed needs a whole number (got '" + text + "')");
     } else if (name == "--tz") {
-      options.timeZone = value();
+      options.timeZone = reader.value();
     } else if (name == "--frames") {
-      const std::string text = value();
+      const std::string text = reader.value();
       const auto frames = wholeNumber<long>(text);
       if (!frames || *frames < 1 || *frames > maxFrames) {
         throw UsageError("--frames needs a count from 1 to " + std::to_string(maxFrames) +
@@ -106,11 +101,9 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
       }
       options.frames = *frames;
     } else if (name == "--out") {
-      options.out = value();
-    } else if (word.starts_with("-")) {
-      throw UsageError("unknown option " + word);
+      options.out = reader.value();
     } else {
-      throw UsageError("unexpected argument '" + word + "'");
+      reader.reject();
     }
   }
   if (!options.size) throw UsageError("render needs --size WIDTHxHEIGHT");
