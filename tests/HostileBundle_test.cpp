@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ExecBrivora.h"
 #include "tests/support/HostileBundles.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/VirtualDisplay.h"
@@ -96,12 +97,7 @@ ChildRun runBrivora(const std::vector<std::string>& arguments, const std::filesy
     dup2(out, STDOUT_FILENO);
     dup2(err, STDERR_FILENO);
     dup2(nothing, STDIN_FILENO);
-    std::vector<char*> argv{const_cast<char*>(BRIVORA_EXECUTABLE)};
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(BRIVORA_EXECUTABLE, argv.data());
-    _exit(127);
+    testing::execBrivora(arguments);
   }
   ChildRun run;
   const auto until = std::chrono::steady_clock::now() + limit;

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ExecBrivora.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/VirtualDisplay.h"
 
@@ -31,12 +32,7 @@ pid_t startBrivora(const std::string& display, const std::vector<std::string>& a
   if (child == 0) {
     setenv("DISPLAY", display.c_str(), 1);
     unsetenv("XSCREENSAVER_WINDOW");
-    std::vector<char*> argv{const_cast<char*>(BRIVORA_EXECUTABLE)};
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    execv(BRIVORA_EXECUTABLE, argv.data());
-    _exit(127);
+    testing::execBrivora(arguments);
   }
   return child;
 }
