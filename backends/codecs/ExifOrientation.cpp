@@ -1,5 +1,6 @@
 #include "backends/codecs/ExifOrientation.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -79,53 +80,53 @@ PixelSize orientedSize(PixelSize storedSize, ExifOrientation orientation) {
   return swapsAxes(orientation) ? transposed(storedSize) : storedSize;
 }
 
+namespace {
+
+// Where the stored pixel of shown pixel (0, 0) lies, and how far the stored index moves for a
+// step right and a step down in the shown image.
+struct StoredWalk {
+  std::ptrdiff_t start;
+  std::ptrdiff_t right;
+  std::ptrdiff_t down;
+};
+
+StoredWalk storedWalk(ExifOrientation orientation, std::ptrdiff_t w, std::ptrdiff_t h) {
+  const std::ptrdiff_t lastRow = (h - 1) * w;
+  switch (orientation) {
+    case ExifOrientation::topLeft:
+      break;
+    case ExifOrientation::topRight:
+      return {w - 1, -1, w};
+    case ExifOrientation::bottomRight:
+      return {lastRow + w - 1, -1, -w};
+    case ExifOrientation::bottomLeft:
+      return {lastRow, 1, -w};
+    case ExifOrientation::leftTop:
+      return {0, w, 1};
+    case ExifOrientation::rightTop:
+      return {lastRow, -w, 1};
+    case ExifOrientation::rightBottom:
+      return {lastRow + w - 1, -w, -1};
+    case ExifOrientation::leftBottom:
+      return {w - 1, w, -1};
+  }
+  return {0, 1, w};
+}
+
+}  // namespace
+
 ImagePixels applyOrientation(ImagePixels stored, ExifOrientation orientation) {
   if (orientation == ExifOrientation::topLeft) return stored;
-  const int w = stored.width;
-  const int h = stored.height;
-  const PixelSize shown = orientedSize({w, h}, orientation);
-  ImagePixels result{shown.width, shown.height, {}};
+  const PixelSize shown = orientedSize({stored.width, stored.height}, orientation);
+  ImagePixels result{shown.width, shown.height, {}, stored.opaque};
   result.argb.resize(stored.argb.size());
-  // Each shown pixel (x, y) reads the stored pixel it came from.
-  for (int y = 0; y < shown.height; ++y) {
-    for (int x = 0; x < shown.width; ++x) {
-      int sx = x;
-      int sy = y;
-      switch (orientation) {
-        case ExifOrientation::topLeft:
-          break;
-        case ExifOrientation::topRight:
-          sx = w - 1 - x;
-          break;
-        case ExifOrientation::bottomRight:
-          sx = w - 1 - x;
-          sy = h - 1 - y;
-          break;
-        case ExifOrientation::bottomLeft:
-          sy = h - 1 - y;
-          break;
-        case ExifOrientation::leftTop:
-          sx = y;
-          sy = x;
-          break;
-        case ExifOrientation::rightTop:
-          sx = y;
-          sy = h - 1 - x;
-          break;
-        case ExifOrientation::rightBottom:
-          sx = w - 1 - y;
-          sy = h - 1 - x;
-          break;
-        case ExifOrientation::leftBottom:
-          sx = w - 1 - y;
-          sy = x;
-          break;
-      }
-      result.argb[static_cast<std::size_t>(y) * static_cast<std::size_t>(shown.width) +
-                  static_cast<std::size_t>(x)] =
-          stored.argb[static_cast<std::size_t>(sy) * static_cast<std::size_t>(w) +
-                      static_cast<std::size_t>(sx)];
-    }
+  // Each shown pixel reads the stored pixel it came from, walking the stored image with fixed
+  // steps: the orientation is settled once, not for every pixel.
+  const StoredWalk walk = storedWalk(orientation, stored.width, stored.height);
+  std::uint32_t* out = result.argb.data();
+  for (std::ptrdiff_t y = 0; y < shown.height; ++y) {
+    std::ptrdiff_t from = walk.start + y * walk.down;
+    for (int x = 0; x < shown.width; ++x, from += walk.right) *out++ = stored.argb[from];
   }
   return result;
 }
