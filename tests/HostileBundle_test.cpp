@@ -193,7 +193,7 @@ TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
        {"\"clockSizeRatio\" 0 is out of range", "\"dateSizeRatio\" -1 is out of range",
         "\"scrimOpacity\" -1 is out of range", "\"playerFactSizeRatio\" -1e+09 is out of range",
         "\"cycleSeconds\" -1 is out of range", "\"crossfadeSeconds\" -1 is out of range"}},
-      {"crossfade-longer", {"\"crossfadeSeconds\" 5 is longer than the cycle"}},
+      {"crossfade-longer", {"\"crossfadeSeconds\" 5 is longer than the cycle (1 second)"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.bundle);

@@ -163,7 +163,8 @@ class ThemeChecker {
         (isSet("crossfadeSeconds") || isSet("cycleSeconds"))) {
       report("crossfadeSeconds", formatNumber(theme_.crossfadeSeconds) +
                                      " is longer than the cycle (" +
-                                     formatNumber(theme_.cycleSeconds) + " seconds)");
+                                     formatNumber(theme_.cycleSeconds) +
+                                     (theme_.cycleSeconds == 1 ? " second)" : " seconds)"));
     }
   }
 
