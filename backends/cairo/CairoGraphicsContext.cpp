@@ -36,14 +36,15 @@ struct CairoGraphicsContext::State {
   ImagePainter images;
   GradientPainter gradients;
   TextRenderer text;
-  // An opaque fill of the whole surface not drawn yet: an opaque image covering the surface
-  // next makes it pointless, and is then drawn in its place.
+  // An opaque fill of the whole surface not drawn yet: an opaque image drawn next takes its
+  // place wherever it covers whole pixels.
   std::optional<Color> deferredFill;
-  // That opaque covering image, not drawn yet either: when the next draw fades an image in
-  // over it, both are drawn in one pass.
+  // That opaque image over the fill, not drawn yet either: when the next draw fades an image
+  // in over it, all three are drawn in one pass.
   struct Cover {
     const ImagePixels* pixels;
     Rect rect;
+    Color fill;
   };
   std::optional<Cover> deferredCover;
 
@@ -69,8 +70,8 @@ struct CairoGraphicsContext::State {
   // Draws what was deferred, before anything that does not replace it.
   void drawDeferred() {
     if (deferredCover) {
-      images.draw(cairo.get(), *deferredCover->pixels, deferredCover->rect, 1,
-                  ImagePainter::Mode::replace);
+      images.drawOverFill(cairo.get(), deferredCover->fill, *deferredCover->pixels,
+                          deferredCover->rect);
       deferredCover.reset();
     }
     if (!deferredFill) return;
@@ -155,14 +156,14 @@ void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fract
   if (state_->deferredCover && fraction > 0 && fraction < 1) {
     const State::Cover cover = *state_->deferredCover;
     state_->deferredCover.reset();
-    state_->images.drawCrossfade(state_->cairo.get(), *cover.pixels, cover.rect, *pixels, rect,
-                                 fraction);
+    const ImagePainter::Incoming incoming{*pixels, rect, fraction};
+    state_->images.drawOverFill(state_->cairo.get(), cover.fill, *cover.pixels, cover.rect,
+                                &incoming);
     return;
   }
-  if (state_->deferredFill && pixels->opaque && fraction >= 1 &&
-      ImagePainter::coversFrame(state_->cairo.get(), rect)) {
+  if (state_->deferredFill && pixels->opaque && fraction >= 1) {
+    state_->deferredCover = State::Cover{pixels, rect, *state_->deferredFill};
     state_->deferredFill.reset();
-    state_->deferredCover = State::Cover{pixels, rect};
     return;
   }
   state_->drawDeferred();

@@ -6,6 +6,7 @@
 
 #include "backends/cairo/BilinearScaler.h"
 #include "backends/cairo/PrefaultedSurface.h"
+#include "backends/cairo/ShapeFill.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 
 namespace brivora {
@@ -73,8 +74,7 @@ int maskAlpha(double fraction) {
 
 }  // namespace
 
-void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
-                        Mode mode) {
+void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction) {
   if (!isFinite(rect) || !std::isfinite(fraction) || fraction <= 0) return;
   cairo_surface_t* target = cairo_get_target(frame);
   const double width = cairo_image_surface_get_width(target);
@@ -85,21 +85,12 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   const auto visible = visiblePart(onSurface, width, height);
   if (!visible) return;
 
-  const CairoSurface image = wrapPixels(pixels);
-  if (!image) return;
-
   if (fraction >= 1) {
-    if (mode == Mode::replace) {
-      // A wallpaper covers the frame: the next one will fade in over it, so the scratch it
-      // needs is made now, off the crossfade's first frame.
-      scratchFor(target);
-      if (covers(onSurface, width, height) && scaleInto(target, pixels, onSurface)) return;
-    }
+    const CairoSurface image = wrapPixels(pixels);
+    if (!image) return;
     const CairoPattern pattern = imagePattern(image.get(), pixels, onSurface);
     if (!pattern) return;
     cairo_save(frame);
-    // Replacing skips blending: the fastest way to put an opaque image over the whole frame.
-    if (mode == Mode::replace) cairo_set_operator(frame, CAIRO_OPERATOR_SOURCE);
     cairo_set_source(frame, pattern.get());
     cairo_rectangle(frame, visible->x, visible->y, visible->width, visible->height);
     cairo_fill(frame);
@@ -123,34 +114,91 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
   cairo_restore(frame);
 }
 
-void ImagePainter::drawCrossfade(cairo_t* frame, const ImagePixels& cover, Rect coverRect,
-                                 const ImagePixels& incoming, Rect incomingRect, double fraction) {
+void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& wallpaper, Rect rect,
+                                const Incoming* incoming) {
   cairo_surface_t* target = cairo_get_target(frame);
-  const double width = cairo_image_surface_get_width(target);
-  const double height = cairo_image_surface_get_height(target);
-  if (isFinite(coverRect) && isFinite(incomingRect) && fraction > 0 && fraction < 1) {
-    const SurfaceRect coverOnSurface = surfaceRect(coverRect, height);
-    const SurfaceRect incomingOnSurface = surfaceRect(incomingRect, height);
-    cairo_surface_t* scratch = scratchFor(target);
-    const SurfaceRect whole{0, 0, width, height};
-    if (scratch && covers(coverOnSurface, width, height) &&
-        covers(incomingOnSurface, width, height) && isInSurfaceRange(incomingOnSurface) &&
-        keepScaled(scratch, incoming, incomingOnSurface, whole)) {
-      cairo_surface_flush(target);
-      auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
-      const RowOverlay overlay{
-          reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(scratch)),
-          cairo_image_surface_get_stride(scratch) / 4, maskAlpha(fraction)};
-      if (data && scaleBilinearInto(cover, coverOnSurface, data, static_cast<int>(width),
-                                    static_cast<int>(height),
-                                    cairo_image_surface_get_stride(target) / 4, overlay)) {
-        cairo_surface_mark_dirty(target);
-        return;
-      }
+  const int width = cairo_image_surface_get_width(target);
+  const int height = cairo_image_surface_get_height(target);
+  // The passes one by one, within `clip` (surface pixels) when given.
+  const auto drawPasses = [&](const SurfaceRect* clip, bool withIncoming) {
+    cairo_save(frame);
+    if (clip) {
+      cairo_rectangle(frame, clip->x, clip->y, clip->width, clip->height);
+      cairo_clip(frame);
+    }
+    fillSurfaceRect(frame, Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
+                    fill, CompositingOperation::copy);
+    draw(frame, wallpaper, rect, 1);
+    if (withIncoming) draw(frame, incoming->pixels, incoming->rect, incoming->fraction);
+    cairo_restore(frame);
+  };
+
+  // The whole pixels the wallpaper covers; the rest of the frame is drawn pass by pass.
+  const SurfaceRect onSurface = surfaceRect(rect, height);
+  const bool usable = isFinite(rect) && isInSurfaceRange(onSurface) &&
+                      onSurface.width >= minImageRectExtent &&
+                      onSurface.height >= minImageRectExtent;
+  const int left = usable ? std::clamp(static_cast<int>(std::ceil(onSurface.x)), 0, width) : 0;
+  const int top = usable ? std::clamp(static_cast<int>(std::ceil(onSurface.y)), 0, height) : 0;
+  const int right =
+      usable ? std::clamp(static_cast<int>(std::floor(onSurface.x + onSurface.width)), 0, width)
+             : 0;
+  const int bottom =
+      usable ? std::clamp(static_cast<int>(std::floor(onSurface.y + onSurface.height)), 0, height)
+             : 0;
+  if (!(left < right && top < bottom)) {
+    drawPasses(nullptr, incoming != nullptr);
+    return;
+  }
+
+  // A wallpaper is on screen: the next one will fade in over it, so the scratch it needs is
+  // made now rather than on the crossfade's first frame.
+  cairo_surface_t* scratch = scratchFor(target);
+  RowOverlay overlay;
+  bool incomingInPass = false;
+  if (incoming && scratch && incoming->fraction > 0 && incoming->fraction < 1 &&
+      isFinite(incoming->rect)) {
+    const SurfaceRect incomingOnSurface = surfaceRect(incoming->rect, height);
+    if (covers(incomingOnSurface, width, height) && isInSurfaceRange(incomingOnSurface) &&
+        keepScaled(scratch, incoming->pixels, incomingOnSurface,
+                   SurfaceRect{0, 0, static_cast<double>(width), static_cast<double>(height)})) {
+      const int scratchStride = cairo_image_surface_get_stride(scratch) / 4;
+      overlay =
+          RowOverlay{reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(scratch)) +
+                         static_cast<std::ptrdiff_t>(top) * scratchStride + left,
+                     scratchStride, maskAlpha(incoming->fraction)};
+      incomingInPass = true;
     }
   }
-  draw(frame, cover, coverRect, 1, Mode::replace);
-  draw(frame, incoming, incomingRect, fraction);
+
+  cairo_surface_flush(target);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
+  const int stride = cairo_image_surface_get_stride(target) / 4;
+  const SurfaceRect fromInterior{onSurface.x - left, onSurface.y - top, onSurface.width,
+                                 onSurface.height};
+  if (!data || !scaleBilinearInto(wallpaper, fromInterior,
+                                  data + static_cast<std::ptrdiff_t>(top) * stride + left,
+                                  right - left, bottom - top, stride, overlay)) {
+    drawPasses(nullptr, incoming != nullptr);
+    return;
+  }
+  cairo_surface_mark_dirty(target);
+
+  const double w = width;
+  const double h = height;
+  const SurfaceRect borders[] = {
+      {0, 0, w, static_cast<double>(top)},
+      {0, static_cast<double>(bottom), w, h - bottom},
+      {0, static_cast<double>(top), static_cast<double>(left), static_cast<double>(bottom - top)},
+      {static_cast<double>(right), static_cast<double>(top), w - right,
+       static_cast<double>(bottom - top)},
+  };
+  for (const SurfaceRect& border : borders) {
+    if (border.width > 0 && border.height > 0) drawPasses(&border, incomingInPass);
+  }
+  if (incoming && !incomingInPass) {
+    draw(frame, incoming->pixels, incoming->rect, incoming->fraction);
+  }
 }
 
 bool ImagePainter::keepScaled(cairo_surface_t* scratch, const ImagePixels& pixels,
@@ -186,16 +234,6 @@ bool ImagePainter::keepScaled(cairo_surface_t* scratch, const ImagePixels& pixel
   cairo_surface_flush(scratch);
   scaled_ = wanted;
   return true;
-}
-
-bool ImagePainter::coversFrame(cairo_t* frame, Rect rect) {
-  cairo_surface_t* target = cairo_get_target(frame);
-  const double width = cairo_image_surface_get_width(target);
-  const double height = cairo_image_surface_get_height(target);
-  if (!isFinite(rect)) return false;
-  const SurfaceRect onSurface = standardized(surfaceRect(rect, height));
-  return onSurface.x <= 0 && onSurface.y <= 0 && onSurface.x + onSurface.width >= width &&
-         onSurface.y + onSurface.height >= height;
 }
 
 void ImagePainter::reset() {

@@ -7,6 +7,7 @@
 
 #include "backends/cairo/CairoHandles.h"
 #include "backends/cairo/SurfaceCoordinates.h"
+#include "platform/Color.h"
 #include "platform/Geometry.h"
 #include "platform/ImagePixels.h"
 
@@ -18,25 +19,24 @@ namespace brivora {
 // blended.
 class ImagePainter {
  public:
-  // Whether a draw blends over what the frame holds or replaces it.
-  enum class Mode { over, replace };
+  // Draws all of `pixels` scaled into `rect` (view coordinates) over what the frame holds, at
+  // opacity `fraction`. Nothing for empty pixels, an empty rect, non-finite input or a
+  // fraction that is not positive.
+  void draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction);
 
-  // Draws all of `pixels` scaled into `rect` (view coordinates) at opacity `fraction`: over
-  // what the frame holds, or, for `replace` at full opacity, in place of it within the rect.
-  // Nothing for empty pixels, an empty rect, non-finite input or a fraction that is not
-  // positive.
-  void draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, double fraction,
-            Mode mode = Mode::over);
+  // An image fading in: drawn at `fraction` over everything before it.
+  struct Incoming {
+    const ImagePixels& pixels;
+    Rect rect;
+    double fraction;
+  };
 
-  // Draws `cover` into `coverRect` in place of the frame's pixels, then `incoming` into
-  // `incomingRect` at opacity `fraction` over it: the same as two draws, in one pass over the
-  // frame where both images cover it.
-  void drawCrossfade(cairo_t* frame, const ImagePixels& cover, Rect coverRect,
-                     const ImagePixels& incoming, Rect incomingRect, double fraction);
-
-  // Whether `rect` (view coordinates) covers the whole frame, so that an opaque image drawn
-  // into it at full opacity leaves nothing of what was under it.
-  static bool coversFrame(cairo_t* frame, Rect rect);
+  // Draws what filling the whole frame with the opaque `fill`, then drawing the opaque
+  // `wallpaper` into `rect` at full opacity, then `incoming` when given, would draw: the same
+  // pixels within a rounding step, in one pass over the whole pixels the wallpaper covers.
+  // Only the rows and columns it covers in part or not at all are drawn pass by pass.
+  void drawOverFill(cairo_t* frame, Color fill, const ImagePixels& wallpaper, Rect rect,
+                    const Incoming* incoming = nullptr);
 
   // Drops the scratch surface; the next translucent draw makes one of the frame's size.
   void reset();
