@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,8 @@ namespace {
 // libheif's own guard on the image size: enough for any image under maxImagePixels, whose check
 // here is the one that counts.
 constexpr int heifSizeLimit = 1 << 17;
+// Room beyond twice the image's longer side for whole coding blocks and grid tiles.
+constexpr int codedSlack = 1024;
 constexpr int eightBits = 8;
 constexpr std::size_t rgbaBytes = 4;
 
@@ -184,6 +187,12 @@ DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
   if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
   const heif_image_handle* handle = std::get<PrimaryImage>(opened).handle.get();
   const PixelSize natural = std::get<PrimaryImage>(opened).natural;
+  // A grid image is put together at the size its grid declares, which need not be the size
+  // the image item says: a file of a few bytes can ask for gigabytes. Nothing decoded may be
+  // much larger than the image shown (a crop may trim it, a turn swap its sides).
+  heif_context_set_maximum_image_size_limit(
+      std::get<PrimaryImage>(opened).context.get(),
+      std::min(heifSizeLimit, 2 * std::max(natural.width, natural.height) + codedSlack));
 
   const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
   if (!options) return DecodeFailure::corrupt;
