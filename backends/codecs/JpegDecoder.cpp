@@ -168,11 +168,9 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   return JpegOutcome::decoded;
 }
 
-}  // namespace
-
-ImageHeader probeJpeg(std::string_view bytes) {
-  JpegSession session;
-  switch (runDecoder(session, bytes, Size{}, true)) {
+// Why the decoder stopped, when it did not finish.
+std::optional<DecodeFailure> failureOf(JpegOutcome outcome) {
+  switch (outcome) {
     case JpegOutcome::tooLarge:
       return DecodeFailure::tooLarge;
     case JpegOutcome::corrupt:
@@ -180,19 +178,22 @@ ImageHeader probeJpeg(std::string_view bytes) {
     case JpegOutcome::decoded:
       break;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ImageHeader probeJpeg(std::string_view bytes) {
+  JpegSession session;
+  if (const auto failure = failureOf(runDecoder(session, bytes, Size{}, true))) return *failure;
   return Size{static_cast<double>(session.naturalSize.width),
               static_cast<double>(session.naturalSize.height)};
 }
 
 DecodeResult decodeJpeg(std::string_view bytes, Size coverBox) {
   JpegSession session;
-  switch (runDecoder(session, bytes, coverBox, false)) {
-    case JpegOutcome::tooLarge:
-      return DecodeFailure::tooLarge;
-    case JpegOutcome::corrupt:
-      return DecodeFailure::corrupt;
-    case JpegOutcome::decoded:
-      break;
+  if (const auto failure = failureOf(runDecoder(session, bytes, coverBox, false))) {
+    return *failure;
   }
   const Size naturalSize{static_cast<double>(session.naturalSize.width),
                          static_cast<double>(session.naturalSize.height)};

@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <iomanip>
-#include <limits>
 #include <nlohmann/json.hpp>
 #include <thread>
 
@@ -92,9 +91,7 @@ struct BenchResult {
 // frame whose tick began a crossfade or a cycle. Frames in between are ticked, not drawn.
 class FrameTimer {
  public:
-  FrameTimer(const BenchOptions& options, const Bundle& bundle)
-      : width_(static_cast<int>(options.size->width)),
-        height_(static_cast<int>(options.size->height)) {
+  FrameTimer(const BenchOptions& options, const Bundle& bundle) {
     const long holdingFrames = (options.frames + 1) / 2;
     holdingPerCycle_ = (holdingFrames + cyclesTimed - 1) / cyclesTimed;
     crossfadePerCycle_ = (options.frames - holdingFrames + cyclesTimed - 1) / cyclesTimed;
@@ -105,7 +102,7 @@ class FrameTimer {
     session_.emplace(KovaltaScreensaverView::principalClassName, *options.size, bundle,
                      SystemClock().now(), 1);
     if (!session_->view()) throw EnvironmentError("the screen saver view could not be created");
-    canvas_.emplace(width_, height_);
+    canvas_.emplace(static_cast<int>(options.size->width), static_cast<int>(options.size->height));
     session_->draw(*canvas_);
     result_.firstFrame = millisecondsSince(start);
     view_ = dynamic_cast<KovaltaScreensaverView*>(session_->view());
@@ -216,8 +213,6 @@ class FrameTimer {
     return millisecondsSince(start);
   }
 
-  int width_;
-  int height_;
   long holdingPerCycle_ = 0;
   long crossfadePerCycle_ = 0;
   long holdingWanted_ = 0;
