@@ -24,6 +24,8 @@
 namespace brivora {
 namespace {
 
+using testing::readText;
+
 using namespace std::chrono_literals;
 using testing::hostileBundles;
 
@@ -68,13 +70,6 @@ const std::vector<std::string> badWallpapers = {
     "locked.jpg",
     "not-utf8-\xff\xfe.png",
 };
-
-std::string readText(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 struct ChildRun {
   int status = -1;  // the exit status; -1 when killed at the limit or by a signal

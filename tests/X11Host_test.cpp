@@ -16,7 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/ExecBrivora.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/VirtualDisplay.h"
 
@@ -25,57 +26,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+using testing::ChildProcess;
 using testing::VirtualDisplay;
-
-pid_t startBrivora(const std::string& display, const std::vector<std::string>& arguments) {
-  const pid_t child = fork();
-  if (child == 0) {
-    setenv("DISPLAY", display.c_str(), 1);
-    unsetenv("XSCREENSAVER_WINDOW");
-    testing::execBrivora(arguments);
-  }
-  return child;
-}
-
-// The child's exit status, or -1 when it has not ended within `limit`.
-int waitFor(pid_t child, std::chrono::milliseconds limit) {
-  const auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) {
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::this_thread::sleep_for(5ms);
-  }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  return -1;
-}
-
-// How many pixels of `window` in rows [`top`, `bottom`) are lit.
-int litPixels(Display* x, Window window, int width, int top, int bottom) {
-  XImage* shot = XGetImage(x, window, 0, top, width, bottom - top, AllPlanes, ZPixmap);
-  if (!shot) return 0;
-  int lit = 0;
-  for (int row = 0; row < bottom - top; ++row) {
-    for (int column = 0; column < width; ++column)
-      lit += (XGetPixel(shot, column, row) & 0xFF) > 60;
-  }
-  XDestroyImage(shot);
-  return lit;
-}
-
-// Waits, up to `limit`, until more than `enough` pixels of those rows are lit: the host has
-// shown its first frame, however long a loaded machine took to start it.
-bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
-                  std::chrono::milliseconds limit) {
-  const auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    if (litPixels(x, window, width, top, bottom) > enough) return true;
-    std::this_thread::sleep_for(20ms);
-  }
-  return false;
-}
+using testing::waitForFrame;
 
 TEST(X11Host, OwnWindowEndsCleanlyOnTerminationSignals) {
   VirtualDisplay server;
@@ -84,12 +37,13 @@ TEST(X11Host, OwnWindowEndsCleanlyOnTerminationSignals) {
   for (int signal : {SIGTERM, SIGINT}) {
     Display* x = XOpenDisplay(server.display.c_str());
     ASSERT_NE(x, nullptr);
-    const pid_t child = startBrivora(server.display, {"run", "--bundle", bundle.folder().string(),
-                                                      "-window", "-geometry", "320x200"});
+    ChildProcess child(ChildProcess::brivora(
+        {"run", "--bundle", bundle.folder().string(), "-window", "-geometry", "320x200"},
+        server.display));
     EXPECT_TRUE(waitForFrame(x, DefaultRootWindow(x), 640, 0, 480, 50, 20s)) << "signal " << signal;
     XCloseDisplay(x);
-    kill(child, signal);
-    EXPECT_EQ(waitFor(child, 500ms), 0) << "signal " << signal;
+    child.signal(signal);
+    EXPECT_EQ(child.waitFor(500ms), 0) << "signal " << signal;
   }
 }
 
@@ -105,14 +59,15 @@ TEST(X11Host, DrawsIntoAGivenWindowAndEndsWhenItIsDestroyed) {
   char id[32];
   std::snprintf(id, sizeof id, "0x%lx", window);
   // The id wins over -root; the daemon's other options are accepted.
-  const pid_t child =
-      startBrivora(server.display, {"--bundle", bundle.folder().string(), "-root", "-window-id", id,
-                                    "-visual", "default", "--install", "-mono", "-no-fps"});
+  ChildProcess child(
+      ChildProcess::brivora({"--bundle", bundle.folder().string(), "-root", "-window-id", id,
+                             "-visual", "default", "--install", "-mono", "-no-fps"},
+                            server.display));
   // The empty bundle's message stands just above the middle of the window.
   EXPECT_TRUE(waitForFrame(x, window, 400, 70, 100, 50, 20s));
   XDestroyWindow(x, window);
   XSync(x, False);
-  EXPECT_EQ(waitFor(child, 500ms), 0);
+  EXPECT_EQ(child.waitFor(500ms), 0);
   XCloseDisplay(x);
 }
 
@@ -162,7 +117,8 @@ TEST(X11Host, FullscreenCoversEveryMonitorAndRootDrawsOnTheScreen) {
   ASSERT_NE(x, nullptr);
   for (const char* where : {"-fullscreen", "-root"}) {
     SCOPED_TRACE(where);
-    const pid_t child = startBrivora(server.display, {"--bundle", bundle.folder().string(), where});
+    ChildProcess child(
+        ChildProcess::brivora({"--bundle", bundle.folder().string(), where}, server.display));
     EXPECT_TRUE(waitForFrame(x, DefaultRootWindow(x), VirtualDisplay::width, 0,
                              VirtualDisplay::height, 50, 20s));
     const std::vector<Window> windows = brivoraWindows(x);
@@ -179,8 +135,8 @@ TEST(X11Host, FullscreenCoversEveryMonitorAndRootDrawsOnTheScreen) {
     } else {
       EXPECT_TRUE(windows.empty()) << "the root window needs no window of its own";
     }
-    kill(child, SIGTERM);
-    EXPECT_EQ(waitFor(child, 500ms), 0);
+    child.signal(SIGTERM);
+    EXPECT_EQ(child.waitFor(500ms), 0);
     EXPECT_TRUE(brivoraWindows(x).empty());
   }
   XCloseDisplay(x);
@@ -190,12 +146,12 @@ TEST(X11Host, MissingWindowOrDisplayIsAnEnvironmentError) {
   VirtualDisplay server;
   if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
   testing::TempBundle bundle;
-  EXPECT_EQ(waitFor(startBrivora(server.display,
-                                 {"--bundle", bundle.folder().string(), "-window-id", "0x7fffff0"}),
-                    3s),
-            2);
-  EXPECT_EQ(waitFor(startBrivora(":97531", {"--bundle", bundle.folder().string(), "-window"}), 3s),
-            2);
+  for (const auto& [display, where] :
+       {std::pair{server.display, "-window-id"}, std::pair{std::string(":97531"), "-window"}}) {
+    std::vector<std::string> arguments{"--bundle", bundle.folder().string(), where};
+    if (std::string_view(where) == "-window-id") arguments.push_back("0x7fffff0");
+    EXPECT_EQ(ChildProcess(ChildProcess::brivora(arguments, display)).waitFor(3s), 2) << where;
+  }
 }
 
 }  // namespace

@@ -1,16 +1,16 @@
 #include "tests/support/TempBundle.h"
 
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
 namespace brivora::testing {
 
-TempBundle::TempBundle() {
+TempBundle::TempBundle(const std::filesystem::path& parent) {
   std::random_device seed;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("brivora-test-" + std::to_string(seed()) + std::to_string(attempt));
+    folder_ = parent / ("brivora-test-" + std::to_string(seed()) + std::to_string(attempt));
     if (std::filesystem::create_directory(folder_)) return;
   }
   throw std::runtime_error("cannot make a temporary bundle folder");
@@ -33,6 +33,11 @@ void TempBundle::write(std::string_view relativePath, std::string_view contents)
 
 void TempBundle::makeFolder(std::string_view relativePath) const {
   std::filesystem::create_directories(folder_ / relativePath);
+}
+
+std::string readText(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace brivora::testing

@@ -8,10 +8,11 @@
 
 namespace brivora::testing {
 
-// A bundle folder in the temporary directory, removed with everything in it at the end.
+// A bundle folder in the temporary directory (or in `parent`), removed with everything in it
+// at the end.
 class TempBundle {
  public:
-  TempBundle();
+  explicit TempBundle(const std::filesystem::path& parent = std::filesystem::temp_directory_path());
   TempBundle(const TempBundle&) = delete;
   TempBundle& operator=(const TempBundle&) = delete;
   ~TempBundle();
@@ -27,5 +28,8 @@ class TempBundle {
  private:
   std::filesystem::path folder_;
 };
+
+// The whole file as text; empty when it cannot be read.
+std::string readText(const std::filesystem::path& path);
 
 }  // namespace brivora::testing

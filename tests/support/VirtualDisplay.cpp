@@ -13,7 +13,7 @@ namespace brivora::testing {
 
 using namespace std::chrono_literals;
 
-VirtualDisplay::VirtualDisplay() {
+VirtualDisplay::VirtualDisplay(const std::vector<std::string>& extraArguments) {
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
   // Display numbers are tried from a place that depends on the process, so tests running
   // side by side rarely collide; a server that finds its number taken exits and the next
@@ -29,8 +29,13 @@ VirtualDisplay::VirtualDisplay() {
       dup2(quiet, STDOUT_FILENO);
       dup2(quiet, STDERR_FILENO);
       // A black root, so that any lit pixel on the screen is one the host drew.
-      execlp("Xvfb", "Xvfb", candidate.c_str(), "-screen", "0", screen.c_str(), "-br", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
+      std::vector<std::string> words{"Xvfb", candidate, "-screen",   "0",
+                                     screen, "-br",     "-nolisten", "tcp"};
+      words.insert(words.end(), extraArguments.begin(), extraArguments.end());
+      std::vector<char*> argv;
+      for (std::string& word : words) argv.push_back(word.data());
+      argv.push_back(nullptr);
+      execvp("Xvfb", argv.data());
       _exit(127);
     }
     for (int wait = 0; wait < 150; ++wait) {
@@ -54,16 +59,24 @@ VirtualDisplay::VirtualDisplay() {
       std::this_thread::sleep_for(20ms);
     }
     if (server_ > 0) {
-      kill(server_, SIGKILL);
+      ::kill(server_, SIGKILL);
       waitpid(server_, nullptr, 0);
       server_ = -1;
     }
   }
 }
 
+void VirtualDisplay::kill() {
+  if (server_ > 0) {
+    ::kill(server_, SIGKILL);
+    waitpid(server_, nullptr, 0);
+    server_ = -1;
+  }
+}
+
 VirtualDisplay::~VirtualDisplay() {
   if (server_ > 0) {
-    kill(server_, SIGTERM);
+    ::kill(server_, SIGTERM);
     waitpid(server_, nullptr, 0);
   }
 }
