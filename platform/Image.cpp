@@ -1,12 +1,17 @@
 #include "platform/Image.h"
 
+#include <chrono>
 #include <utility>
 
 #include "platform/GraphicsContext.h"
+#include "platform/ProcessEnd.h"
 
 namespace brivora {
 
 namespace {
+
+// How late a draw waiting for pixels notices that the process is ending.
+constexpr std::chrono::milliseconds endCheckInterval{10};
 
 ImageLoader& installedLoader() {
   static ImageLoader loader;
@@ -31,7 +36,10 @@ bool PixelsInProgress::isReady() const {
 
 const ImagePixels* PixelsInProgress::wait() const {
   std::unique_lock lock(mutex_);
-  fulfilled_.wait(lock, [this] { return ready_; });
+  // A signal cannot wake the condition, so the wait looks at the process's end now and then.
+  while (!fulfilled_.wait_for(lock, endCheckInterval, [this] { return ready_; })) {
+    if (processEndRequested()) return nullptr;
+  }
   return pixels_.get();
 }
 

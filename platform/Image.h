@@ -24,6 +24,7 @@ class PixelsInProgress {
   bool isReady() const;
 
   // Waits until `fulfil` has been called, then gives its pixels (null when there are none).
+  // Gives null at once, without waiting on, once the process is ending.
   const ImagePixels* wait() const;
 
  private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -14,6 +15,13 @@ namespace brivora {
 // weakly until it starts: once the caller drops the result, the request is skipped and its
 // bytes freed. A decode that fails fulfils with no pixels. Thread-safe.
 std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox);
+
+// Ends the worker as the process ends: drops every queued request, stops the decode under way
+// where its decoder can stop (JPEG and PNG can, HEIF cannot), and waits up to `grace` for the
+// worker to finish. False when it is still decoding: the caller must then end the process
+// without running static destructors, which the worker's libraries may still be using.
+// Later requests are never decoded.
+bool stopBackgroundDecoding(std::chrono::milliseconds grace);
 
 // The same for the file at `path`, which the worker reads (as decodeImageFile) when its turn
 // comes.

@@ -105,6 +105,8 @@ std::string_view describeDecodeFailure(DecodeFailure failure) {
       return "it is a kind of HEIF image that cannot be decoded here";
     case DecodeFailure::tooLarge:
       return "it is larger than 100 megapixels";
+    case DecodeFailure::cancelled:
+      return "its decoding was cancelled";
     case DecodeFailure::corrupt:
       break;
   }

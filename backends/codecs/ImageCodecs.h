@@ -26,6 +26,7 @@ enum class DecodeFailure {
   unsupported,  // a HEIF file this build has no decoder for (another codec, say)
   tooLarge,     // its header claims more than maxImagePixels, or memory ran out
   corrupt,      // the data is damaged or cut short
+  cancelled,    // the decode stopped early because nobody wanted its pixels any more
 };
 
 struct DecodedImage {

@@ -11,6 +11,7 @@
 
 #include "backends/codecs/ArgbWords.h"
 #include "backends/codecs/CoverSize.h"
+#include "backends/codecs/DecodeCancellation.h"
 #include "backends/codecs/ExifOrientation.h"
 #include "backends/codecs/PixelReduction.h"
 
@@ -42,8 +43,10 @@ void onMessage(j_common_ptr info, int level) {
 
 void printNothing(j_common_ptr) {}
 
-void limitScans(j_common_ptr info) {
-  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maxProgressiveScans) {
+// libjpeg calls it for every row and every progressive scan: the place to give up early.
+void watchProgress(j_common_ptr info) {
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > maxProgressiveScans ||
+      decodeCancelled()) {
     abandonDecoding(info);
   }
 }
@@ -111,7 +114,7 @@ void chooseDctScale(jpeg_decompress_struct& info, PixelSize target) {
   }
 }
 
-enum class JpegOutcome { decoded, tooLarge, corrupt };
+enum class JpegOutcome { decoded, tooLarge, corrupt, cancelled };
 
 // The libjpeg calls; C++ objects are only touched through `session`, between libjpeg calls,
 // so the jump back from an error skips no destructor.
@@ -124,12 +127,13 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   session.errors.manager.emit_message = onMessage;
   session.errors.manager.output_message = printNothing;
   if (setjmp(session.errors.jump)) {
+    if (decodeCancelled()) return JpegOutcome::cancelled;
     // A frame header read before the failure still decides: too large beats damaged.
     return claimsTooManyPixels(info) ? JpegOutcome::tooLarge : JpegOutcome::corrupt;
   }
   jpeg_create_decompress(&info);
   session.created = true;
-  session.progress.progress_monitor = limitScans;
+  session.progress.progress_monitor = watchProgress;
   info.progress = &session.progress;
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
                static_cast<unsigned long>(bytes.size()));
@@ -175,6 +179,8 @@ std::optional<DecodeFailure> failureOf(JpegOutcome outcome) {
       return DecodeFailure::tooLarge;
     case JpegOutcome::corrupt:
       return DecodeFailure::corrupt;
+    case JpegOutcome::cancelled:
+      return DecodeFailure::cancelled;
     case JpegOutcome::decoded:
       break;
   }

@@ -38,6 +38,7 @@ std::string wallpaperProblem(const std::filesystem::path& path) {
     case DecodeFailure::unreadable:
     case DecodeFailure::unsupported:
     case DecodeFailure::corrupt:
+    case DecodeFailure::cancelled:
       break;
   }
   return "does not decode: " + std::string(describeDecodeFailure(*failure));
