@@ -1,13 +1,20 @@
 // The program as scripts see it: exit status and where its messages go.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <variant>
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ShellCommand.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
@@ -112,6 +119,38 @@ TEST(BrivoraExecutable, BenchTimesEveryKindOfFrameAndPrintsOneJsonObject) {
   EXPECT_GT(report["cycle_change_ms"]["max"].get<double>(), 0);
   EXPECT_GT(report["first_frame_ms"].get<double>(), 0);
   EXPECT_GT(report["peak_rss_mb"].get<double>(), 1);
+}
+
+// Interrupted, render and bench end at once, as interrupted programs do (by the signal, so that
+// a script does not go on as if they had finished), and render leaves only whole frames.
+TEST(BrivoraExecutable, RenderAndBenchEndAtOnceWhenInterruptedLeavingOnlyWholeFiles) {
+  testing::TempBundle bundle;
+  bundle.write("wallpapers/a.png",
+               testing::encodePng(testing::quadrantPicture(1280, 720, testing::quadrantColours)));
+  const std::filesystem::path frames = bundle.folder() / "frames";
+  const std::string folder = bundle.folder().string();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"render", "--bundle", folder, "--size", "1280x720", "--frames",
+                                   "100000", "--out", frames.string()},
+          std::vector<std::string>{"bench", "--bundle", folder, "--size", "1280x720", "--frames",
+                                   "100000"}}) {
+      SCOPED_TRACE(arguments.front() + " signal " + std::to_string(signal));
+      testing::ChildProcess child(testing::ChildProcess::brivora(arguments));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+      ASSERT_FALSE(child.status());
+      child.signal(signal);
+      EXPECT_EQ(child.waitFor(std::chrono::milliseconds(200)), 128 + signal);
+    }
+  }
+  int whole = 0;
+  for (const auto& item : std::filesystem::directory_iterator(frames)) {
+    EXPECT_TRUE(item.path().filename().string().starts_with("frame-")) << item.path();
+    const DecodeResult decoded = decodeImage(testing::readText(item.path()), Size{16, 9});
+    EXPECT_TRUE(std::holds_alternative<DecodedImage>(decoded)) << item.path();
+    ++whole;
+  }
+  EXPECT_GT(whole, 0);
 }
 
 }  // namespace

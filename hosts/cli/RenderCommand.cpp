@@ -1,5 +1,6 @@
 // `brivora render`: draws moments of the screen saver off screen, to PNG files or as the
 // draw list the view made.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -11,6 +12,7 @@
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/OptionReader.h"
 #include "hosts/cli/SizeOption.h"
+#include "hosts/cli/WholeFileWriter.h"
 #include "hosts/cli/WholeNumber.h"
 #include "hosts/headless/HeadlessSession.h"
 #include "platform/Clock.h"
@@ -116,15 +118,22 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
 }
 
 void writeTextFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (!file) throw EnvironmentError("cannot write " + path.string());
+  writeWholeFile(path, [&](const std::filesystem::path& temporary, std::string&) {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return !file.fail();
+  });
 }
 
 void writePng(CairoGraphicsContext& context, const std::filesystem::path& path) {
-  std::string error;
-  if (!context.writePng(path, error)) throw EnvironmentError(error);
+  writeWholeFile(path, [&](const std::filesystem::path& temporary, std::string& error) {
+    if (context.writePng(temporary, error)) return true;
+    // The message names the file asked for, not the temporary one.
+    error = "cannot write " + path.string() +
+            error.substr(std::min(error.size(), ("cannot write " + temporary.string()).size()));
+    return false;
+  });
 }
 
 std::string frameFileName(long index) {
