@@ -33,4 +33,10 @@ std::optional<Date> parseLocalDate(std::string_view text, std::string_view patte
 // zone for every date operation here. False, with nothing changed, for an unknown name.
 bool setCurrentTimeZone(std::string_view zoneId);
 
+// Makes the process's current time zone the system's as it is now, should it have changed
+// since the last call: `/etc/localtime` replaced, retargeted or mounted over, or the file `TZ`
+// names changed. True when the zone changed. Costs a few system calls when nothing changed;
+// hosts call it now and then (a minute apart), never per frame.
+bool followSystemTimeZone();
+
 }  // namespace brivora

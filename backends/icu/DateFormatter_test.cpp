@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,28 @@ TEST(DateFormatter, DateLineUpperCasesWithFullUnicodeRules) {
   // Literal text in the pattern is upper-cased too, beyond ASCII.
   EXPECT_EQ(unicode::uppercased(DateFormatter("'straße' d").string(saturdayAfternoonUtc)),
             "STRASSE 5");
+}
+
+TEST(SystemTimeZone, FollowsTheZoneTheCLibraryReadsOnceItChanges) {
+  struct Case {
+    const char* tz;
+    std::string_view offset;  // on Saturday afternoon in December
+  };
+  const Case cases[] = {
+      {"Asia/Tokyo", "+09:00"},
+      {":America/New_York", "-05:00"},
+      // A zone file named by its path, in its summer with a half-hour offset.
+      {":/usr/share/zoneinfo/Australia/Adelaide", "+10:30"},
+      // A rule without a zone name: the offset alone.
+      {"XYZ-9", "+09:00"},
+  };
+  const ZoneScope utc("UTC");
+  for (const Case& c : cases) {
+    setenv("TZ", c.tz, 1);
+    EXPECT_TRUE(followSystemTimeZone()) << c.tz;
+    EXPECT_FALSE(followSystemTimeZone()) << c.tz << ": nothing changed the second time";
+    EXPECT_EQ(DateFormatter("xxx").string(saturdayAfternoonUtc), c.offset) << c.tz;
+  }
 }
 
 }  // namespace
