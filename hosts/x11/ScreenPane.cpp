@@ -26,6 +26,8 @@ ScreenPane::ScreenPane(Display* display, Window window, bool ownsWindow,
   height_ = std::max(1, attributes.height);
   mapped_ = ownsWindow || attributes.map_state != IsUnmapped;
   presenter_.prepare(canvas_, width_, height_);
+  drawnWidth_ = width_;
+  drawnHeight_ = height_;
   const bool isPreview = width_ < previewMaxWidth || height_ < previewMaxHeight;
   view_ =
       createView(viewClass, Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)},
@@ -38,16 +40,20 @@ ScreenPane::~ScreenPane() {
   if (ownsWindow_ && !lost_) XDestroyWindow(display_, window_);
 }
 
+void ScreenPane::followSize() {
+  if (width_ == drawnWidth_ && height_ == drawnHeight_) return;
+  drawnWidth_ = width_;
+  drawnHeight_ = height_;
+  presenter_.prepare(canvas_, width_, height_);
+  view_->setFrame(Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)});
+}
+
 bool ScreenPane::handle(const XEvent& event) {
   if (event.xany.window != window_) return false;
   switch (event.type) {
     case ConfigureNotify:
-      if (event.xconfigure.width != width_ || event.xconfigure.height != height_) {
-        width_ = std::max(1, event.xconfigure.width);
-        height_ = std::max(1, event.xconfigure.height);
-        presenter_.prepare(canvas_, width_, height_);
-        view_->setFrame(Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)});
-      }
+      width_ = std::max(1, event.xconfigure.width);
+      height_ = std::max(1, event.xconfigure.height);
       break;
     case MapNotify:
       mapped_ = true;

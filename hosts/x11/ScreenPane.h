@@ -7,6 +7,7 @@
 
 #include "backends/cairo/CairoGraphicsContext.h"
 #include "hosts/x11/FramePresenter.h"
+#include "platform/ProcessEnd.h"
 #include "platform/ScreenSaverView.h"
 
 namespace brivora {
@@ -42,28 +43,36 @@ class ScreenPane {
   bool isLost() const { return lost_; }
   void markLost() { lost_ = true; }
 
-  // Ticks the view, and draws and shows a frame when it asks for one. `overlay` draws over
-  // the view's frame, on the same canvas (the frame rate, say).
+  // Ticks the view, and draws and shows a frame when it asks for one, at the window's latest
+  // size. `overlay` draws over the view's frame, on the same canvas (the frame rate, say).
   template <typename Overlay>
   bool frame(Overlay&& overlay) {
     view_->animateOneFrame();
     if (!isShowing() || !view_->needsDisplay()) return false;
+    followSize();
     {
       const CurrentGraphicsContext current(canvas_);
       view_->draw(view_->bounds());
       overlay();
     }
+    // A draw cut short because the process is ending is not shown.
+    if (processEndRequested()) return false;
     view_->clearNeedsDisplay();
     presenter_.present(canvas_);
     return true;
   }
 
  private:
+  // Brings the canvas and the view to the window's size, once however many resizes came.
+  void followSize();
+
   Display* display_;
   Window window_;
   bool ownsWindow_;
-  int width_ = 1;
+  int width_ = 1;  // the window's size, as its last event gave it
   int height_ = 1;
+  int drawnWidth_ = 1;  // the size the canvas and the view have
+  int drawnHeight_ = 1;
   bool mapped_ = true;
   bool obscured_ = false;
   bool lost_ = false;

@@ -77,8 +77,8 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
   resized.xconfigure.width = 800;
   resized.xconfigure.height = 600;
   pane->handle(resized);
-  EXPECT_EQ(pane->view().bounds(), (Rect{0, 0, 800, 600}));
   EXPECT_TRUE(pane->frame(noOverlay));
+  EXPECT_EQ(pane->view().bounds(), (Rect{0, 0, 800, 600}));
 
   pane->handle(eventFor(window, DestroyNotify));
   EXPECT_TRUE(pane->isLost());

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,6 +20,8 @@
 #include "hosts/x11/Monitors.h"
 #include "hosts/x11/ScreenPane.h"
 #include "platform/Clock.h"
+#include "platform/Date.h"
+#include "platform/ProcessEnd.h"
 #include "platform/RandomSource.h"
 #include "platform/Text.h"
 #include "platform/ViewRegistry.h"
@@ -29,18 +32,30 @@ namespace {
 
 // While nothing can be seen the loop still wakes this often, to notice a signal promptly.
 constexpr int idleWakeMilliseconds = 100;
+// How often the system's time zone is looked at, so that a travelling laptop's clock follows it.
+constexpr auto zoneCheckInterval = std::chrono::minutes(1);
 
 volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t windowLost = 0;
 
+// Also tells a draw waiting for a decode to give up, so the process ends at once.
 void requestStop(int) {
   stopRequested = 1;
+  requestProcessEnd();
 }
 
 // A window destroyed under us is a normal end, not an error.
 int noteXError(Display*, XErrorEvent* error) {
   if (error->error_code == BadWindow || error->error_code == BadDrawable) windowLost = 1;
   return 0;
+}
+
+// The server died or the connection broke: Xlib cannot go on, so neither can the host. One
+// line, and an end that waits for nothing (a decode, say); nothing is left unwritten.
+[[noreturn]] int endOnLostConnection(Display*) {
+  constexpr char message[] = "brivora: lost the connection to the X display\n";
+  [[maybe_unused]] const auto written = write(STDERR_FILENO, message, sizeof message - 1);
+  _exit(2);
 }
 
 using Steady = std::chrono::steady_clock;
@@ -168,6 +183,7 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   }
   Display* x = display.get();
   XSetErrorHandler(noteXError);
+  XSetIOErrorHandler(endOnLostConnection);
   stopRequested = 0;
   windowLost = 0;
 
@@ -208,6 +224,8 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   const auto interval = std::chrono::duration_cast<Steady::duration>(
       std::chrono::duration<double>(asked > 0 ? asked : 1.0 / 30.0));
   auto deadline = Steady::now();
+  followSystemTimeZone();
+  auto nextZoneCheck = deadline + zoneCheckInterval;
   const auto anyLost = [&] {
     return windowLost ||
            std::any_of(panes.begin(), panes.end(), [](const auto& pane) { return pane->isLost(); });
@@ -229,6 +247,10 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
     if (stopRequested || anyLost()) break;
 
     const auto now = Steady::now();
+    if (now >= nextZoneCheck) {
+      followSystemTimeZone();
+      nextZoneCheck = now + zoneCheckInterval;
+    }
     const bool anyShowing =
         std::any_of(panes.begin(), panes.end(), [](const auto& pane) { return pane->isShowing(); });
     if (now < deadline || !anyShowing) {

@@ -30,7 +30,8 @@ struct X11HostOptions {
 
 // Shows the screen saver on an X display until the window goes away, the user closes it, or
 // SIGINT or SIGTERM arrives; gives 0 then. Gives 2, with one line on `err`, when the display
-// or the window cannot be used.
+// or the window cannot be used. Should the connection to the server break while it runs, it
+// ends the process at once with status 2 and one line on stderr.
 int runX11Host(const X11HostOptions& options, std::ostream& err);
 
 }  // namespace brivora
