@@ -191,6 +191,7 @@ class ThemeChecker {
     }
   }
 
+  // The overlays place themselves by the lower-cased word, falling back to their first one.
   void checkPosition(std::string_view key, const std::string& value,
                      std::span<const std::string_view> words, std::string_view what) {
     if (!isSet(key)) return;
@@ -198,6 +199,11 @@ class ThemeChecker {
     if (std::find(words.begin(), words.end(), lowered) == words.end()) {
       report(key, jsonQuoted(shortened(value)) + " is not " + std::string(what) + " (" +
                       listWords(words) + "); " + std::string(words.front()) + " is used");
+    } else if (lowered != value) {
+      report(key, jsonQuoted(value) + " is not in lower case: it is read as " +
+                      jsonQuoted(lowered) +
+                      ", but other programs reading the file may compare it as written; write " +
+                      jsonQuoted(lowered));
     }
   }
 
@@ -209,18 +215,6 @@ class ThemeChecker {
                   "a caption position");
     checkPosition("creditPosition", theme_.creditPosition, creditPositionWords,
                   "a credit position");
-
-    // The scrim reads clockPosition exactly as written, while the clock lower-cases it.
-    const std::string& written = theme_.clockPosition;
-    const std::string lowered = unicode::lowercased(written);
-    const bool clockOnTop = lowered.starts_with("top"), scrimOnTop = written.starts_with("top");
-    const bool clockCentered = lowered == "center", scrimOff = written == "center";
-    if (clockOnTop != scrimOnTop || clockCentered != scrimOff) {
-      report("clockPosition",
-             jsonQuoted(shortened(written)) + " is not in lower case: the clock goes to " +
-                 lowered + " but the scrim is drawn at the bottom; write " + jsonQuoted(lowered));
-    }
-
     const bool creditInsideCountdown =
         unicode::lowercased(theme_.creditPosition) == "inside-countdown";
     if (creditInsideCountdown && isSet("creditFallbackPosition")) {
