@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 #include "tests/support/VirtualDisplay.h"
@@ -32,6 +34,8 @@ namespace brivora {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::MeanColour;
+using testing::meanColour;
 using testing::VirtualDisplay;
 using Clock = std::chrono::steady_clock;
 
@@ -227,15 +231,17 @@ std::optional<DaemonAccount> daemonAccount(const std::filesystem::path& scratch,
 class XScreenSaverDaemon {
  public:
   XScreenSaverDaemon(std::string display, const DaemonAccount& account,
-                     const std::filesystem::path& home, std::filesystem::path log)
+                     const std::filesystem::path& home, const std::vector<std::string>& environment,
+                     std::filesystem::path log)
       : display_(std::move(display)), log_(std::move(log)) {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     std::vector<std::string> argv;
     if (!account.name.empty()) argv = {findProgram("runuser"), "-u", account.name, "--"};
     // The daemon sets XSCREENSAVER_WINDOW for its hacks; one from outside would mislead them.
-    argv.insert(argv.end(),
-                {"env", "-u", "XSCREENSAVER_WINDOW", "DISPLAY=" + display_, "HOME=" + home.string(),
-                 findProgram("xscreensaver"), "--no-splash", "--verbose"});
+    argv.insert(argv.end(), {"env", "-u", "XSCREENSAVER_WINDOW", "DISPLAY=" + display_,
+                             "HOME=" + home.string()});
+    argv.insert(argv.end(), environment.begin(), environment.end());
+    argv.insert(argv.end(), {findProgram("xscreensaver"), "--no-splash", "--verbose"});
     launcher_ = spawn(argv, log_);
   }
   XScreenSaverDaemon(const XScreenSaverDaemon&) = delete;
@@ -284,8 +290,33 @@ class XScreenSaverDaemon {
   pid_t launcher_ = -1;
 };
 
-// A temporary folder the daemon's user can read, holding a copy of Brivora, a bundle with
-// one wallpaper of four coloured quadrants, and a home whose preferences run only Brivora.
+// The sanitizer options in this process's environment, for the daemon's user: the files they
+// name (leak suppressions) are copied into `folder`, since that user may not be able to read
+// them where they are (a checkout in a private home, say).
+std::vector<std::string> sanitizerEnvironment(const std::filesystem::path& folder) {
+  std::vector<std::string> environment;
+  for (const std::string variable : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+    const char* value = std::getenv(variable.c_str());
+    if (!value) continue;
+    std::string rewritten;
+    std::istringstream options(value);
+    for (std::string option; std::getline(options, option, ':');) {
+      if (option.starts_with("suppressions=")) {
+        const std::filesystem::path copy = folder / (variable + "-suppressions.txt");
+        std::filesystem::copy_file(option.substr(13), copy,
+                                   std::filesystem::copy_options::overwrite_existing);
+        option = "suppressions=" + copy.string();
+      }
+      rewritten += (rewritten.empty() ? "" : ":") + option;
+    }
+    environment.push_back(variable + "=" + rewritten);
+  }
+  return environment;
+}
+
+// A folder the daemon's user can read, made by the test wherever the checkout is: a copy of
+// Brivora, a bundle with one wallpaper of four coloured quadrants, a home whose preferences
+// run only Brivora, and the files the sanitizer options name.
 struct HackSetup {
   HackSetup() {
     const std::filesystem::path& folder = scratch.folder();
@@ -294,7 +325,8 @@ struct HackSetup {
     home = folder / "home";
     // A copy, so that the build folder need not be open to the daemon's user and so that this
     // test's hack is told from any other Brivora by its program file.
-    std::filesystem::copy_file(BRIVORA_EXECUTABLE, program);
+    std::filesystem::copy_file(testing::brivoraProgram(), program);
+    environment = sanitizerEnvironment(folder);
     scratch.write("bundle/wallpapers/quadrants.png",
                   testing::encodePng(testing::quadrantPicture(
                       VirtualDisplay::width, VirtualDisplay::height, testing::quadrantColours)));
@@ -339,8 +371,10 @@ struct HackSetup {
            chown((home / ".xscreensaver").c_str(), account.uid, account.gid) == 0;
   }
 
-  testing::TempBundle scratch;  // not a bundle itself: the folder that holds everything
+  // Not a bundle itself: the folder that holds everything, where every user can reach it.
+  testing::TempBundle scratch{"/tmp"};
   std::filesystem::path program;
+  std::vector<std::string> environment;  // for the daemon, and so for its hacks
   std::filesystem::path bundle;
   std::filesystem::path home;
 };
@@ -353,28 +387,6 @@ using Screenshot = std::unique_ptr<XImage, ImageDeleter>;
 Screenshot takeScreenshot(Display* x) {
   return Screenshot(XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
                               VirtualDisplay::height, AllPlanes, ZPixmap));
-}
-
-struct MeanColour {
-  double red = 0;
-  double green = 0;
-  double blue = 0;
-};
-
-// The mean colour of the block from (`left`, `top`) to (`right`, `bottom`), on a 24-bit
-// TrueColor screen.
-MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom) {
-  MeanColour sum;
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const unsigned long pixel = XGetPixel(shot, x, y);
-      sum.red += static_cast<double>((pixel >> 16) & 0xFF);
-      sum.green += static_cast<double>((pixel >> 8) & 0xFF);
-      sum.blue += static_cast<double>(pixel & 0xFF);
-    }
-  }
-  const double count = static_cast<double>((right - left) * (bottom - top));
-  return {sum.red / count, sum.green / count, sum.blue / count};
 }
 
 // Pixels of the block whose every channel is above `threshold`: white text on a dark ground.
@@ -417,9 +429,8 @@ std::string frameDifferences(XImage* shot) {
   std::string differences;
   for (const Block& block : blocks) {
     const MeanColour mean = meanColour(shot, block.left, block.top, block.right, block.bottom);
-    if (std::abs(mean.red - block.expected.red) > tolerance ||
-        std::abs(mean.green - block.expected.green) > tolerance ||
-        std::abs(mean.blue - block.expected.blue) > tolerance) {
+    if (!testing::isNear(mean, block.expected.red, block.expected.green, block.expected.blue,
+                         tolerance)) {
       differences += std::string(block.name) + " quadrant shows " + describe(mean) + "\n";
     }
   }
@@ -466,7 +477,7 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   if (!account) GTEST_SKIP() << whyNoAccount;
   ASSERT_TRUE(setup.handHomeTo(*account));
 
-  const XScreenSaverDaemon daemon(server.display, *account, setup.home,
+  const XScreenSaverDaemon daemon(server.display, *account, setup.home, setup.environment,
                                   setup.scratch.folder() / "daemon.log");
   // The daemon takes commands once it has announced itself on the root window.
   bool blanked = false;
