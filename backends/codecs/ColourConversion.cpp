@@ -385,7 +385,7 @@ CachedTransform compile(const ColourTag& tag, SampleLayout layout, const ColourT
   auto transform = std::make_shared<CompiledTransform>();
   transform->lcms = createTransform(source.get(), format.format, destination.get(), format.alpha);
   if (!transform->lcms) {
-    compiled.problem = "LittleCMS cannot convert with it";
+    compiled.problem = "the profile is damaged or of a kind LittleCMS cannot convert with";
     return compiled;
   }
   if (format.space == cmsSigRgbData) {

@@ -222,8 +222,10 @@ ColourTag heifColourTag(const heif_image_handle* handle) {
 void widenSamples(const std::uint16_t* from, std::uint16_t* to, std::size_t count, int bits) {
   const int up = sixteenBits - bits;
   const int down = bits - up;
+  const int top = (1 << bits) - 1;
   for (std::size_t i = 0; i < count; ++i) {
-    to[i] = static_cast<std::uint16_t>(from[i] << up | (down > 0 ? from[i] >> down : 0));
+    const int sample = std::min<int>(from[i], top);  // libheif fills alpha with 0xFFFF
+    to[i] = static_cast<std::uint16_t>(sample << up | (down > 0 ? sample >> down : 0));
   }
 }
 
