@@ -77,15 +77,15 @@ ColourTag pngColourTag(const std::vector<PngChunk>& chunks) {
   ColourTag tag;
   if (const PngChunk* iccp = find(chunks, "iCCP")) {
     std::optional<std::string> profile = inflateProfile(iccp->data);
-    if (!profile) return ignoredColourTag("iCCP", "the compressed profile is damaged");
+    if (!profile) return ignoredColourTag("iCCP chunk", "the compressed profile is damaged");
     tag.kind = ColourTag::Kind::icc;
-    tag.origin = "iCCP";
+    tag.origin = "iCCP chunk";
     tag.icc = std::move(*profile);
     return tag;
   }
   if (find(chunks, "sRGB")) {
     tag.kind = ColourTag::Kind::srgb;
-    tag.origin = "sRGB";
+    tag.origin = "sRGB chunk";
     return tag;
   }
   const PngChunk* gama = find(chunks, "gAMA");
@@ -102,7 +102,9 @@ ColourTag pngColourTag(const std::vector<PngChunk>& chunks) {
                           values[4], values[5], values[6], values[7]};
   }
   if (hasGamma || hasChromaticities) {
-    tag.origin = hasGamma && hasChromaticities ? "gAMA and cHRM" : hasGamma ? "gAMA" : "cHRM";
+    tag.origin = hasGamma && hasChromaticities ? "gAMA and cHRM chunks"
+                 : hasGamma                      ? "gAMA chunk"
+                                                 : "cHRM chunk";
     if (near(tag.gamma, srgbDecodingGamma, srgbDecodingGamma * srgbGammaTolerance)) tag.gamma = 0;
     tag.kind = tag.gamma == 0 && nearSrgb(tag.chromaticities) ? ColourTag::Kind::srgb
                                                               : ColourTag::Kind::primaries;
