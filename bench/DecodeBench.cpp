@@ -49,12 +49,14 @@ std::string photoJpeg(const std::string& icc) {
     for (int x = 0; x < photoWidth; ++x) {
       grain = grain * 1103515245u + 12345u;
       const int noise = static_cast<int>(grain >> 16) % 25 - 12;
-      const int base[3] = {(x * 200 / photoWidth + y * 40 / photoHeight), (y * 180 / photoHeight + 30),
+      const int base[3] = {(x * 200 / photoWidth + y * 40 / photoHeight),
+                           (y * 180 / photoHeight + 30),
                            ((x + y) * 120 / (photoWidth + photoHeight) + 60)};
       for (int c = 0; c < 3; ++c) {
         const int value = base[c] + noise;
-        row[static_cast<std::size_t>(x * 3 + c)] =
-            static_cast<JSAMPLE>(value < 0 ? 0 : value > 255 ? 255 : value);
+        row[static_cast<std::size_t>(x * 3 + c)] = static_cast<JSAMPLE>(value < 0     ? 0
+                                                                        : value > 255 ? 255
+                                                                                      : value);
       }
     }
     JSAMPROW rows[1] = {row.data()};

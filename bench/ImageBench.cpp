@@ -101,8 +101,8 @@ void scrim(benchmark::State& state) {
   const int height = static_cast<int>(state.range(1));
   CairoGraphicsContext canvas(width, height);
   for (auto _ : state) {
-    canvas.drawGradient(Rect{0, 0, static_cast<double>(width), height * 0.45},
-                        Color{0, 0, 0, 0.65}, Color::clear(), 90);
+    canvas.drawGradient(Rect{0, 0, static_cast<double>(width), height * 0.45}, Color{0, 0, 0, 0.65},
+                        Color::clear(), 90);
     benchmark::DoNotOptimize(canvas.data());
   }
 }

@@ -130,7 +130,8 @@ TEST(CairoGradient, DarkBandsOverDarkPicturesShowNoStepsAndNoFlicker) {
       double worst = 0;
       for (std::size_t i = 0; i < means.size(); ++i) {
         const double ramp = means.front() + (means.back() - means.front()) *
-                                                static_cast<double>(i) / static_cast<double>(means.size() - 1);
+                                                static_cast<double>(i) /
+                                                static_cast<double>(means.size() - 1);
         worst = std::max(worst, std::fabs(means[i] - ramp));
       }
       EXPECT_LT(worst, 0.15) << "channel " << channel;

@@ -69,10 +69,9 @@ class DecodeWorker {
     std::shared_ptr<const ImagePixels> pixels;
     try {
       const std::string bytes = std::move(request.bytes);
-      DecodeResult result =
-          request.path.empty()
-              ? decodeImage(bytes, request.coverBox, request.colours)
-              : decodeImageFile(request.path, request.coverBox, request.colours);
+      DecodeResult result = request.path.empty()
+                                ? decodeImage(bytes, request.coverBox, request.colours)
+                                : decodeImageFile(request.path, request.coverBox, request.colours);
       if (auto* decoded = std::get_if<DecodedImage>(&result)) {
         pixels = std::make_shared<const ImagePixels>(std::move(decoded->pixels));
       }

@@ -102,7 +102,8 @@ ToneCurve srgbCurve() {
 
 Profile profileFromPrimaries(const Chromaticities& c, double gamma) {
   const cmsCIExyY white{c.whiteX, c.whiteY, 1};
-  const cmsCIExyYTRIPLE primaries{{c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
+  const cmsCIExyYTRIPLE primaries{
+      {c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
   const ToneCurve curve = gamma > 0 ? ToneCurve(cmsBuildGamma(nullptr, gamma)) : srgbCurve();
   if (!curve) return nullptr;
   cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
@@ -112,7 +113,8 @@ Profile profileFromPrimaries(const Chromaticities& c, double gamma) {
 // The profile a tag stands for, or why there is none.
 Profile openProfile(const ColourTag& tag, std::string& problem) {
   if (tag.kind == ColourTag::Kind::icc) {
-    Profile profile(cmsOpenProfileFromMem(tag.icc.data(), static_cast<cmsUInt32Number>(tag.icc.size())));
+    Profile profile(
+        cmsOpenProfileFromMem(tag.icc.data(), static_cast<cmsUInt32Number>(tag.icc.size())));
     if (!profile) problem = "the profile is damaged";
     return profile;
   }
@@ -124,15 +126,15 @@ Profile openProfile(const ColourTag& tag, std::string& problem) {
 Profile targetProfile(const ColourTarget& target) {
   if (target.displayProfile) {
     const std::string& icc = *target.displayProfile;
-    if (Profile display{cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.size()))}) {
+    if (Profile display{
+            cmsOpenProfileFromMem(icc.data(), static_cast<cmsUInt32Number>(icc.size()))}) {
       return display;
     }
   }
   return Profile(cmsCreate_sRGBProfile());
 }
 
-Transform createTransform(void* source, cmsUInt32Number inputFormat, void* target,
-                          bool copyAlpha) {
+Transform createTransform(void* source, cmsUInt32Number inputFormat, void* target, bool copyAlpha) {
   // No cache: one transform is used by several threads at once.
   cmsUInt32Number flags = cmsFLAGS_NOCACHE;
   if (copyAlpha) flags |= cmsFLAGS_COPY_ALPHA;
@@ -159,8 +161,8 @@ int largestDifference(std::span<const std::uint32_t> a, std::span<const std::uin
   int largest = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
     for (int shift = 0; shift < 24; shift += 8) {
-      const int difference = static_cast<int>((a[i] >> shift) & 0xFF) -
-                             static_cast<int>((b[i] >> shift) & 0xFF);
+      const int difference =
+          static_cast<int>((a[i] >> shift) & 0xFF) - static_cast<int>((b[i] >> shift) & 0xFF);
       largest = std::max(largest, std::abs(difference));
     }
   }
@@ -219,12 +221,11 @@ std::optional<std::array<double, 9>> inverted(const std::array<double, 9>& m) {
   const double det = m[0] * (m[4] * m[8] - m[5] * m[7]) - m[1] * (m[3] * m[8] - m[5] * m[6]) +
                      m[2] * (m[3] * m[7] - m[4] * m[6]);
   if (!std::isfinite(det) || std::fabs(det) < 1e-9) return std::nullopt;
-  return std::array<double, 9>{
-      (m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det,
-      (m[1] * m[5] - m[2] * m[4]) / det, (m[5] * m[6] - m[3] * m[8]) / det,
-      (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
-      (m[3] * m[7] - m[4] * m[6]) / det, (m[1] * m[6] - m[0] * m[7]) / det,
-      (m[0] * m[4] - m[1] * m[3]) / det};
+  return std::array<double, 9>{(m[4] * m[8] - m[5] * m[7]) / det, (m[2] * m[7] - m[1] * m[8]) / det,
+                               (m[1] * m[5] - m[2] * m[4]) / det, (m[5] * m[6] - m[3] * m[8]) / det,
+                               (m[0] * m[8] - m[2] * m[6]) / det, (m[2] * m[3] - m[0] * m[5]) / det,
+                               (m[3] * m[7] - m[4] * m[6]) / det, (m[1] * m[6] - m[0] * m[7]) / det,
+                               (m[0] * m[4] - m[1] * m[3]) / det};
 }
 
 // The fixed-point path between two matrix-shaper profiles, when both are and it agrees with
@@ -245,7 +246,8 @@ std::optional<MatrixShaper> fastPath(void* source, void* target, const GridCheck
     const cmsToneCurve* out = curveTag(target, curveTags[c]);
     if (!in || !out) return std::nullopt;
     for (std::size_t v = 0; v < 256; ++v) {
-      toLight[c][v] = cmsEvalToneCurveFloat(in, static_cast<cmsFloat32Number>(static_cast<double>(v) / 255));
+      toLight[c][v] =
+          cmsEvalToneCurveFloat(in, static_cast<cmsFloat32Number>(static_cast<double>(v) / 255));
     }
     toValue[c].reset(cmsReverseToneCurve(out));
     if (!toValue[c]) return std::nullopt;
@@ -294,12 +296,12 @@ void repack(const void* samples, SampleLayout layout, std::span<std::uint32_t> a
       case SampleLayout::argb8:
         break;
       case SampleLayout::rgba8:
-        argb[x] = premultipliedArgb(bytes[x * 4], bytes[x * 4 + 1], bytes[x * 4 + 2],
-                                    bytes[x * 4 + 3]);
+        argb[x] =
+            premultipliedArgb(bytes[x * 4], bytes[x * 4 + 1], bytes[x * 4 + 2], bytes[x * 4 + 3]);
         break;
       case SampleLayout::rgba16:
-        argb[x] = premultipliedArgb(to8(words[x * 4]), to8(words[x * 4 + 1]),
-                                    to8(words[x * 4 + 2]), to8(words[x * 4 + 3]));
+        argb[x] = premultipliedArgb(to8(words[x * 4]), to8(words[x * 4 + 1]), to8(words[x * 4 + 2]),
+                                    to8(words[x * 4 + 3]));
         break;
       case SampleLayout::gray8:
         argb[x] = packArgb(255, bytes[x], bytes[x], bytes[x]);
@@ -320,8 +322,8 @@ void repack(const void* samples, SampleLayout layout, std::span<std::uint32_t> a
           const std::uint32_t sample = bytes[x * 4 + c];
           light[c] = layout == SampleLayout::cmyk8Inverted ? sample : 255u - sample;
         }
-        argb[x] = packArgb(255, premultiplied(light[0], light[3]), premultiplied(light[1], light[3]),
-                           premultiplied(light[2], light[3]));
+        argb[x] = packArgb(255, premultiplied(light[0], light[3]),
+                           premultiplied(light[1], light[3]), premultiplied(light[2], light[3]));
         break;
       }
     }
@@ -356,14 +358,13 @@ struct CachedTransform {
 };
 
 std::uint64_t keyOf(const ColourTag& tag, SampleLayout layout, const ColourTarget& target) {
-  std::uint64_t key = hashBytes(tag.kind == ColourTag::Kind::icc ? std::string_view(tag.icc)
-                                                                 : std::string_view{});
+  std::uint64_t key =
+      hashBytes(tag.kind == ColourTag::Kind::icc ? std::string_view(tag.icc) : std::string_view{});
   if (tag.kind == ColourTag::Kind::primaries) {
-    const double numbers[9] = {tag.chromaticities.whiteX, tag.chromaticities.whiteY,
-                               tag.chromaticities.redX,   tag.chromaticities.redY,
-                               tag.chromaticities.greenX, tag.chromaticities.greenY,
-                               tag.chromaticities.blueX,  tag.chromaticities.blueY,
-                               tag.gamma};
+    const double numbers[9] = {
+        tag.chromaticities.whiteX, tag.chromaticities.whiteY, tag.chromaticities.redX,
+        tag.chromaticities.redY,   tag.chromaticities.greenX, tag.chromaticities.greenY,
+        tag.chromaticities.blueX,  tag.chromaticities.blueY,  tag.gamma};
     key = hashBytes(std::string_view(reinterpret_cast<const char*>(numbers), sizeof numbers), key);
   }
   const char kinds[2] = {static_cast<char>(tag.kind), static_cast<char>(layout)};

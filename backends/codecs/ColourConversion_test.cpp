@@ -62,7 +62,8 @@ std::vector<std::string> iccMarkers(const std::string& icc, int parts, bool reve
   const std::size_t step = (icc.size() + parts - 1) / static_cast<std::size_t>(parts);
   for (int part = 0; part < parts; ++part) {
     markers.push_back(std::string("ICC_PROFILE\0", 12) + static_cast<char>(part + 1) +
-                      static_cast<char>(parts) + icc.substr(static_cast<std::size_t>(part) * step, step));
+                      static_cast<char>(parts) +
+                      icc.substr(static_cast<std::size_t>(part) * step, step));
   }
   if (reversed) std::reverse(markers.begin(), markers.end());
   if (keep >= 0) markers.resize(static_cast<std::size_t>(keep));
@@ -76,7 +77,7 @@ std::string exifColourSpace(std::uint16_t space, std::string_view index) {
   auto put = [&](std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) tiff.push_back(static_cast<char>(value >> (8 * i)));
   };
-  put(1, 2), put(0x8769, 2), put(4, 2), put(1, 4), put(26, 4), put(0, 4);  // directory 0 at 8
+  put(1, 2), put(0x8769, 2), put(4, 2), put(1, 4), put(26, 4), put(0, 4);     // directory 0 at 8
   put(2, 2), put(0xA001, 2), put(3, 2), put(1, 4), put(space, 2), put(0, 2);  // Exif at 26
   put(0xA005, 2), put(4, 2), put(1, 4), put(56, 4), put(0, 4);
   put(1, 2), put(0x0001, 2), put(2, 2), put(4, 4);  // interoperability at 56
@@ -131,38 +132,58 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
   };
   const Row rows[] = {
       {"PNG iCCP", pngWith(encodePng(solid), iccpChunk(adobe)), adobe, {}, {}, "ICC profile"},
-      {"JPEG APP2, three parts, last first", jpegOf(solid, iccMarkers(adobe, 3, true)), adobe, {},
-       {}, "(APP2 ICC_PROFILE)"},
+      {"JPEG APP2, three parts, last first",
+       jpegOf(solid, iccMarkers(adobe, 3, true)),
+       adobe,
+       {},
+       {},
+       "(APP2 ICC_PROFILE)"},
       {"HEIC colr prof", encodeHeic(solid, 1, false, {.icc = adobe}), adobe, {}, {}, "colr prof"},
-      {"HEIC colr nclx, Display P3", encodeHeic(solid, 1, false, {.nclxPrimaries = 12, .nclxTransfer = 13}),
-       madeProfile(displayP3, 0), {}, {}, "Display P3"},
+      {"HEIC colr nclx, Display P3",
+       encodeHeic(solid, 1, false, {.nclxPrimaries = 12, .nclxTransfer = 13}),
+       madeProfile(displayP3, 0),
+       {},
+       {},
+       "Display P3"},
       {"PNG gAMA and cHRM",
-       pngWith(encodePng(solid),
-               pngChunk("gAMA", bigEndian32(55556)) +
-                   pngChunk("cHRM", bigEndian32(31270) + bigEndian32(32900) + bigEndian32(64000) +
-                                        bigEndian32(33000) + bigEndian32(21000) +
-                                        bigEndian32(71000) + bigEndian32(15000) +
-                                        bigEndian32(6000))),
-       madeProfile(adobeRgbChromaticities, 1.8), {}, {}, "gAMA and cHRM"},
-      {"JPEG EXIF uncalibrated, R03", jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")), adobe,
-       {}, {}, "Adobe RGB (EXIF colour space)"},
-      {"JPEG CMYK, inverted, APP2", encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)}),
-       cmyk, {20, 70, 90, 10}},
+       pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(55556)) +
+                                     pngChunk("cHRM", bigEndian32(31270) + bigEndian32(32900) +
+                                                          bigEndian32(64000) + bigEndian32(33000) +
+                                                          bigEndian32(21000) + bigEndian32(71000) +
+                                                          bigEndian32(15000) + bigEndian32(6000))),
+       madeProfile(adobeRgbChromaticities, 1.8),
+       {},
+       {},
+       "gAMA and cHRM"},
+      {"JPEG EXIF uncalibrated, R03",
+       jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")),
+       adobe,
+       {},
+       {},
+       "Adobe RGB (EXIF colour space)"},
+      {"JPEG CMYK, inverted, APP2",
+       encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)}),
+       cmyk,
+       {20, 70, 90, 10}},
       {"PNG gray with a gray profile",
-       pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray)), gray,
+       pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray)),
+       gray,
        {128}},
       // Values so dark that rounding them to 8 bits before converting would show.
       {"16-bit PNG in linear light",
-       pngWith(png16({160, 1000, 20000}), iccpChunk(linear)), linear,
+       pngWith(png16({160, 1000, 20000}), iccpChunk(linear)),
+       linear,
        {160 * 255.0 / 65535, 1000 * 255.0 / 65535, 20000 * 255.0 / 65535}},
       {"10-bit HEIC in linear light",
-       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10}), linear,
+       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10}),
+       linear,
        {2 * 255.0 / 1023, 2 * 255.0 / 1023, 2 * 255.0 / 1023}},
       {"untagged PNG to an Adobe RGB display", pngWith(encodePng(solid)), {}, {}, adobe},
   };
   for (const Row& row : rows) {
     if (!row.file) continue;
-    const ColourTarget target = row.display.empty() ? ColourTarget{} : ColourTarget::forDisplay(row.display);
+    const ColourTarget target =
+        row.display.empty() ? ColourTarget{} : ColourTarget::forDisplay(row.display);
     const DecodeResult converted = decodeImage(*row.file, fullSize, target);
     ASSERT_TRUE(std::holds_alternative<DecodedImage>(converted)) << row.what;
     EXPECT_EQ(std::get<DecodedImage>(converted).colourProblem, "") << row.what;
@@ -172,7 +193,8 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
         numbers.push_back(value);
       }
     }
-    const std::optional<std::array<int, 3>> expected = transiccColour(row.source, row.display, numbers);
+    const std::optional<std::array<int, 3>> expected =
+        transiccColour(row.source, row.display, numbers);
     ASSERT_TRUE(expected) << row.what;
     const std::array<int, 3> shown = rgbOf(middleWord(converted));
     for (std::size_t c = 0; c < 3; ++c) {
@@ -205,7 +227,8 @@ TEST(ImageColours, UntaggedAndSrgbFilesAreLeftAsTheyAre) {
       {"untagged PNG", pngWith(encodePng(solid))},
       {"PNG sRGB", pngWith(encodePng(solid), pngChunk("sRGB", std::string(1, '\0')))},
       {"PNG gAMA 1/2.2", pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(45455)))},
-      {"JPEG with an sRGB profile", jpegOf(solid, srgb.empty() ? std::vector<std::string>{} : iccMarkers(srgb, 1))},
+      {"JPEG with an sRGB profile",
+       jpegOf(solid, srgb.empty() ? std::vector<std::string>{} : iccMarkers(srgb, 1))},
       {"JPEG EXIF sRGB", jpegOf(solid, {}, exifColourSpace(1, "R98"))},
       {"HEIC as libheif writes it", encodeHeic(solid)},
       {"HEIC nclx BT.709", encodeHeic(solid, 1, false, {.nclxPrimaries = 1, .nclxTransfer = 1})},
@@ -236,7 +259,8 @@ TEST(ImageColours, DamagedProfilesAreIgnoredAndNamed) {
        "damaged"},
       {"PNG scrambled profile", pngWith(encodePng(solid), iccpChunk(scrambled)), ""},
       {"HEIC profile cut short", encodeHeic(solid, 1, false, {.icc = truncated}), "damaged"},
-      {"HEIC PQ curve", encodeHeic(solid, 1, false, {.nclxPrimaries = 9, .nclxTransfer = 16}), "HDR"},
+      {"HEIC PQ curve", encodeHeic(solid, 1, false, {.nclxPrimaries = 9, .nclxTransfer = 16}),
+       "HDR"},
   };
   for (const auto& row : rows) {
     if (row.problem.empty()) {

@@ -17,7 +17,7 @@ struct Chromaticities {
 
 // sRGB's and BT.709's primaries, D65 white.
 inline constexpr Chromaticities srgbChromaticities{0.3127, 0.3290, 0.64, 0.33,
-                                                  0.30,   0.60,   0.15, 0.06};
+                                                   0.30,   0.60,   0.15, 0.06};
 inline constexpr Chromaticities adobeRgbChromaticities{0.3127, 0.3290, 0.64, 0.33,
                                                        0.21,   0.71,   0.15, 0.06};
 // Adobe RGB (1998) decodes with a pure power of 563/256.
@@ -33,7 +33,7 @@ struct ColourTag {
   Kind kind = Kind::untagged;
   // Where the file says it, in a few words ("APP2 ICC_PROFILE", "iCCP", "colr nclx").
   std::string origin;
-  std::string icc;  // Kind::icc: the profile's bytes
+  std::string icc;                                     // Kind::icc: the profile's bytes
   Chromaticities chromaticities = srgbChromaticities;  // Kind::primaries
   // Kind::primaries: the exponent that decodes the numbers to light (2.2 for gAMA 1/2.2); 0 for
   // the sRGB curve.

@@ -20,8 +20,8 @@ constexpr std::string_view exifPrefix{"Exif\0\0", 6};
 constexpr std::string_view origin = "EXIF colour space";
 
 // The number held by `tag` in the directory at `directory`.
-std::optional<std::uint32_t> numberOf(const TiffReader& reader, std::optional<std::uint32_t> directory,
-                                      std::uint16_t tag) {
+std::optional<std::uint32_t> numberOf(const TiffReader& reader,
+                                      std::optional<std::uint32_t> directory, std::uint16_t tag) {
   if (!directory) return std::nullopt;
   const std::optional<std::size_t> entry = reader.findEntry(*directory, tag);
   return entry ? reader.numberAt(*entry) : std::nullopt;

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <string>
 #include <memory>
+#include <string>
 #include <variant>
 #include <vector>
 

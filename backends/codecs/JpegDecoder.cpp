@@ -62,7 +62,8 @@ std::string_view payloadOf(const jpeg_marker_struct& marker) {
 
 std::string_view exifPayload(const jpeg_decompress_struct& info) {
   for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
-    if (marker->marker == markerExif && payloadOf(*marker).starts_with(std::string_view("Exif\0\0", 6))) {
+    if (marker->marker == markerExif &&
+        payloadOf(*marker).starts_with(std::string_view("Exif\0\0", 6))) {
       return payloadOf(*marker);
     }
   }
@@ -165,8 +166,8 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   chooseDctScale(info, target);
   const SampleLayout layout = session.colour.layout;
   // BGRA bytes are ARGB words on a little-endian machine, ARGB bytes on a big-endian one.
-  info.out_color_space = layout == SampleLayout::gray8                  ? JCS_GRAYSCALE
-                         : layout != SampleLayout::argb8                ? JCS_CMYK
+  info.out_color_space = layout == SampleLayout::gray8                ? JCS_GRAYSCALE
+                         : layout != SampleLayout::argb8              ? JCS_CMYK
                          : std::endian::native == std::endian::little ? JCS_EXT_BGRA
                                                                       : JCS_EXT_ARGB;
   session.converter.emplace(session.colour.tag, layout, *colours);
@@ -225,8 +226,7 @@ DecodeResult decodeJpeg(std::string_view bytes, Size coverBox, const ColourTarge
   }
   const Size naturalSize{static_cast<double>(session.naturalSize.width),
                          static_cast<double>(session.naturalSize.height)};
-  return DecodedImage{naturalSize,
-                      applyOrientation(session.reducer->finish(), session.orientation),
+  return DecodedImage{naturalSize, applyOrientation(session.reducer->finish(), session.orientation),
                       session.converter->problem()};
 }
 

@@ -86,8 +86,8 @@ __attribute__((target("avx2"))) void MatrixShaper::convertAvx2(const std::uint8_
       mixed = _mm256_add_epi32(mixed, _mm256_add_epi32(_mm256_mullo_epi32(row[2], light[2]), half));
       mixed = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(mixed, matrixBits), zero), one);
       // A 32-bit gather at byte offsets into the byte table, keeping the low byte.
-      const __m256i value = _mm256_and_si256(
-          _mm256_i32gather_epi32(toValue[c], mixed, 1), byteMask);
+      const __m256i value =
+          _mm256_and_si256(_mm256_i32gather_epi32(toValue[c], mixed, 1), byteMask);
       result = _mm256_or_si256(result, _mm256_sll_epi32(value, _mm_cvtsi32_si128(16 - 8 * c)));
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at), result);

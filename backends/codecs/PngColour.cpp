@@ -103,8 +103,8 @@ ColourTag pngColourTag(const std::vector<PngChunk>& chunks) {
   }
   if (hasGamma || hasChromaticities) {
     tag.origin = hasGamma && hasChromaticities ? "gAMA and cHRM chunks"
-                 : hasGamma                      ? "gAMA chunk"
-                                                 : "cHRM chunk";
+                 : hasGamma                    ? "gAMA chunk"
+                                               : "cHRM chunk";
     if (near(tag.gamma, srgbDecodingGamma, srgbDecodingGamma * srgbGammaTolerance)) tag.gamma = 0;
     tag.kind = tag.gamma == 0 && nearSrgb(tag.chromaticities) ? ColourTag::Kind::srgb
                                                               : ColourTag::Kind::primaries;

@@ -17,7 +17,8 @@ constexpr Size checkCoverBox{64, 64};
 // Why the wallpaper will not show, or will not show as its file means it to.
 struct WallpaperProblem {
   WallpaperProblem() = default;
-  WallpaperProblem(std::string text, bool black = true) : what(std::move(text)), showsBlack(black) {}
+  WallpaperProblem(std::string text, bool black = true)
+      : what(std::move(text)), showsBlack(black) {}
   WallpaperProblem(const char* text) : what(text) {}
 
   std::string what;
@@ -88,9 +89,9 @@ void checkWallpapers(const Bundle& bundle, std::span<const std::filesystem::path
   for (const std::filesystem::path& wallpaper : wallpapers) {
     const WallpaperProblem problem = wallpaperProblem(wallpaper);
     if (!problem.what.empty()) {
-      problems.push_back({folderLabel + "/" + wallpaper.filename().string(),
-                          problem.what + (problem.showsBlack
-                                              ? "; it shows as black when its turn comes"
+      problems.push_back(
+          {folderLabel + "/" + wallpaper.filename().string(),
+           problem.what + (problem.showsBlack ? "; it shows as black when its turn comes"
                                               : "; it shows with its colours taken as sRGB")});
     }
   }

@@ -24,9 +24,9 @@ class ProfileFile {
   explicit ProfileFile(const std::string& icc) {
     static std::atomic<int> counter = 0;
     if (icc.empty()) return;
-    path_ = std::filesystem::temp_directory_path() /
-            ("brivora-profile-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) +
-             ".icc");
+    path_ =
+        std::filesystem::temp_directory_path() / ("brivora-profile-" + std::to_string(::getpid()) +
+                                                  "-" + std::to_string(++counter) + ".icc");
     std::ofstream(path_, std::ios::binary) << icc;
   }
   ~ProfileFile() {
@@ -50,7 +50,8 @@ std::string installedProfile(const char* path) {
 
 std::string madeProfile(const Chromaticities& c, double gamma) {
   const cmsCIExyY white{c.whiteX, c.whiteY, 1};
-  const cmsCIExyYTRIPLE primaries{{c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
+  const cmsCIExyYTRIPLE primaries{
+      {c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
   const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
   cmsToneCurve* curve =
       gamma > 0 ? cmsBuildGamma(nullptr, gamma) : cmsBuildParametricToneCurve(nullptr, 4, srgb);
@@ -76,7 +77,8 @@ std::optional<std::array<int, 3>> transiccColour(const std::string& input,
       runShell("echo " + shellQuoted(line.str()) + " | transicc -n -t0 -i " +
                shellQuoted(from.name()) + " -o " + shellQuoted(to.name()) + " 2>/dev/null");
   // The last line holds the converted values.
-  std::istringstream out(result.out.substr(result.out.find_last_of('\n', result.out.size() - 2) + 1));
+  std::istringstream out(
+      result.out.substr(result.out.find_last_of('\n', result.out.size() - 2) + 1));
   std::array<int, 3> colour{};
   for (int& channel : colour) {
     double value = 0;

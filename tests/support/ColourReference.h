@@ -12,7 +12,8 @@
 namespace brivora::testing {
 
 // Debian's profiles: icc-profiles-free and Ghostscript's (libgs-common).
-inline constexpr const char* adobeRgbProfile = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
+inline constexpr const char* adobeRgbProfile =
+    "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
 inline constexpr const char* srgbProfile = "/usr/share/color/icc/sRGB.icc";
 inline constexpr const char* linearRgbProfile = "/usr/share/color/icc/ghostscript/scrgb.icc";
 inline constexpr const char* cmykProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";

@@ -175,11 +175,12 @@ std::optional<std::string> encodeHeic(const Picture& picture, int orientation, b
       heif_image_set_raw_color_profile(image, "prof", colours.icc.data(), colours.icc.size());
     }
     if (colours.nclxPrimaries != 0) {
-      heif_nclx_color_profile_set_color_primaries(nclx,
-                                                  static_cast<std::uint16_t>(colours.nclxPrimaries));
+      heif_nclx_color_profile_set_color_primaries(
+          nclx, static_cast<std::uint16_t>(colours.nclxPrimaries));
       heif_nclx_color_profile_set_transfer_characteristics(
           nclx, static_cast<std::uint16_t>(colours.nclxTransfer));
-      heif_nclx_color_profile_set_matrix_coefficients(nclx, heif_matrix_coefficients_ITU_R_BT_601_6);
+      heif_nclx_color_profile_set_matrix_coefficients(nclx,
+                                                      heif_matrix_coefficients_ITU_R_BT_601_6);
       nclx->full_range_flag = 1;
       heif_image_set_nclx_color_profile(image, nclx);
       options->output_nclx_profile = nclx;

@@ -77,7 +77,7 @@ bool canEncodeHeic();
 
 // What a HEIC file says of its colours, and how deep its samples are.
 struct HeicColours {
-  std::string icc = {};  // a colr prof box when not empty
+  std::string icc = {};   // a colr prof box when not empty
   int nclxPrimaries = 0;  // with the next, a colr nclx box (full range, BT.601 matrix) when not 0
   int nclxTransfer = 0;
   int bits = 8;  // with 10, the picture's values are the darkest of 1024, stored lossless
