@@ -34,7 +34,6 @@ struct CairoGraphicsContext::State {
   CairoSurface surface;
   Cairo cairo;
   ImagePainter images;
-  GradientPainter gradients;
   TextRenderer text;
   // An opaque fill of the whole surface not drawn yet: an opaque image drawn next takes its
   // place wherever it covers whole pixels.
@@ -55,7 +54,6 @@ struct CairoGraphicsContext::State {
     surface = std::move(replacement);
     cairo.reset(cairo_create(surface.get()));
     images.reset();
-    gradients.reset();
     text.forgetRasters();
     deferredFill.reset();
     deferredCover.reset();
@@ -172,7 +170,7 @@ void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fract
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
   state_->drawDeferred();
-  state_->gradients.fill(state_->cairo.get(), rect, start, end, angleDegrees);
+  fillGradient(state_->cairo.get(), rect, start, end, angleDegrees);
 }
 
 void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {

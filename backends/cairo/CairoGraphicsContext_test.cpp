@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "backends/cairo/FrameProbe.h"
 #include "platform/Image.h"
@@ -92,6 +93,49 @@ TEST(CairoGradient, RunsAlongTheAngleAndReachesTheFarCorners) {
     EXPECT_NEAR(probePixel(context, c.quarterColumn, c.quarterRow).a, 189, 6) << c.angle;
     EXPECT_NEAR(probePixel(context, 32, 24).a, 128, 12) << c.angle;
     EXPECT_LT(probePixel(context, c.clearColumn, c.clearRow).a, 15) << c.angle;
+  }
+}
+
+TEST(CairoGradient, DarkBandsOverDarkPicturesShowNoStepsAndNoFlicker) {
+  // A 4K-tall scrim over a flat dark picture: averaged over the dither's 16×16 cells, every
+  // stretch of the band lies on the straight ramp it should be, not on a staircase of whole
+  // levels (which strays by up to half a level). Drawn twice, it gives the same pixels.
+  constexpr int width = 32;
+  constexpr int height = 2160;
+  constexpr int cell = 16;
+  const struct {
+    Color picture;
+    Color dark;
+  } cases[] = {{{30 / 255.0, 30 / 255.0, 30 / 255.0, 1}, {0, 0, 0, 0.6}},
+               {{12 / 255.0, 40 / 255.0, 22 / 255.0, 1}, {0.05, 0, 0.1, 0.8}}};
+  for (const auto& c : cases) {
+    std::vector<std::uint8_t> frames[2];
+    for (std::vector<std::uint8_t>& frame : frames) {
+      CairoGraphicsContext context(width, height);
+      context.fillRect({0, 0, width, height}, c.picture);
+      context.drawGradient({0, 0, width, height}, c.dark, {c.dark.r, c.dark.g, c.dark.b, 0}, 90);
+      frame.assign(context.data(), context.data() + context.stride() * height);
+    }
+    EXPECT_EQ(frames[0], frames[1]);
+    const int stride = width * 4;
+    for (int channel = 0; channel < 3; ++channel) {
+      std::vector<double> means;
+      for (int top = 0; top + cell <= height; top += cell) {
+        double sum = 0;
+        for (int y = top; y < top + cell; ++y) {
+          for (int x = 0; x < cell; ++x) sum += frames[0][y * stride + x * 4 + channel];
+        }
+        means.push_back(sum / (cell * cell));
+      }
+      double worst = 0;
+      for (std::size_t i = 0; i < means.size(); ++i) {
+        const double ramp = means.front() + (means.back() - means.front()) *
+                                                static_cast<double>(i) /
+                                                static_cast<double>(means.size() - 1);
+        worst = std::max(worst, std::fabs(means[i] - ramp));
+      }
+      EXPECT_LT(worst, 0.15) << "channel " << channel;
+    }
   }
 }
 

@@ -2,9 +2,6 @@
 
 #include <cairo.h>
 
-#include <optional>
-
-#include "backends/cairo/CairoHandles.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"
 
@@ -20,31 +17,12 @@ struct GradientLine {
 // top) whose ends are the projections of the rect's nearest and farthest corners.
 GradientLine gradientLine(Rect rect, double angleDegrees);
 
-// Fills rects with linear gradients, keeping the last one drawn as pixels: the same gradient at
-// the same place (a scrim, every frame) is then composited 1:1 instead of computed afresh.
-class GradientPainter {
- public:
-  // Fills `rect` (view coordinates) on the image surface `cairo` draws to with a linear
-  // gradient from `start` to `end` along `angleDegrees`, over what is there. Non-finite input
-  // draws nothing.
-  void fill(cairo_t* cairo, Rect rect, Color start, Color end, double angleDegrees);
-
-  // Forgets the kept gradient.
-  void reset();
-
- private:
-  struct Drawn {
-    Rect rect;
-    Color start;
-    Color end;
-    double angleDegrees = 0;
-    int surfaceWidth = 0;
-    int surfaceHeight = 0;
-    friend bool operator==(const Drawn&, const Drawn&) = default;
-  };
-
-  CairoSurface band_;
-  std::optional<Drawn> drawn_;
-};
+// Fills `rect` (view coordinates) on the image surface `cairo` draws to with a linear gradient
+// from `start` to `end` along `angleDegrees`, over what is there. Colours are mixed straight
+// (not premultiplied) and composited with 16 bits of precision, then rounded to the surface's
+// 8 bits through a fixed 16×16 ordered dither tied to the surface's pixels: a dark band over a
+// dark photo shows no steps, and the same frame always gives the same pixels. Partly covered
+// edge pixels are blended by their coverage. Non-finite input draws nothing.
+void fillGradient(cairo_t* cairo, Rect rect, Color start, Color end, double angleDegrees);
 
 }  // namespace brivora

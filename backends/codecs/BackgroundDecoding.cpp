@@ -19,12 +19,15 @@ namespace {
 
 // Either bytes to decode or a file to read them from; touched only by the worker once queued.
 struct DecodeRequest final : PixelsInProgress {
-  DecodeRequest(std::string encoded, Size box) : bytes(std::move(encoded)), coverBox(box) {}
-  DecodeRequest(std::filesystem::path file, Size box) : path(std::move(file)), coverBox(box) {}
+  DecodeRequest(std::string encoded, Size box, ColourTarget target)
+      : bytes(std::move(encoded)), coverBox(box), colours(std::move(target)) {}
+  DecodeRequest(std::filesystem::path file, Size box, ColourTarget target)
+      : path(std::move(file)), coverBox(box), colours(std::move(target)) {}
 
   std::string bytes;
   std::filesystem::path path;
   Size coverBox;
+  ColourTarget colours;
 };
 
 // The one worker thread. A decode whose pixels nobody wants any more (its image dropped, or
@@ -97,9 +100,10 @@ class DecodeWorker {
     std::shared_ptr<const ImagePixels> pixels;
     try {
       const std::string bytes = std::move(request->bytes);
-      DecodeResult result = request->path.empty()
-                                ? decodeImage(bytes, request->coverBox)
-                                : decodeImageFile(request->path, request->coverBox);
+      DecodeResult result =
+          request->path.empty()
+              ? decodeImage(bytes, request->coverBox, request->colours)
+              : decodeImageFile(request->path, request->coverBox, request->colours);
       if (auto* decoded = std::get_if<DecodedImage>(&result)) {
         pixels = std::make_shared<const ImagePixels>(std::move(decoded->pixels));
       }
@@ -130,8 +134,9 @@ DecodeWorker& worker() {
 
 }  // namespace
 
-std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox) {
-  auto request = std::make_shared<DecodeRequest>(std::move(bytes), coverBox);
+std::shared_ptr<PixelsInProgress> decodeInBackground(std::string bytes, Size coverBox,
+                                                     ColourTarget colours) {
+  auto request = std::make_shared<DecodeRequest>(std::move(bytes), coverBox, std::move(colours));
   worker().queue(request);
   return request;
 }
@@ -140,9 +145,9 @@ bool stopBackgroundDecoding(std::chrono::milliseconds grace) {
   return !workerMade || worker().stop(grace);
 }
 
-std::shared_ptr<PixelsInProgress> decodeFileInBackground(std::filesystem::path path,
-                                                         Size coverBox) {
-  auto request = std::make_shared<DecodeRequest>(std::move(path), coverBox);
+std::shared_ptr<PixelsInProgress> decodeFileInBackground(std::filesystem::path path, Size coverBox,
+                                                         ColourTarget colours) {
+  auto request = std::make_shared<DecodeRequest>(std::move(path), coverBox, std::move(colours));
   worker().queue(request);
   return request;
 }

@@ -6,65 +6,24 @@
 #include <optional>
 #include <utility>
 
+#include "backends/codecs/TiffDirectory.h"
+
 namespace brivora {
 
 namespace {
 
 constexpr std::uint16_t orientationTag = 0x0112;
-constexpr std::uint16_t shortType = 3;
-constexpr std::uint16_t longType = 4;
-constexpr std::size_t directoryEntryBytes = 12;
 constexpr std::string_view exifPrefix{"Exif\0\0", 6};
-
-// Reads TIFF integers in the block's own byte order, refusing reads past its end.
-class TiffReader {
- public:
-  TiffReader(std::string_view bytes, bool bigEndian) : bytes_(bytes), bigEndian_(bigEndian) {}
-
-  std::optional<std::uint32_t> read(std::size_t offset, std::size_t width) const {
-    if (offset > bytes_.size() || bytes_.size() - offset < width) return std::nullopt;
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-      const auto byte =
-          static_cast<std::uint8_t>(bytes_[offset + (bigEndian_ ? i : width - 1 - i)]);
-      value = value << 8 | byte;
-    }
-    return value;
-  }
-
- private:
-  std::string_view bytes_;
-  bool bigEndian_;
-};
 
 }  // namespace
 
 ExifOrientation orientationFromTiff(std::string_view tiff) {
-  bool bigEndian = false;
-  if (tiff.starts_with("MM")) {
-    bigEndian = true;
-  } else if (!tiff.starts_with("II")) {
-    return ExifOrientation::topLeft;
-  }
-  const TiffReader reader(tiff, bigEndian);
-  const std::optional<std::uint32_t> magic = reader.read(2, 2);
-  const std::optional<std::uint32_t> directory = reader.read(4, 4);
-  if (magic != 42 || !directory) return ExifOrientation::topLeft;
-  const std::optional<std::uint32_t> entryCount = reader.read(*directory, 2);
-  if (!entryCount) return ExifOrientation::topLeft;
-  for (std::uint32_t i = 0; i < *entryCount; ++i) {
-    const std::size_t entry = std::size_t{*directory} + 2 + i * directoryEntryBytes;
-    const std::optional<std::uint32_t> tag = reader.read(entry, 2);
-    if (!tag) break;  // a count larger than the block
-    if (*tag != orientationTag) continue;
-    // The value sits at the start of the entry's 4-byte value field, in its own width.
-    const std::optional<std::uint32_t> type = reader.read(entry + 2, 2);
-    std::optional<std::uint32_t> value;
-    if (type == shortType) value = reader.read(entry + 8, 2);
-    if (type == longType) value = reader.read(entry + 8, 4);
-    if (value && *value >= 1 && *value <= 8) return static_cast<ExifOrientation>(*value);
-    return ExifOrientation::topLeft;
-  }
+  const std::optional<TiffReader> reader = TiffReader::open(tiff);
+  const std::optional<std::uint32_t> directory = reader ? reader->firstDirectory() : std::nullopt;
+  if (!directory) return ExifOrientation::topLeft;
+  const std::optional<std::size_t> entry = reader->findEntry(*directory, orientationTag);
+  const std::optional<std::uint32_t> value = entry ? reader->numberAt(*entry) : std::nullopt;
+  if (value && *value >= 1 && *value <= 8) return static_cast<ExifOrientation>(*value);
   return ExifOrientation::topLeft;
 }
 

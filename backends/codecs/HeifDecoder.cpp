@@ -7,13 +7,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <variant>
 #include <vector>
 
 #include <libheif/heif.h>
 
-#include "backends/codecs/ArgbWords.h"
+#include "backends/codecs/ColourConversion.h"
 #include "backends/codecs/CoverSize.h"
 #include "backends/codecs/PixelReduction.h"
 
@@ -27,6 +29,7 @@ constexpr int heifSizeLimit = 1 << 17;
 // Room beyond twice the image's longer side for whole coding blocks and grid tiles.
 constexpr int codedSlack = 1024;
 constexpr int eightBits = 8;
+constexpr int sixteenBits = 16;
 constexpr std::size_t rgbaBytes = 4;
 
 struct ContextFree {
@@ -40,6 +43,9 @@ struct ImageRelease {
 };
 struct OptionsFree {
   void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+struct NclxFree {
+  void operator()(heif_color_profile_nclx* nclx) const { heif_nclx_color_profile_free(nclx); }
 };
 
 // libheif registers its codecs on heif_init and drops them when the last heif_init is matched
@@ -155,6 +161,85 @@ constexpr heif_reader fileReader{.reader_api_version = 1,
                                  .seek = readerSeek,
                                  .wait_for_file_size = readerWait};
 
+// The colours an nclx box names. The BT.709 family of curves counts as sRGB's, as displays show
+// such pictures; HDR curves (PQ, HLG) cannot be shown as meant and are ignored.
+ColourTag nclxTag(const heif_color_profile_nclx& nclx) {
+  const std::string origin = "colr nclx";
+  const int transfer = nclx.transfer_characteristics;
+  if (transfer == heif_transfer_characteristic_ITU_R_BT_2100_0_PQ ||
+      transfer == heif_transfer_characteristic_ITU_R_BT_2100_0_HLG) {
+    return ignoredColourTag(origin, "its HDR transfer curve (PQ or HLG) is not supported");
+  }
+  ColourTag tag;
+  tag.origin = origin;
+  tag.kind = ColourTag::Kind::primaries;
+  if (transfer == heif_transfer_characteristic_linear) tag.gamma = 1;
+  if (transfer == heif_transfer_characteristic_ITU_R_BT_470_6_System_M) tag.gamma = 2.2;
+  if (transfer == heif_transfer_characteristic_ITU_R_BT_470_6_System_B_G) tag.gamma = 2.8;
+  const int primaries = nclx.color_primaries;
+  if (primaries != heif_color_primaries_ITU_R_BT_709_5 &&
+      primaries != heif_color_primaries_unspecified) {
+    tag.chromaticities = {nclx.color_primary_white_x, nclx.color_primary_white_y,
+                          nclx.color_primary_red_x,   nclx.color_primary_red_y,
+                          nclx.color_primary_green_x, nclx.color_primary_green_y,
+                          nclx.color_primary_blue_x,  nclx.color_primary_blue_y};
+  }
+  if (tag.gamma == 0 && tag.chromaticities == srgbChromaticities) {
+    tag.kind = ColourTag::Kind::srgb;
+  } else {
+    tag.name = primaries == heif_color_primaries_SMPTE_EG_432_1 ? "Display P3"
+               : primaries == heif_color_primaries_ITU_R_BT_2020_2_and_2100_0
+                   ? "BT.2020"
+                   : "primaries " + std::to_string(primaries);
+    tag.name += ", transfer " + std::to_string(transfer);
+  }
+  return tag;
+}
+
+// What the primary image's colr boxes say, an ICC profile before nclx.
+ColourTag heifColourTag(const heif_image_handle* handle) {
+  const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+  if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+    ColourTag tag;
+    tag.kind = ColourTag::Kind::icc;
+    tag.origin = type == heif_color_profile_type_prof ? "colr prof" : "colr rICC";
+    tag.icc.resize(heif_image_handle_get_raw_color_profile_size(handle));
+    if (tag.icc.empty() ||
+        heif_image_handle_get_raw_color_profile(handle, tag.icc.data()).code != heif_error_Ok) {
+      return ignoredColourTag(tag.origin, "the profile cannot be read");
+    }
+    return tag;
+  }
+  heif_color_profile_nclx* read = nullptr;
+  if (heif_image_handle_get_nclx_color_profile(handle, &read).code != heif_error_Ok || !read) {
+    return {};
+  }
+  const std::unique_ptr<heif_color_profile_nclx, NclxFree> nclx(read);
+  return nclxTag(*nclx);
+}
+
+// Widens samples of `bits` bits to the full 16-bit range, as the colour conversion takes them.
+void widenSamples(const std::uint16_t* from, std::uint16_t* to, std::size_t count, int bits) {
+  const int up = sixteenBits - bits;
+  const int down = bits - up;
+  const int top = (1 << bits) - 1;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int sample = std::min<int>(from[i], top);  // libheif fills alpha with 0xFFFF
+    to[i] = static_cast<std::uint16_t>(sample << up | (down > 0 ? sample >> down : 0));
+  }
+}
+
+// Straight alpha from premultiplied 8-bit RGBA, as the colour conversion takes it.
+void unpremultiply(std::uint8_t* rgba, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i, rgba += rgbaBytes) {
+    const unsigned alpha = rgba[3];
+    if (alpha == 255 || alpha == 0) continue;
+    for (int c = 0; c < 3; ++c) {
+      rgba[c] = static_cast<std::uint8_t>(std::min(255u, (rgba[c] * 255u + alpha / 2) / alpha));
+    }
+  }
+}
+
 }  // namespace
 
 ImageHeader probeHeifFile(const std::filesystem::path& path) {
@@ -182,7 +267,15 @@ ImageHeader probeHeif(std::string_view bytes) {
   return Size{static_cast<double>(natural.width), static_cast<double>(natural.height)};
 }
 
-DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
+std::optional<ImageColour> readHeifColour(std::string_view bytes) {
+  auto opened = openPrimaryImage(bytes);
+  if (std::holds_alternative<DecodeFailure>(opened)) return std::nullopt;
+  const heif_image_handle* handle = std::get<PrimaryImage>(opened).handle.get();
+  const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle) > eightBits;
+  return ImageColour{heifColourTag(handle), deep ? SampleLayout::rgba16 : SampleLayout::rgba8};
+}
+
+DecodeResult decodeHeif(std::string_view bytes, Size coverBox, const ColourTarget& colours) {
   auto opened = openPrimaryImage(bytes);
   if (const auto* failure = std::get_if<DecodeFailure>(&opened)) return *failure;
   const heif_image_handle* handle = std::get<PrimaryImage>(opened).handle.get();
@@ -194,12 +287,23 @@ DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
       std::get<PrimaryImage>(opened).context.get(),
       std::min(heifSizeLimit, 2 * std::max(natural.width, natural.height) + codedSlack));
 
+  // More than 8 bits are kept up to the colour conversion, when there is one.
+  const ColourTag tag = heifColourTag(handle);
+  std::optional<RowConverter> converter;
+  if (heif_image_handle_get_luma_bits_per_pixel(handle) > eightBits) {
+    converter.emplace(tag, SampleLayout::rgba16, colours);
+    if (!converter->converts()) converter.reset();
+  }
+  const bool deep = converter.has_value();
+  if (!deep) converter.emplace(tag, SampleLayout::rgba8, colours);
+
   const std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
   if (!options) return DecodeFailure::corrupt;
-  options->convert_hdr_to_8bit = 1;
+  options->convert_hdr_to_8bit = deep ? 0 : 1;
   heif_image* decodedImage = nullptr;
-  const heif_error error = heif_decode_image(handle, &decodedImage, heif_colorspace_RGB,
-                                             heif_chroma_interleaved_RGBA, options.get());
+  const heif_error error = heif_decode_image(
+      handle, &decodedImage, heif_colorspace_RGB,
+      deep ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RGBA, options.get());
   const std::unique_ptr<heif_image, ImageRelease> image(decodedImage);
   if (error.code != heif_error_Ok || !image) return failureOf(error);
 
@@ -208,25 +312,36 @@ DecodeResult decodeHeif(std::string_view bytes, Size coverBox) {
   int stride = 0;
   const std::uint8_t* plane =
       heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-  if (!plane || decoded != natural || stride < natural.width * static_cast<int>(rgbaBytes) ||
-      heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != eightBits) {
+  const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
+  const std::size_t sampleBytes = deep ? 2 : 1;
+  if (!plane || decoded != natural ||
+      stride < natural.width * static_cast<int>(rgbaBytes * sampleBytes) ||
+      (deep ? bits <= eightBits || bits > sixteenBits : bits != eightBits)) {
     return DecodeFailure::corrupt;
   }
 
   const bool premultipliedAlready = heif_image_is_premultiplied_alpha(image.get()) != 0;
   AreaReducer reducer(natural, coverPixelSize(natural, coverBox));
-  std::vector<std::uint32_t> row(static_cast<std::size_t>(natural.width));
+  const std::size_t width = static_cast<std::size_t>(natural.width);
+  std::vector<std::uint32_t> row(width);
+  std::vector<std::uint8_t> samples(width * rgbaBytes * sampleBytes);
+  std::vector<std::uint16_t> words(deep ? width * rgbaBytes : 0);
   for (std::size_t y = 0; y < static_cast<std::size_t>(natural.height); ++y) {
-    const std::uint8_t* pixel = plane + y * static_cast<std::size_t>(stride);
-    for (std::uint32_t& word : row) {
-      word = premultipliedAlready ? packArgb(pixel[3], pixel[0], pixel[1], pixel[2])
-                                  : premultipliedArgb(pixel[0], pixel[1], pixel[2], pixel[3]);
-      pixel += rgbaBytes;
+    const std::uint8_t* line = plane + y * static_cast<std::size_t>(stride);
+    if (deep) {
+      // Copied first: the plane's rows need not start on a 16-bit boundary.
+      std::memcpy(words.data(), line, samples.size());
+      widenSamples(words.data(), reinterpret_cast<std::uint16_t*>(samples.data()), words.size(),
+                   bits);
+    } else {
+      std::memcpy(samples.data(), line, samples.size());
+      if (premultipliedAlready) unpremultiply(samples.data(), width);
     }
+    converter->convert(samples.data(), row);
     reducer.addRow(row);
   }
   return DecodedImage{Size{static_cast<double>(natural.width), static_cast<double>(natural.height)},
-                      reducer.finish()};
+                      reducer.finish(), converter->problem()};
 }
 
 }  // namespace brivora

@@ -34,14 +34,14 @@ ImageFormat formatOf(std::string_view bytes) {
   return ImageFormat::unknown;
 }
 
-DecodeResult decodeByFormat(std::string_view bytes, Size coverBox) {
+DecodeResult decodeByFormat(std::string_view bytes, Size coverBox, const ColourTarget& colours) {
   switch (formatOf(bytes)) {
     case ImageFormat::jpeg:
-      return decodeJpeg(bytes, coverBox);
+      return decodeJpeg(bytes, coverBox, colours);
     case ImageFormat::png:
-      return decodePng(bytes, coverBox);
+      return decodePng(bytes, coverBox, colours);
     case ImageFormat::heif:
-      return decodeHeif(bytes, coverBox);
+      return decodeHeif(bytes, coverBox, colours);
     case ImageFormat::unknown:
       break;
   }
@@ -56,10 +56,10 @@ bool allOpaque(const std::vector<std::uint32_t>& argb) {
 
 }  // namespace
 
-DecodeResult decodeImage(std::string_view bytes, Size coverBox) {
+DecodeResult decodeImage(std::string_view bytes, Size coverBox, const ColourTarget& colours) {
   if (bytes.empty()) return DecodeFailure::unreadable;
   try {
-    DecodeResult result = decodeByFormat(bytes, coverBox);
+    DecodeResult result = decodeByFormat(bytes, coverBox, colours);
     if (auto* decoded = std::get_if<DecodedImage>(&result)) {
       decoded->pixels.opaque = allOpaque(decoded->pixels.argb);
     }
@@ -89,10 +89,34 @@ ImageHeader probeImage(std::string_view bytes) {
   return DecodeFailure::notAnImage;
 }
 
-DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox) {
+DecodeResult decodeImageFile(const std::filesystem::path& path, Size coverBox,
+                             const ColourTarget& colours) {
   const FileContents contents = readWholeFile(path, maxImageFileBytes);
   if (!contents.bytes) return DecodeFailure::unreadable;
-  return decodeImage(*contents.bytes, coverBox);
+  return decodeImage(*contents.bytes, coverBox, colours);
+}
+
+std::optional<std::string> describeImageColours(std::string_view bytes) {
+  std::optional<ImageColour> colour;
+  try {
+    switch (formatOf(bytes)) {
+      case ImageFormat::jpeg:
+        colour = readJpegColour(bytes);
+        break;
+      case ImageFormat::png:
+        colour = readPngColour(bytes);
+        break;
+      case ImageFormat::heif:
+        colour = readHeifColour(bytes);
+        break;
+      case ImageFormat::unknown:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  if (!colour) return std::nullopt;
+  return describeImageColour(*colour);
 }
 
 std::string_view describeDecodeFailure(DecodeFailure failure) {
@@ -134,9 +158,10 @@ std::unique_ptr<Image> loadImage(const std::filesystem::path& path, Size coverBo
   }
   const Size* naturalSize = std::get_if<Size>(&header);
   if (!naturalSize) return nullptr;
+  const ColourTarget& colours = currentColourTarget();
   return std::make_unique<Image>(path, *naturalSize,
-                                 whole ? decodeInBackground(std::move(*whole), coverBox)
-                                       : decodeFileInBackground(path, coverBox));
+                                 whole ? decodeInBackground(std::move(*whole), coverBox, colours)
+                                       : decodeFileInBackground(path, coverBox, colours));
 }
 
 }  // namespace brivora

@@ -9,10 +9,12 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-#include "backends/codecs/ArgbWords.h"
+#include "backends/codecs/ColourConversion.h"
 #include "backends/codecs/CoverSize.h"
 #include "backends/codecs/DecodeCancellation.h"
+#include "backends/codecs/ExifColourSpace.h"
 #include "backends/codecs/ExifOrientation.h"
+#include "backends/codecs/IccSegments.h"
 #include "backends/codecs/PixelReduction.h"
 
 namespace brivora {
@@ -24,6 +26,7 @@ constexpr int dctScaleDenominator = 8;
 // A progressive file with more scans than this is hostile: each scan redoes the whole image.
 constexpr int maxProgressiveScans = 500;
 constexpr int markerExif = JPEG_APP0 + 1;
+constexpr int markerIcc = JPEG_APP0 + 2;
 constexpr unsigned int maxMarkerBytes = 0xFFFF;
 
 // libjpeg's error manager with the place to jump back to; libjpeg sees the first member.
@@ -56,28 +59,39 @@ bool claimsTooManyPixels(const jpeg_decompress_struct& info) {
          maxImagePixels;
 }
 
-ExifOrientation savedOrientation(const jpeg_decompress_struct& info) {
-  for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
-    const std::string_view payload(reinterpret_cast<const char*>(marker->data),
-                                   marker->data_length);
-    if (marker->marker == markerExif && payload.starts_with(std::string_view("Exif\0\0", 6))) {
-      return orientationFromExif(payload);
-    }
-  }
-  return ExifOrientation::topLeft;
+std::string_view payloadOf(const jpeg_marker_struct& marker) {
+  return {reinterpret_cast<const char*>(marker.data), marker.data_length};
 }
 
-// Photoshop, which writes most CMYK JPEGs, stores the channels inverted (and says so with an
-// Adobe marker); converts either way to opaque ARGB words.
-void cmykToArgb(const std::vector<JSAMPLE>& cmyk, bool inverted, std::vector<std::uint32_t>& row) {
-  for (std::size_t x = 0; x < row.size(); ++x) {
-    const JSAMPLE* sample = &cmyk[x * 4];
-    // How much light each ink lets through, 255 where there is none of it.
-    std::uint32_t light[4];
-    for (int c = 0; c < 4; ++c) light[c] = inverted ? sample[c] : 255u - sample[c];
-    row[x] = packArgb(255, premultiplied(light[0], light[3]), premultiplied(light[1], light[3]),
-                      premultiplied(light[2], light[3]));
+std::string_view exifPayload(const jpeg_decompress_struct& info) {
+  for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+    if (marker->marker == markerExif &&
+        payloadOf(*marker).starts_with(std::string_view("Exif\0\0", 6))) {
+      return payloadOf(*marker);
+    }
   }
+  return {};
+}
+
+// The colours the file says it holds: an ICC profile in APP2 markers, else EXIF's colour space;
+// and how rows come out of libjpeg for them. Gray stays gray only for a gray profile, and CMYK
+// files written by Photoshop (with an Adobe marker) store their inks inverted.
+ImageColour savedColour(const jpeg_decompress_struct& info) {
+  std::vector<std::string_view> app2;
+  for (jpeg_saved_marker_ptr marker = info.marker_list; marker; marker = marker->next) {
+    if (marker->marker == markerIcc) app2.push_back(payloadOf(*marker));
+  }
+  ImageColour colour{iccFromJpegSegments(app2)};
+  if (colour.tag.kind == ColourTag::Kind::untagged && colour.tag.problem.empty()) {
+    colour.tag = colourTagFromExif(exifPayload(info));
+  }
+  if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK) {
+    colour.layout = info.saw_Adobe_marker ? SampleLayout::cmyk8Inverted : SampleLayout::cmyk8;
+  } else if (info.jpeg_color_space == JCS_GRAYSCALE && colour.tag.kind == ColourTag::Kind::icc &&
+             iccColourSpace(colour.tag.icc) == "GRAY") {
+    colour.layout = SampleLayout::gray8;
+  }
+  return colour;
 }
 
 // Everything that must outlive a longjmp out of libjpeg lives here, outside the frame that
@@ -88,10 +102,12 @@ struct JpegSession {
   jpeg_decompress_struct info{};
   bool created = false;
   ExifOrientation orientation = ExifOrientation::topLeft;
+  ImageColour colour;
   PixelSize naturalSize;
+  std::optional<RowConverter> converter;
   std::optional<AreaReducer> reducer;
   std::vector<std::uint32_t> row;
-  std::vector<JSAMPLE> cmykRow;
+  std::vector<JSAMPLE> samples;  // for gray and CMYK rows; others come out as ARGB words
 
   JpegSession() = default;
   JpegSession(const JpegSession&) = delete;
@@ -118,9 +134,9 @@ enum class JpegOutcome { decoded, tooLarge, corrupt, cancelled };
 
 // The libjpeg calls; C++ objects are only touched through `session`, between libjpeg calls,
 // so the jump back from an error skips no destructor.
-// With `headerOnly` it stops once the natural size is known.
+// Without `colours` to convert to it stops once the natural size and colours are known.
 JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverBox,
-                       bool headerOnly) {
+                       const ColourTarget* colours) {
   jpeg_decompress_struct& info = session.info;
   info.err = jpeg_std_error(&session.errors.manager);
   session.errors.manager.error_exit = abandonDecoding;
@@ -138,34 +154,41 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
                static_cast<unsigned long>(bytes.size()));
   jpeg_save_markers(&info, markerExif, maxMarkerBytes);
+  jpeg_save_markers(&info, markerIcc, maxMarkerBytes);
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) return JpegOutcome::corrupt;
   if (claimsTooManyPixels(info)) return JpegOutcome::tooLarge;
 
-  session.orientation = savedOrientation(info);
+  const std::string_view exif = exifPayload(info);
+  session.orientation = exif.empty() ? ExifOrientation::topLeft : orientationFromExif(exif);
+  session.colour = savedColour(info);
   const PixelSize storedSize{static_cast<int>(info.image_width),
                              static_cast<int>(info.image_height)};
   session.naturalSize = orientedSize(storedSize, session.orientation);
-  if (headerOnly) return JpegOutcome::decoded;
+  if (!colours) return JpegOutcome::decoded;
   const PixelSize target =
       orientedSize(coverPixelSize(session.naturalSize, coverBox), session.orientation);
   chooseDctScale(info, target);
-  const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+  const SampleLayout layout = session.colour.layout;
   // BGRA bytes are ARGB words on a little-endian machine, ARGB bytes on a big-endian one.
-  info.out_color_space = cmyk                                         ? JCS_CMYK
+  info.out_color_space = layout == SampleLayout::gray8                ? JCS_GRAYSCALE
+                         : layout != SampleLayout::argb8              ? JCS_CMYK
                          : std::endian::native == std::endian::little ? JCS_EXT_BGRA
                                                                       : JCS_EXT_ARGB;
+  session.converter.emplace(session.colour.tag, layout, *colours);
   jpeg_start_decompress(&info);
 
   const PixelSize output{static_cast<int>(info.output_width), static_cast<int>(info.output_height)};
   session.reducer.emplace(output, PixelSize{std::min(target.width, output.width),
                                             std::min(target.height, output.height)});
   session.row.resize(info.output_width);
-  if (cmyk) session.cmykRow.resize(std::size_t{info.output_width} * 4);
+  const bool wordRows = layout == SampleLayout::argb8;
+  session.samples.resize(std::size_t{info.output_width} *
+                         static_cast<std::size_t>(info.output_components));
   while (info.output_scanline < info.output_height) {
     JSAMPROW samples =
-        cmyk ? session.cmykRow.data() : reinterpret_cast<JSAMPROW>(session.row.data());
+        wordRows ? reinterpret_cast<JSAMPROW>(session.row.data()) : session.samples.data();
     if (jpeg_read_scanlines(&info, &samples, 1) != 1) return JpegOutcome::corrupt;
-    if (cmyk) cmykToArgb(session.cmykRow, info.saw_Adobe_marker, session.row);
+    session.converter->convert(samples, session.row);
     session.reducer->addRow(session.row);
   }
   // Whatever follows the last row (the end marker, trailing bytes) is not needed.
@@ -191,20 +214,26 @@ std::optional<DecodeFailure> failureOf(JpegOutcome outcome) {
 
 ImageHeader probeJpeg(std::string_view bytes) {
   JpegSession session;
-  if (const auto failure = failureOf(runDecoder(session, bytes, Size{}, true))) return *failure;
+  if (const auto failure = failureOf(runDecoder(session, bytes, Size{}, nullptr))) return *failure;
   return Size{static_cast<double>(session.naturalSize.width),
               static_cast<double>(session.naturalSize.height)};
 }
 
-DecodeResult decodeJpeg(std::string_view bytes, Size coverBox) {
+std::optional<ImageColour> readJpegColour(std::string_view bytes) {
   JpegSession session;
-  if (const auto failure = failureOf(runDecoder(session, bytes, coverBox, false))) {
+  if (failureOf(runDecoder(session, bytes, Size{}, nullptr))) return std::nullopt;
+  return session.colour;
+}
+
+DecodeResult decodeJpeg(std::string_view bytes, Size coverBox, const ColourTarget& colours) {
+  JpegSession session;
+  if (const auto failure = failureOf(runDecoder(session, bytes, coverBox, &colours))) {
     return *failure;
   }
   const Size naturalSize{static_cast<double>(session.naturalSize.width),
                          static_cast<double>(session.naturalSize.height)};
-  return DecodedImage{naturalSize,
-                      applyOrientation(session.reducer->finish(), session.orientation)};
+  return DecodedImage{naturalSize, applyOrientation(session.reducer->finish(), session.orientation),
+                      session.converter->problem()};
 }
 
 }  // namespace brivora

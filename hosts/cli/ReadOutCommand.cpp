@@ -1,13 +1,18 @@
 // `brivora inspect`: reads out what the view would see, for scripts and people.
+#include <algorithm>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "Brivora/CountdownTarget.h"
 #include "Brivora/Meta.h"
 #include "Brivora/SrgbHexColor.h"
 #include "Brivora/Theme.h"
 #include "Brivora/WallpaperDiscovery.h"
+#include "backends/codecs/ImageCodecs.h"
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/JsonOutput.h"
+#include "platform/Files.h"
 
 namespace brivora::cli {
 
@@ -35,6 +40,13 @@ int inspectText(std::string_view what, std::span<const std::string> arguments, O
   return exitSuccess;
 }
 
+// What the wallpaper's file says of its colours, for `inspect wallpapers --colour`.
+std::string wallpaperColours(const std::filesystem::path& path) {
+  const FileContents file = readWholeFile(path, maxImageFileBytes);
+  if (!file.bytes) return "cannot be read";
+  return describeImageColours(*file.bytes).value_or("not an image whose header can be read");
+}
+
 }  // namespace
 
 int inspectCommand(std::span<const std::string> arguments, Output output) {
@@ -46,7 +58,14 @@ int inspectCommand(std::span<const std::string> arguments, Output output) {
   if (what == "color" || what == "weight" || what == "date") {
     return inspectText(what, arguments.subspan(1), output);
   }
-  Options options = parseOptions(arguments.subspan(1), what == "meta");
+  // `wallpapers --colour` adds what each file says of its colours.
+  std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+  const auto colourFlag = std::remove_if(rest.begin(), rest.end(), [&](const std::string& word) {
+    return what == "wallpapers" && (word == "--colour" || word == "--color");
+  });
+  const bool colours = colourFlag != rest.end();
+  rest.erase(colourFlag, rest.end());
+  Options options = parseOptions(rest, what == "meta");
   if (!options.positionals.empty()) {
     throw UsageError("unexpected argument '" + options.positionals.front() + "'");
   }
@@ -64,7 +83,9 @@ int inspectCommand(std::span<const std::string> arguments, Output output) {
   }
   if (what == "wallpapers") {
     for (const std::filesystem::path& image : collectImages(bundle)) {
-      output.out << image.filename().string() << '\n';
+      output.out << image.filename().string();
+      if (colours) output.out << '\t' << wallpaperColours(image);
+      output.out << '\n';
     }
   }
   return exitSuccess;

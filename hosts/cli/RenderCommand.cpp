@@ -7,6 +7,7 @@
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/codecs/ColourTarget.h"
 #include "backends/codecs/ImageCodecs.h"
 #include "backends/recording/DrawListJson.h"
 #include "hosts/cli/Commands.h"
@@ -37,6 +38,7 @@ struct RenderOptions {
   std::optional<std::string> timeZone;
   long frames = 1;
   std::optional<std::filesystem::path> out;
+  bool colourManagement = true;
 };
 
 enum class OutputKind { png, drawList, folder };
@@ -104,6 +106,8 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
       options.frames = *frames;
     } else if (name == "--out") {
       options.out = reader.value();
+    } else if (name == "--no-colour-management") {
+      options.colourManagement = false;
     } else {
       reader.reject();
     }
@@ -161,6 +165,9 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
   }
   const Bundle bundle(bundleFolder(options.bundle));
   setImageLoader(loadImage);
+  // Frames are written as sRGB; without colour management every file's numbers are kept.
+  const ColourTargetScope colours(
+      ColourTarget{.managed = options.colourManagement, .displayProfile = nullptr});
 
   // The wall clock reads `--now` at the first drawn frame, so it ran that much less earlier.
   const Date now = options.now ? *options.now : SystemClock().now();

@@ -45,6 +45,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   std::uint64_t windowId = 0;
   Size windowSize{1280, 720};
   bool showFps = false;
+  bool colourManagement = true;
   for (std::size_t at = 0; at < arguments.size(); ++at) {
     const std::string& word = arguments[at];
     auto value = [&](std::string_view name) -> std::string {
@@ -72,6 +73,8 @@ int runCommand(std::span<const std::string> arguments, Output output) {
       showFps = true;
     } else if (option == "-no-fps") {
       showFps = false;
+    } else if (option == "-no-colour-management") {
+      colourManagement = false;
     } else if (option == "-visual") {
       // Frames go to the window's own visual; the daemon's choice needs nothing more.
       value(option);
@@ -101,6 +104,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   options.windowId = windowId;
   options.windowSize = windowSize;
   options.showFps = showFps;
+  options.colourManagement = colourManagement;
   options.displayName = displayName;
   return runX11Host(options, output.err);
 }

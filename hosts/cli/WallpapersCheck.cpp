@@ -1,5 +1,6 @@
 // `brivora check` on the wallpapers folder: files that will not show, and why.
 #include <algorithm>
+#include <utility>
 
 #include "Brivora/WallpaperDiscovery.h"
 #include "backends/codecs/ImageCodecs.h"
@@ -13,7 +14,18 @@ namespace {
 // Small enough that a JPEG decodes at 1/8 scale, so check stays quick on large photos.
 constexpr Size checkCoverBox{64, 64};
 
-std::string wallpaperProblem(const std::filesystem::path& path) {
+// Why the wallpaper will not show, or will not show as its file means it to.
+struct WallpaperProblem {
+  WallpaperProblem() = default;
+  WallpaperProblem(std::string text, bool black = true)
+      : what(std::move(text)), showsBlack(black) {}
+  WallpaperProblem(const char* text) : what(text) {}
+
+  std::string what;
+  bool showsBlack = true;  // false: it shows, with its colours taken as sRGB
+};
+
+WallpaperProblem wallpaperProblem(const std::filesystem::path& path) {
   switch (fileKind(path)) {
     case FileKind::missing:
       return "cannot be opened (a broken link?)";
@@ -28,8 +40,11 @@ std::string wallpaperProblem(const std::filesystem::path& path) {
   if (!file.bytes) return "cannot be read: " + std::string(describeReadFailure(file.failure));
   if (file.bytes->empty()) return "is empty";
   const DecodeResult decoded = decodeImage(*file.bytes, checkCoverBox);
+  if (const auto* image = std::get_if<DecodedImage>(&decoded)) {
+    if (image->colourProblem.empty()) return {};
+    return {"has a colour profile that is ignored (" + image->colourProblem + ")", false};
+  }
   const DecodeFailure* failure = std::get_if<DecodeFailure>(&decoded);
-  if (!failure) return {};
   switch (*failure) {
     case DecodeFailure::notAnImage:
       return "is not a JPEG, PNG or HEIC image";
@@ -73,10 +88,12 @@ void checkWallpapers(const Bundle& bundle, std::span<const std::filesystem::path
     problems.push_back({folderLabel, "holds no .jpg, .jpeg, .png or .heic file; " + emptyPackage});
   }
   for (const std::filesystem::path& wallpaper : wallpapers) {
-    std::string problem = wallpaperProblem(wallpaper);
-    if (!problem.empty()) {
-      problems.push_back({folderLabel + "/" + wallpaper.filename().string(),
-                          problem + "; it shows as black when its turn comes"});
+    const WallpaperProblem problem = wallpaperProblem(wallpaper);
+    if (!problem.what.empty()) {
+      problems.push_back(
+          {folderLabel + "/" + wallpaper.filename().string(),
+           problem.what + (problem.showsBlack ? "; it shows as black when its turn comes"
+                                              : "; it shows with its colours taken as sRGB")});
     }
   }
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "hosts/x11/DisplayProfile.h"
 #include "hosts/x11/Monitors.h"
 #include "hosts/x11/ScreenPane.h"
 #include "platform/Clock.h"
@@ -203,8 +204,12 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   SeededRandomSource random = SeededRandomSource::fromEntropy();
   const ViewEnvironment environment{options.bundle, clock, random};
   std::vector<std::unique_ptr<ScreenPane>> panes;
+  // Each pane's wallpapers are loaded, at creation and on its ticks, for its own monitor.
+  std::vector<ColourTarget> paneColours;
   for (const PaneWindow& each : windows) {
     std::string error;
+    paneColours.push_back(paneColourTarget(x, each.window, options.colourManagement));
+    const ColourTargetScope colours(paneColours.back());
     panes.push_back(std::make_unique<ScreenPane>(x, each.window, each.owned, options.viewClass,
                                                  environment, error));
     if (!panes.back()->usable()) {
@@ -269,8 +274,9 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
     if (deadline < now) deadline = now + interval;
 
     bool shown = false;
-    for (const auto& pane : panes) {
-      shown = pane->frame([&] {
+    for (std::size_t at = 0; at < panes.size(); ++at) {
+      const ColourTargetScope colours(paneColours[at]);
+      shown = panes[at]->frame([&] {
         if (options.showFps) fps.draw();
       }) || shown;
     }

@@ -25,6 +25,9 @@ struct X11HostOptions {
   std::uint64_t windowId = 0;  // for existingWindow
   Size windowSize{1280, 720};  // for ownWindow
   bool showFps = false;
+  // Wallpapers converted to each monitor's profile (sRGB where none is set); off, they are
+  // drawn with the numbers their files store.
+  bool colourManagement = true;
   std::optional<std::string> displayName = std::nullopt;  // $DISPLAY when absent
 };
 

@@ -19,7 +19,7 @@ bool isPremultiplied(std::uint32_t word) {
 void fuzzDecoder(std::string_view input, Decoder decoder, bool premultiplies) {
   FuzzInput bytes(input);
   const Size coverBox{static_cast<double>(bytes.byte()), static_cast<double>(bytes.byte())};
-  const DecodeResult result = decoder(bytes.rest(), coverBox);
+  const DecodeResult result = decoder(bytes.rest(), coverBox, ColourTarget{});
   const DecodedImage* image = std::get_if<DecodedImage>(&result);
   if (!image) return;
 

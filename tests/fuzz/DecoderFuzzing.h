@@ -6,7 +6,8 @@
 
 namespace brivora::fuzzing {
 
-using Decoder = DecodeResult (*)(std::string_view bytes, Size coverBox);
+using Decoder = DecodeResult (*)(std::string_view bytes, Size coverBox,
+                                 const ColourTarget& colours);
 
 // Runs `decoder` on the input after its first two bytes, which choose a cover box of up to
 // 255 × 255 points, and checks what a decoded image promises its drawer. `premultiplies`

@@ -73,6 +73,10 @@ std::string encodeJpeg(const Picture& picture, const JpegOptions& options) {
     jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(options.app1.data()),
                       static_cast<unsigned int>(options.app1.size()));
   }
+  for (const std::string& app2 : options.app2) {
+    jpeg_write_marker(&info, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(app2.data()),
+                      static_cast<unsigned int>(app2.size()));
+  }
   while (info.next_scanline < info.image_height) {  // Rgba is laid out as four bytes
     auto* row = reinterpret_cast<JSAMPLE*>(
         const_cast<Rgba*>(&picture.at(0, static_cast<int>(info.next_scanline))));
@@ -122,25 +126,65 @@ bool canEncodeHeic() {
   return can;
 }
 
-std::optional<std::string> encodeHeic(const Picture& picture, int orientation, bool withAlpha) {
+// The picture's samples in the image's plane, as they are, in 8 bits or more.
+void fillHeicPlane(heif_image* image, const Picture& picture, int bits) {
+  int stride = 0;
+  std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+  for (int y = 0; y < picture.height; ++y) {
+    std::uint8_t* row = plane + static_cast<std::ptrdiff_t>(y) * stride;
+    if (bits == 8) {  // Rgba is laid out as RGBA bytes
+      std::memcpy(row, &picture.at(0, y), sizeof(Rgba) * static_cast<std::size_t>(picture.width));
+      continue;
+    }
+    for (int x = 0; x < picture.width; ++x) {
+      const Rgba& pixel = picture.at(x, y);
+      const std::uint8_t samples[3] = {pixel.red, pixel.green, pixel.blue};
+      for (int c = 0; c < 3; ++c) {
+        const std::uint16_t value = samples[c];
+        std::memcpy(row + (x * 3 + c) * 2, &value, 2);  // little-endian, as the chroma says
+      }
+    }
+  }
+}
+
+std::optional<std::string> encodeHeic(const Picture& picture, int orientation, bool withAlpha,
+                                      const HeicColours& colours) {
   // libheif drops its codecs when the last heif_init is matched; this one is matched below.
   heif_init(nullptr);
   heif_context* context = heif_context_alloc();
   heif_encoder* encoder = nullptr;
   heif_image* image = nullptr;
   heif_encoding_options* options = heif_encoding_options_alloc();
+  heif_color_profile_nclx* nclx = heif_nclx_color_profile_alloc();
   std::optional<std::string> bytes;
   const auto ok = [](heif_error error) { return error.code == heif_error_Ok; };
+  const bool deep = colours.bits > 8;
   if (ok(heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder)) &&
       ok(heif_image_create(picture.width, picture.height, heif_colorspace_RGB,
-                           heif_chroma_interleaved_RGBA, &image)) &&
-      ok(heif_image_add_plane(image, heif_channel_interleaved, picture.width, picture.height, 8))) {
-    heif_encoder_set_lossy_quality(encoder, 95);
-    int stride = 0;
-    std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
-    for (int y = 0; y < picture.height; ++y) {  // Rgba is laid out as RGBA bytes
-      std::memcpy(plane + y * stride, &picture.at(0, y),
-                  sizeof(Rgba) * static_cast<std::size_t>(picture.width));
+                           deep ? heif_chroma_interleaved_RRGGBB_LE : heif_chroma_interleaved_RGBA,
+                           &image)) &&
+      ok(heif_image_add_plane(image, heif_channel_interleaved, picture.width, picture.height,
+                              colours.bits))) {
+    if (deep) {
+      heif_encoder_set_lossless(encoder, 1);
+    } else {
+      heif_encoder_set_lossy_quality(encoder, 95);
+    }
+    fillHeicPlane(image, picture, colours.bits);
+    if (!colours.icc.empty()) {
+      heif_image_set_raw_color_profile(image, "prof", colours.icc.data(), colours.icc.size());
+    }
+    if (colours.nclxPrimaries != 0) {
+      heif_nclx_color_profile_set_color_primaries(
+          nclx, static_cast<std::uint16_t>(colours.nclxPrimaries));
+      heif_nclx_color_profile_set_transfer_characteristics(
+          nclx, static_cast<std::uint16_t>(colours.nclxTransfer));
+      heif_nclx_color_profile_set_matrix_coefficients(nclx,
+                                                      heif_matrix_coefficients_ITU_R_BT_601_6);
+      nclx->full_range_flag = 1;
+      heif_image_set_nclx_color_profile(image, nclx);
+      options->output_nclx_profile = nclx;
+      options->macOS_compatibility_workaround_no_nclx_profile = 0;
     }
     options->image_orientation = static_cast<heif_orientation>(orientation);
     options->save_alpha_channel = withAlpha ? 1 : 0;
@@ -156,6 +200,7 @@ std::optional<std::string> encodeHeic(const Picture& picture, int orientation, b
       bytes = written;
     }
   }
+  heif_nclx_color_profile_free(nclx);
   heif_encoding_options_free(options);
   if (image) heif_image_release(image);
   if (encoder) heif_encoder_release(encoder);

@@ -55,7 +55,8 @@ enum class JpegColours { rgb, gray, cmyk, ycck };
 struct JpegOptions {
   JpegColours colours = JpegColours::rgb;
   bool progressive = false;
-  std::string app1 = {};  // written as an APP1 marker when not empty
+  std::string app1 = {};               // written as an APP1 marker when not empty
+  std::vector<std::string> app2 = {};  // written as APP2 markers, in this order
 };
 
 // A JPEG of the picture (alpha dropped).
@@ -74,10 +75,18 @@ std::string pngChunk(std::string_view type, std::string_view data);
 // Whether this libheif can encode HEVC, so that encodeHeic gives files.
 bool canEncodeHeic();
 
+// What a HEIC file says of its colours, and how deep its samples are.
+struct HeicColours {
+  std::string icc = {};   // a colr prof box when not empty
+  int nclxPrimaries = 0;  // with the next, a colr nclx box (full range, BT.601 matrix) when not 0
+  int nclxTransfer = 0;
+  int bits = 8;  // with 10, the picture's values are the darkest of 1024, stored lossless
+};
+
 // A HEIC file of the picture, with the irot/imir transforms of EXIF `orientation`; none when
-// libheif has no HEVC encoder here.
+// libheif has no HEVC encoder here (or none for the depth asked).
 std::optional<std::string> encodeHeic(const Picture& picture, int orientation = 1,
-                                      bool withAlpha = false);
+                                      bool withAlpha = false, const HeicColours& colours = {});
 
 enum class ImageFormat { jpeg, png, heic };
 

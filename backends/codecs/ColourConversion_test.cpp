@@ -1,0 +1,276 @@
+// Wallpapers tagged with real profiles come out as LittleCMS converts them; untagged and sRGB
+// files are left as they are; damaged profiles never stop a wallpaper from showing.
+#include "backends/codecs/ColourConversion.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <png.h>
+
+#include "backends/codecs/ImageCodecs.h"
+#include "tests/support/ColourReference.h"
+#include "tests/support/TestImageFiles.h"
+
+namespace brivora {
+namespace {
+
+using namespace brivora::testing;
+
+constexpr int tolerance = 3;
+constexpr Rgba stored{200, 60, 30};
+constexpr Chromaticities displayP3{0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
+const ColourTarget unmanaged{.managed = false, .displayProfile = nullptr};
+
+// The PNG without the sRGB, gAMA and cHRM chunks libpng writes, with `chunks` after its header
+// chunk.
+std::string pngWith(const std::string& png, const std::string& chunks = {}) {
+  std::string result = png.substr(0, 8 + 25) + chunks;
+  for (std::size_t at = 8 + 25; at + 12 <= png.size();) {
+    const std::size_t length = 12 + (std::size_t{static_cast<std::uint8_t>(png[at])} << 24 |
+                                     std::size_t{static_cast<std::uint8_t>(png[at + 1])} << 16 |
+                                     std::size_t{static_cast<std::uint8_t>(png[at + 2])} << 8 |
+                                     std::size_t{static_cast<std::uint8_t>(png[at + 3])});
+    const std::string_view type = std::string_view(png).substr(at + 4, 4);
+    if (type != "sRGB" && type != "gAMA" && type != "cHRM") result += png.substr(at, length);
+    at += length;
+  }
+  return result;
+}
+
+std::string iccpChunk(const std::string& icc) {
+  uLongf size = compressBound(static_cast<uLong>(icc.size()));
+  std::string compressed(size, '\0');
+  compress(reinterpret_cast<Bytef*>(compressed.data()), &size,
+           reinterpret_cast<const Bytef*>(icc.data()), static_cast<uLong>(icc.size()));
+  compressed.resize(size);
+  return pngChunk("iCCP", std::string("ICC\0\0", 5) + compressed);
+}
+
+// The profile as APP2 payloads in `parts` parts (more when a marker could not hold them),
+// numbered 1 up, written last part first when `reversed`; `keep` of them are written.
+std::vector<std::string> iccMarkers(const std::string& icc, int parts, bool reversed = false,
+                                    int keep = -1) {
+  constexpr std::size_t largestPart = 65000;
+  parts = std::max(parts, static_cast<int>((icc.size() + largestPart - 1) / largestPart));
+  std::vector<std::string> markers;
+  const std::size_t step = (icc.size() + parts - 1) / static_cast<std::size_t>(parts);
+  for (int part = 0; part < parts; ++part) {
+    markers.push_back(std::string("ICC_PROFILE\0", 12) + static_cast<char>(part + 1) +
+                      static_cast<char>(parts) +
+                      icc.substr(static_cast<std::size_t>(part) * step, step));
+  }
+  if (reversed) std::reverse(markers.begin(), markers.end());
+  if (keep >= 0) markers.resize(static_cast<std::size_t>(keep));
+  return markers;
+}
+
+// EXIF whose Exif directory holds colour space `space` and, through an interoperability
+// directory, the index `index` (little-endian).
+std::string exifColourSpace(std::uint16_t space, std::string_view index) {
+  std::string tiff("II*\0\x08\0\0\0", 8);
+  auto put = [&](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) tiff.push_back(static_cast<char>(value >> (8 * i)));
+  };
+  put(1, 2), put(0x8769, 2), put(4, 2), put(1, 4), put(26, 4), put(0, 4);     // directory 0 at 8
+  put(2, 2), put(0xA001, 2), put(3, 2), put(1, 4), put(space, 2), put(0, 2);  // Exif at 26
+  put(0xA005, 2), put(4, 2), put(1, 4), put(56, 4), put(0, 4);
+  put(1, 2), put(0x0001, 2), put(2, 2), put(4, 4);  // interoperability at 56
+  tiff += std::string(index) + std::string(4 - index.size(), '\0');
+  put(0, 4);
+  return std::string("Exif\0\0", 6) + tiff;
+}
+
+std::array<int, 3> rgbOf(std::uint32_t word) {
+  return {static_cast<int>(word >> 16 & 0xFF), static_cast<int>(word >> 8 & 0xFF),
+          static_cast<int>(word & 0xFF)};
+}
+
+// The middle pixel of the decoded image.
+std::uint32_t middleWord(const DecodeResult& result) {
+  const DecodedImage image = decodedOrFail(result);
+  if (image.pixels.argb.empty()) return 0;
+  return image.pixels.argb[image.pixels.argb.size() / 2];
+}
+
+std::string jpegOf(const Picture& picture, std::vector<std::string> app2, std::string app1 = {}) {
+  return encodeJpeg(picture, {.app1 = std::move(app1), .app2 = std::move(app2)});
+}
+
+std::string png16(std::array<std::uint16_t, 3> rgb) {
+  std::vector<std::uint16_t> samples;
+  for (int i = 0; i < 16; ++i) samples.insert(samples.end(), rgb.begin(), rgb.end());
+  return encodePngSamples(4, 4, PNG_FORMAT_LINEAR_RGB, samples.data());
+}
+
+TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
+  const std::string adobe = installedProfile(adobeRgbProfile);
+  const std::string linear = installedProfile(linearRgbProfile);
+  const std::string cmyk = installedProfile(cmykProfile);
+  const std::string gray = installedProfile(grayProfile);
+  if (adobe.empty() || linear.empty() || cmyk.empty() || gray.empty() ||
+      !transiccColour({}, {}, {1, 2, 3})) {
+    GTEST_SKIP() << "needs icc-profiles-free, libgs-common and liblcms2-utils";
+  }
+  const Picture solid = solidPicture(16, 16, stored);
+  // The light each ink lets through, as Photoshop writes CMYK: 20 % cyan, 70 % magenta, 90 %
+  // yellow, 10 % black.
+  const Picture inks = solidPicture(16, 16, {204, 77, 26, 230});
+  const std::vector<std::uint8_t> grays(16 * 16, 128);
+  struct Row {
+    const char* what;
+    std::optional<std::string> file;  // none: this libheif cannot write it
+    std::string source;               // the profile the file's numbers are in; empty for sRGB
+    std::vector<double> numbers;      // transicc's input; empty: the numbers as decoded
+    std::string display = {};         // the target profile; empty for sRGB
+    std::string says = {};            // part of what describeImageColours says
+  };
+  const Row rows[] = {
+      {"PNG iCCP", pngWith(encodePng(solid), iccpChunk(adobe)), adobe, {}, {}, "ICC profile"},
+      {"JPEG APP2, three parts, last first",
+       jpegOf(solid, iccMarkers(adobe, 3, true)),
+       adobe,
+       {},
+       {},
+       "(APP2 ICC_PROFILE)"},
+      {"HEIC colr prof", encodeHeic(solid, 1, false, {.icc = adobe}), adobe, {}, {}, "colr prof"},
+      {"HEIC colr nclx, Display P3",
+       encodeHeic(solid, 1, false, {.nclxPrimaries = 12, .nclxTransfer = 13}),
+       madeProfile(displayP3, 0),
+       {},
+       {},
+       "Display P3"},
+      {"PNG gAMA and cHRM",
+       pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(55556)) +
+                                     pngChunk("cHRM", bigEndian32(31270) + bigEndian32(32900) +
+                                                          bigEndian32(64000) + bigEndian32(33000) +
+                                                          bigEndian32(21000) + bigEndian32(71000) +
+                                                          bigEndian32(15000) + bigEndian32(6000))),
+       madeProfile(adobeRgbChromaticities, 1.8),
+       {},
+       {},
+       "gAMA and cHRM"},
+      {"JPEG EXIF uncalibrated, R03",
+       jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")),
+       adobe,
+       {},
+       {},
+       "Adobe RGB (EXIF colour space)"},
+      {"JPEG CMYK, inverted, APP2",
+       encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)}),
+       cmyk,
+       {20, 70, 90, 10}},
+      {"PNG gray with a gray profile",
+       pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray)),
+       gray,
+       {128}},
+      // Values so dark that rounding them to 8 bits before converting would show.
+      {"16-bit PNG in linear light",
+       pngWith(png16({160, 1000, 20000}), iccpChunk(linear)),
+       linear,
+       {160 * 255.0 / 65535, 1000 * 255.0 / 65535, 20000 * 255.0 / 65535}},
+      {"10-bit HEIC in linear light",
+       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10}),
+       linear,
+       {2 * 255.0 / 1023, 2 * 255.0 / 1023, 2 * 255.0 / 1023}},
+      {"untagged PNG to an Adobe RGB display", pngWith(encodePng(solid)), {}, {}, adobe},
+  };
+  for (const Row& row : rows) {
+    if (!row.file) continue;
+    const ColourTarget target =
+        row.display.empty() ? ColourTarget{} : ColourTarget::forDisplay(row.display);
+    const DecodeResult converted = decodeImage(*row.file, fullSize, target);
+    ASSERT_TRUE(std::holds_alternative<DecodedImage>(converted)) << row.what;
+    EXPECT_EQ(std::get<DecodedImage>(converted).colourProblem, "") << row.what;
+    std::vector<double> numbers = row.numbers;
+    if (numbers.empty()) {
+      for (const int value : rgbOf(middleWord(decodeImage(*row.file, fullSize, unmanaged)))) {
+        numbers.push_back(value);
+      }
+    }
+    const std::optional<std::array<int, 3>> expected =
+        transiccColour(row.source, row.display, numbers);
+    ASSERT_TRUE(expected) << row.what;
+    const std::array<int, 3> shown = rgbOf(middleWord(converted));
+    for (std::size_t c = 0; c < 3; ++c) {
+      EXPECT_NEAR(shown[c], (*expected)[c], tolerance) << row.what << ", channel " << c;
+    }
+    EXPECT_NE(describeImageColours(*row.file).value_or("").find(row.says), std::string::npos)
+        << row.what << ": " << describeImageColours(*row.file).value_or("(none)");
+  }
+}
+
+// Whether the file decodes to the same pixels with colour management as without, and the
+// problem it reports.
+void expectUnchanged(const char* what, const std::optional<std::string>& file,
+                     std::string_view problem) {
+  if (!file) return;
+  const DecodedImage managed = decodedOrFail(decodeImage(*file, fullSize));
+  const DecodedImage plain = decodedOrFail(decodeImage(*file, fullSize, unmanaged));
+  EXPECT_EQ(managed.pixels.argb, plain.pixels.argb) << what;
+  EXPECT_NE(managed.colourProblem.find(problem), std::string::npos)
+      << what << ": \"" << managed.colourProblem << "\"";
+  EXPECT_EQ(problem.empty(), managed.colourProblem.empty()) << what;
+  const std::string said = describeImageColours(*file).value_or("");
+  EXPECT_EQ(said.find("ignored") != std::string::npos, !problem.empty()) << what << ": " << said;
+}
+
+TEST(ImageColours, UntaggedAndSrgbFilesAreLeftAsTheyAre) {
+  const Picture solid = solidPicture(16, 16, stored);
+  const std::string srgb = installedProfile(srgbProfile);
+  const std::pair<const char*, std::optional<std::string>> rows[] = {
+      {"untagged PNG", pngWith(encodePng(solid))},
+      {"PNG sRGB", pngWith(encodePng(solid), pngChunk("sRGB", std::string(1, '\0')))},
+      {"PNG gAMA 1/2.2", pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(45455)))},
+      {"JPEG with an sRGB profile",
+       jpegOf(solid, srgb.empty() ? std::vector<std::string>{} : iccMarkers(srgb, 1))},
+      {"JPEG EXIF sRGB", jpegOf(solid, {}, exifColourSpace(1, "R98"))},
+      {"HEIC as libheif writes it", encodeHeic(solid)},
+      {"HEIC nclx BT.709", encodeHeic(solid, 1, false, {.nclxPrimaries = 1, .nclxTransfer = 1})},
+  };
+  for (const auto& [what, file] : rows) expectUnchanged(what, file, "");
+}
+
+TEST(ImageColours, DamagedProfilesAreIgnoredAndNamed) {
+  const Picture solid = solidPicture(16, 16, stored);
+  const std::string adobe = installedProfile(adobeRgbProfile);
+  const std::string cmyk = installedProfile(cmykProfile);
+  if (adobe.empty() || cmyk.empty()) GTEST_SKIP() << "needs icc-profiles-free and libgs-common";
+  std::string truncated = adobe.substr(0, adobe.size() / 2);
+  std::string scrambled = adobe;
+  for (std::size_t at = 128; at < scrambled.size(); at += 7) scrambled[at] = '\x5A';
+  const struct {
+    const char* what;
+    std::optional<std::string> file;
+    std::string_view problem;
+  } rows[] = {
+      {"JPEG missing a part", jpegOf(solid, iccMarkers(adobe, 3, false, 2)), "2 of its 3 parts"},
+      {"JPEG part numbered past the count",
+       jpegOf(solid, {std::string("ICC_PROFILE\0\x03\x02", 14) + adobe}), "numbered"},
+      {"JPEG profile cut short", jpegOf(solid, iccMarkers(truncated, 1)), "damaged"},
+      {"JPEG CMYK profile on RGB", jpegOf(solid, iccMarkers(cmyk, 1)), "CMYK profile on an RGB"},
+      {"PNG iCCP that does not inflate",
+       pngWith(encodePng(solid), pngChunk("iCCP", std::string("ICC\0\0", 5) + "not zlib")),
+       "damaged"},
+      {"PNG scrambled profile", pngWith(encodePng(solid), iccpChunk(scrambled)), ""},
+      {"HEIC profile cut short", encodeHeic(solid, 1, false, {.icc = truncated}), "damaged"},
+      {"HEIC PQ curve", encodeHeic(solid, 1, false, {.nclxPrimaries = 9, .nclxTransfer = 16}),
+       "HDR"},
+  };
+  for (const auto& row : rows) {
+    if (row.problem.empty()) {
+      // A profile damaged past its header may still open; it must decode either way.
+      if (row.file) decodedOrFail(decodeImage(*row.file, fullSize));
+      continue;
+    }
+    expectUnchanged(row.what, row.file, row.problem);
+  }
+}
+
+}  // namespace
+}  // namespace brivora
