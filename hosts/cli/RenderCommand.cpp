@@ -27,7 +27,7 @@ constexpr double maxElapsedSeconds = 86'400;
 constexpr double framesPerSecond = 30;
 
 struct RenderOptions {
-  std::optional<std::string> bundle;
+  BundleChoice source;
   std::optional<Size> size;
   std::optional<Date> now;
   double elapsed = 0;
@@ -78,9 +78,8 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
   OptionReader reader(arguments);
   while (reader.next()) {
     const std::string& name = reader.name();
-    if (name == "--bundle") {
-      options.bundle = reader.value();
-    } else if (name == "--size") {
+    if (takeBundleOption(reader, options.source)) continue;
+    if (name == "--size") {
       options.size = sizeOption(reader.value());
     } else if (name == "--now") {
       options.now = parseNow(reader.value());
@@ -150,7 +149,7 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
   if (options.timeZone && !setCurrentTimeZone(*options.timeZone)) {
     throw UsageError("unknown time zone '" + *options.timeZone + "'");
   }
-  const Bundle bundle(bundleFolder(options.bundle));
+  const Bundle bundle = openBundle(options.source).bundle;
   setImageLoader(loadImage);
 
   // The wall clock reads `--now` at the first drawn frame, so it ran that much less earlier.

@@ -33,6 +33,10 @@ class ScreenPane {
   Window window() const { return window_; }
   ScreenSaverView& view() { return *view_; }
 
+  // Replaces the view by a new one, made as at creation for the window's present size. Keeps
+  // the old view when no new one can be made.
+  void renewView(const std::string& viewClass, const ViewEnvironment& environment);
+
   // Follows the window's size and visibility from its events. False for events of other
   // windows.
   bool handle(const XEvent& event);
@@ -59,6 +63,9 @@ class ScreenPane {
   }
 
  private:
+  std::unique_ptr<ScreenSaverView> makeView(const std::string& viewClass,
+                                            const ViewEnvironment& environment) const;
+
   Display* display_;
   Window window_;
   bool ownsWindow_;
