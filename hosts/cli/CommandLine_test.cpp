@@ -286,7 +286,7 @@ TEST(CheckCommand, PassesCleanBundlesWithoutAProblemLine) {
   // "$schema" is for editors and no unknown key; the older margin name alone still works.
   plain.write("theme.json", R"({"$schema": "./theme.schema.json", "clockColor": "#E5B80B",
                                "cycleSeconds": 20, "countdownTo": "2099-01-01",
-                               "bottomMarginRatio": 0.05})");
+                               "bottomMarginRatio": 0.05, "kenBurnsZoom": 1.04})");
   plain.write("meta.json", R"({"default": {"name": "Ada"},
                               "patterns": [{"match": "keeper", "name": "Bo"}]})");
   plain.write("wallpapers/01-keeper.jpg", jpegBytes);
@@ -352,6 +352,9 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {"theme.json", R"({"crossfadeSeconds": 40})", {"crossfadeSeconds"}},
       {"theme.json", R"({"cycleSeconds": 4, "crossfadeSeconds": 5})", {"crossfadeSeconds"}},
       {"theme.json", R"({"clockSizeRatio": -1})", {"clockSizeRatio", "-1"}},
+      // The drift outruns the zoom: 0.5 % of 1920 pixels uncovered.
+      {"theme.json", R"({"kenBurnsZoom": 1.03})", {"kenBurnsZoom", "10 pixels", "1.04 or more"}},
+      {"theme.json", R"({"kenBurnsZoom": 0.5})", {"out of range"}, {"pixels"}},
       {"theme.json",
        "{\n  \"name\": \"a\",\n  \"name\": \"b\"\n}",
        {"theme.json:2:3:", "\"name\""}},
