@@ -1,6 +1,7 @@
 // `brivora run`: the screen saver on an X display, as an XScreenSaver hack or in a window.
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "Brivora/WallpaperDiscovery.h"
@@ -103,12 +104,14 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   if (watch) {
     watcher.emplace(chosen.bundle, std::string(wallpapersFolderName));
     if (!watcher->isWatching()) throw EnvironmentError("--watch: cannot watch files (inotify)");
-    // Whoever edits the bundle sees at once, and after each change, what the view passes over.
+    // Whoever edits the bundle sees at once, and after each change, what the view passes over:
+    // check runs on the turn after the views are made, so that they show without waiting for
+    // it to decode every wallpaper.
     checkBundle(chosen, output.err, output.err);
-    options.viewsOutdated = [&] {
-      if (!watcher->changesSettled(std::chrono::steady_clock::now())) return false;
-      checkBundle(chosen, output.err, output.err);
-      return true;
+    options.viewsOutdated = [&, checkDue = false]() mutable {
+      if (std::exchange(checkDue, false)) checkBundle(chosen, output.err, output.err);
+      checkDue = watcher->changesSettled(std::chrono::steady_clock::now());
+      return checkDue;
     };
   }
   return runX11Host(options, output.err);
