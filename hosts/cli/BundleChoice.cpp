@@ -51,21 +51,25 @@ std::filesystem::path bundleFolder(const std::optional<std::string>& option) {
 }
 
 ChosenBundle openBundle(const BundleChoice& choice) {
-  if (choice.imagesRecursive && !choice.images) {
-    throw UsageError("--images-recursive needs --images DIR");
-  }
   const std::filesystem::path folder = bundleFolder(choice.bundle);
   ChosenBundle chosen{Bundle(folder), folder.string()};
-  if (!choice.images) return chosen;
+  const FolderDepth depth = choice.imagesRecursive ? FolderDepth::recursive : FolderDepth::shallow;
+  if (!choice.images) {
+    // Alone, --images-recursive searches the bundle's own wallpapers folder.
+    if (choice.imagesRecursive) {
+      chosen.bundle.replaceFolder(std::string(wallpapersFolderName), folder / wallpapersFolderName,
+                                  depth);
+    }
+    return chosen;
+  }
   const std::filesystem::path images(*choice.images);
   if (fileKind(images) != FileKind::directory) {
     throw EnvironmentError("images folder not found: " + *choice.images);
   }
-  if (!listDirectory(images))
+  if (!listDirectory(images)) {
     throw EnvironmentError("images folder cannot be read: " + *choice.images);
-  chosen.bundle.replaceFolder(
-      std::string(wallpapersFolderName), images,
-      choice.imagesRecursive ? FolderDepth::recursive : FolderDepth::shallow);
+  }
+  chosen.bundle.replaceFolder(std::string(wallpapersFolderName), images, depth);
   chosen.label += " with the images in " + *choice.images;
   return chosen;
 }

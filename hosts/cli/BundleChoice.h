@@ -9,8 +9,9 @@
 
 namespace brivora::cli {
 
-// Where the view's files come from: `--bundle DIR`, and `--images DIR` (with
-// `--images-recursive`) for a folder of pictures shown in place of the bundle's wallpapers.
+// Where the view's files come from: `--bundle DIR`, `--images DIR` for a folder of pictures
+// shown in place of the bundle's wallpapers, and `--images-recursive` to take pictures from
+// the sub-folders of that folder (or of the bundle's wallpapers folder) too.
 struct BundleChoice {
   std::optional<std::string> bundle;
   std::optional<std::string> images;
@@ -32,7 +33,7 @@ struct ChosenBundle {
 };
 
 // The chosen bundle, with the images folder serving as its wallpapers. Throws EnvironmentError
-// when a folder is missing or cannot be listed, UsageError for --images-recursive alone.
+// when a folder is missing or cannot be listed.
 ChosenBundle openBundle(const BundleChoice& choice);
 
 }  // namespace brivora::cli

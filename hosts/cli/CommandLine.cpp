@@ -18,20 +18,20 @@ struct Synopsis {
 
 constexpr Synopsis synopses[] = {
     {"run",
-     "  brivora [run]   [--bundle DIR] [--images DIR [--images-recursive]] [--watch]\n"
+     "  brivora [run]   [--bundle DIR] [--images DIR] [--images-recursive] [--watch]\n"
      "                  [-root | -window-id ID | -window | -fullscreen] [-geometry WxH]\n"
      "                  [-fps] [-display DISPLAY]\n"},
     {"inspect",
      "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR]\n"
-     "                  [--images DIR [--images-recursive]] [--resolve FILENAME]\n"
+     "                  [--images DIR] [--images-recursive] [--resolve FILENAME]\n"
      "  brivora inspect color TEXT | weight TEXT | date TEXT\n"},
     {"render",
-     "  brivora render  [--bundle DIR] [--images DIR [--images-recursive]] --size WxH\n"
+     "  brivora render  [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
      "                  [--now ISO8601] [--elapsed SECONDS] [--seed N] [--tz ZONE] [--frames N]\n"
      "                  --out FILE.png | FILE.json | DIR\n"},
-    {"check", "  brivora check   [--bundle DIR] [--images DIR [--images-recursive]]\n"},
+    {"check", "  brivora check   [--bundle DIR] [--images DIR] [--images-recursive]\n"},
     {"bench",
-     "  brivora bench   [--bundle DIR] [--images DIR [--images-recursive]] --size WxH\n"
+     "  brivora bench   [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
      "                  [--frames N] [--json]\n"},
 };
 
@@ -39,7 +39,8 @@ constexpr std::string_view sourceOptions =
     "  --bundle DIR          the bundle: theme.json, meta.json, wallpapers/ (default: the\n"
     "                        installed one)\n"
     "  --images DIR          show the pictures in DIR instead of the bundle's wallpapers\n"
-    "  --images-recursive    with --images: take pictures from DIR's sub-folders too\n";
+    "  --images-recursive    take pictures from sub-folders too (of --images DIR, or of\n"
+    "                        the bundle's wallpapers)\n";
 
 constexpr std::string_view watchOption =
     "  --watch               create the views anew when the bundle's files change\n";

@@ -224,7 +224,6 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "weight"},
       {"inspect", "date"},
       {"inspect", "color", "#FFFFFF", "extra"},
-      {"check", "--images-recursive"},
       {"render", "--images"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(run(arguments), UsageError) << arguments.back();
@@ -429,12 +428,14 @@ TEST(CheckCommand, ListsAFilesProblemsInTheOrderOfTheirLines) {
 TEST(ImagesOption, ShowsAFolderOfPicturesAloneOrWithItsSubFolders) {
   TempBundle bundle, photos;
   bundle.write("wallpapers/own.jpg", jpegBytes);
+  bundle.write("wallpapers/more/deep.jpg", jpegBytes);
   bundle.write("meta.json", R"({"default": {"name": "Ada"},
                               "patterns": [{"match": "beach", "name": "Sea"}]})");
   photos.write("cat.png", pngBytes);
   photos.write("2024/beach.jpg", jpegBytes);
   photos.write("2024/broken.jpg", "not a picture");
   const std::string images = photos.folder().string();
+  const std::string unmatched = R"(meta.json: patterns[0] ("beach") matches no wallpaper)";
   struct Row {
     std::vector<std::string> options;
     std::string wallpapers;
@@ -443,12 +444,13 @@ TEST(ImagesOption, ShowsAFolderOfPicturesAloneOrWithItsSubFolders) {
   const Row rows[] = {
       {{"--images", images},
        "cat.png\n",
-       {images + "/2024: is a folder; add --images-recursive",
-        R"(meta.json: patterns[0] ("beach") matches no wallpaper)"}},
+       {images + "/2024: is a folder; add --images-recursive", unmatched}},
       // Captions match the names found below; check judges those files too.
       {{"--images", images, "--images-recursive"},
        "2024/beach.jpg\n2024/broken.jpg\ncat.png\n",
        {images + "/2024/broken.jpg: is not a JPEG, PNG or HEIC image"}},
+      // Alone, it searches the bundle's own folder.
+      {{"--images-recursive"}, "more/deep.jpg\nown.jpg\n", {unmatched}},
   };
   for (const Row& row : rows) {
     std::vector<std::string> arguments = {"inspect", "wallpapers", "--bundle",
@@ -463,7 +465,8 @@ TEST(ImagesOption, ShowsAFolderOfPicturesAloneOrWithItsSubFolders) {
     for (const std::string& problem : row.problems) {
       EXPECT_NE(checked.err.find("brivora: " + problem), std::string::npos) << checked.err;
     }
-    EXPECT_NE(checked.err.find("with the images in " + images), std::string::npos);
+    EXPECT_EQ(checked.err.find("with the images in " + images) != std::string::npos,
+              row.options[0] == "--images");
   }
   // The view draws them too.
   const std::string out = (bundle.folder() / "frame.json").string();
