@@ -59,11 +59,11 @@ void checkWallpapers(const Bundle& bundle, std::span<const std::filesystem::path
   // Problems name the bundle's own folder by its name, a folder of pictures by its path.
   const bool ownFolder =
       bundle.resourceURL() && listing->folder == *bundle.resourceURL() / wallpapersFolderName;
-  const std::string folderLabel =
-      ownFolder ? std::string(wallpapersFolderName) : listing->folder.string();
+  const std::filesystem::path folderLabel =
+      ownFolder ? std::filesystem::path(wallpapersFolderName) : listing->folder;
   std::sort(listing->entries.begin(), listing->entries.end());
   for (const std::string& entry : listing->entries) {
-    const std::string label = folderLabel + "/" + entry;
+    const std::string label = (folderLabel / entry).string();
     const std::string_view name = std::string_view(entry).substr(entry.rfind('/') + 1);
     if (hasWallpaperExtension(name)) continue;
     if (fileKind(listing->folder / entry) == FileKind::directory) {
@@ -75,14 +75,14 @@ void checkWallpapers(const Bundle& bundle, std::span<const std::filesystem::path
     }
   }
   if (wallpapers.empty()) {
-    problems.push_back({folderLabel, "holds no .jpg, .jpeg, .png or .heic file; " + emptyPackage});
+    problems.push_back(
+        {folderLabel.string(), "holds no .jpg, .jpeg, .png or .heic file; " + emptyPackage});
   }
   for (const std::filesystem::path& wallpaper : wallpapers) {
     std::string problem = wallpaperProblem(wallpaper);
     if (!problem.empty()) {
-      problems.push_back(
-          {folderLabel + "/" + wallpaper.lexically_relative(listing->folder).string(),
-           problem + "; it shows as black when its turn comes"});
+      problems.push_back({(folderLabel / wallpaper.lexically_relative(listing->folder)).string(),
+                          problem + "; it shows as black when its turn comes"});
     }
   }
 }
