@@ -6,6 +6,9 @@
 
 namespace brivora {
 
+// How far an image's centre drifts over one cycle, as a fraction of the view.
+inline constexpr double panLength = 0.02;
+
 // Where a wallpaper of natural size `imageSize` is drawn in `bounds` at cycle progress
 // `progress`: covering the view by aspect fill, zoomed linearly from 1 to `zoom` and moved by
 // `progress` times the pan (fractions of the view's width and height) from the centre.

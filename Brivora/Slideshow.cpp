@@ -3,18 +3,12 @@
 #include <cmath>
 #include <numbers>
 
+#include "Brivora/ImagePlacement.h"
 #include "Brivora/KovaltaScreensaverView.h"
 #include "platform/Clock.h"
 #include "platform/RandomSource.h"
 
 namespace brivora {
-
-namespace {
-
-// How far an image's centre drifts over one cycle, as a fraction of the view.
-constexpr double panLength = 0.02;
-
-}  // namespace
 
 std::int64_t KovaltaScreensaverView::pickIndex(std::int64_t differentFrom) {
   const auto count = static_cast<std::uint64_t>(imageURLs_.size());

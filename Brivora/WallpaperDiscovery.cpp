@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/Files.h"
 #include "platform/UnicodeText.h"
 
 namespace brivora {
@@ -15,7 +14,7 @@ std::string_view pathExtension(std::string_view fileName) {
 }
 
 bool hasWallpaperExtension(std::string_view fileName) {
-  std::string_view extension = pathExtension(fileName);
+  std::string_view extension = pathExtension(fileName.substr(fileName.rfind('/') + 1));
   if (extension.empty()) return false;
   std::string lowered = unicode::lowercased(extension);
   return std::find(wallpaperExtensions.begin(), wallpaperExtensions.end(), lowered) !=
@@ -23,25 +22,24 @@ bool hasWallpaperExtension(std::string_view fileName) {
 }
 
 std::vector<std::filesystem::path> collectImages(const Bundle& bundle) {
-  if (!bundle.resourceURL()) return {};
-  const std::filesystem::path folder = *bundle.resourceURL() / wallpapersFolderName;
-  std::optional<std::vector<std::string>> names = listDirectory(folder);
-  if (!names) return {};
+  std::optional<FolderListing> listing = bundle.listFolder(wallpapersFolderName);
+  if (!listing) return {};
 
   struct Entry {
     std::string sortKey;  // NFC, so that byte order is code-point order
     std::string name;
   };
   std::vector<Entry> kept;
-  for (std::string& name : *names) {
-    if (hasWallpaperExtension(name)) kept.push_back({unicode::nfc(name), std::move(name)});
+  for (std::string& entry : listing->entries) {
+    // An entry may be a path into a sub-folder: its own name decides, its path sorts.
+    if (hasWallpaperExtension(entry)) kept.push_back({unicode::nfc(entry), std::move(entry)});
   }
   std::stable_sort(kept.begin(), kept.end(),
                    [](const Entry& a, const Entry& b) { return a.sortKey < b.sortKey; });
 
   std::vector<std::filesystem::path> images;
   images.reserve(kept.size());
-  for (const Entry& entry : kept) images.push_back(folder / entry.name);
+  for (const Entry& entry : kept) images.push_back(listing->folder / entry.name);
   return images;
 }
 

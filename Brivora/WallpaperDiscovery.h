@@ -20,12 +20,15 @@ inline constexpr std::string_view wallpapersFolderName = "wallpapers";
 // dot other than a leading one (".jpg" is a hidden file without extension).
 std::string_view pathExtension(std::string_view fileName);
 
-// Whether a file name has one of the wallpaper extensions, in any case.
+// Whether a file name (the last name, in a path) has one of the wallpaper extensions, in any
+// case.
 bool hasWallpaperExtension(std::string_view fileName);
 
 // The wallpapers of the bundle: the entries of its wallpapers folder (not its sub-folders;
 // hidden entries included) with a wallpaper extension, in ascending order of their file
-// names' NFC code points, stable. Never fails: any problem gives an empty list.
+// names' NFC code points, stable. Never fails: any problem gives an empty list. The bundle
+// lists the folder: a host may have it list a folder of its choice, sub-folders included,
+// whose entries are then ordered by their paths relative to it, by the same rule.
 std::vector<std::filesystem::path> collectImages(const Bundle& bundle);
 
 }  // namespace brivora

@@ -88,6 +88,38 @@ TEST(CollectImages, KeepsCanonicallyEquivalentNamesInListingOrder) {
   EXPECT_EQ(std::vector<std::string>(names.begin() + 1, names.end()), listed);
 }
 
+TEST(CollectImages, ListsAFolderServedInPlaceOfWallpapersByTheSameRules) {
+  using List = std::vector<std::string>;
+  TempBundle bundle, photos;
+  bundle.write("wallpapers/own.jpg", "x");
+  for (const char* file :
+       {"b.png", "A.JPG", "notes.txt", ".jpg", ".hidden.jpg", "sub/a.jpg", "sub/.jpg", "sub/x.gif",
+        "sub/deeper/2.jpg", "sub-b.jpg", "sub.d/10.jpg"}) {
+    photos.write(file, "x");
+  }
+  photos.makeFolder("folder.jpeg");
+  struct Row {
+    FolderDepth depth;
+    List expected;  // paths relative to the folder
+  };
+  const Row rows[] = {
+      {FolderDepth::shallow, {".hidden.jpg", "A.JPG", "b.png", "folder.jpeg", "sub-b.jpg"}},
+      // Sub-folders are entered, not listed; paths sort by the code points of their names.
+      {FolderDepth::recursive,
+       {".hidden.jpg", "A.JPG", "b.png", "sub-b.jpg", "sub.d/10.jpg", "sub/a.jpg",
+        "sub/deeper/2.jpg"}},
+  };
+  for (const Row& row : rows) {
+    Bundle served = bundle.bundle();
+    served.replaceFolder("wallpapers", photos.folder(), row.depth);
+    List relative;
+    for (const auto& image : collectImages(served)) {
+      relative.push_back(image.lexically_relative(photos.folder()).string());
+    }
+    EXPECT_EQ(relative, row.expected);
+  }
+}
+
 TEST(PathExtension, TakesThePartAfterTheLastDotOfANonHiddenName) {
   const std::pair<std::string_view, std::string_view> cases[] = {
       {"a.jpg", "jpg"}, {"a.b.PNG", "PNG"}, {".jpg", ""},     {".a.heic", "heic"},

@@ -33,7 +33,7 @@ constexpr double maxTicksPerCycle = 30 * 600;
 constexpr double holdingFromSeconds = 1;
 
 struct BenchOptions {
-  std::optional<std::string> bundle;
+  BundleChoice source;
   std::optional<Size> size;
   long frames = defaultFrames;
   bool json = false;
@@ -44,9 +44,8 @@ BenchOptions parseBenchOptions(std::span<const std::string> arguments) {
   OptionReader reader(arguments);
   while (reader.next()) {
     const std::string& name = reader.name();
-    if (name == "--bundle") {
-      options.bundle = reader.value();
-    } else if (name == "--size") {
+    if (takeBundleOption(reader, options.source)) continue;
+    if (name == "--size") {
       options.size = sizeOption(reader.value());
     } else if (name == "--frames") {
       const std::string text = reader.value();
@@ -275,7 +274,7 @@ void printReport(std::ostream& out, const BenchOptions& options, const BenchResu
 
 int benchCommand(std::span<const std::string> arguments, Output output) {
   const BenchOptions options = parseBenchOptions(arguments);
-  const Bundle bundle(bundleFolder(options.bundle));
+  const Bundle bundle = openBundle(options.source).bundle;
   setImageLoader(loadImage);
 
   FrameTimer timer(options, bundle);

@@ -5,9 +5,8 @@
 
 namespace brivora::cli {
 
-int checkBundle(const std::filesystem::path& folder, std::ostream& problemsTo,
-                std::ostream& summaryTo) {
-  const Bundle bundle(folder);
+int checkBundle(const ChosenBundle& chosen, std::ostream& problemsTo, std::ostream& summaryTo) {
+  const Bundle& bundle = chosen.bundle;
   const std::vector<std::filesystem::path> wallpapers = collectImages(bundle);
   Problems problems;
   checkThemeFile(bundle, problems);
@@ -19,10 +18,10 @@ int checkBundle(const std::filesystem::path& folder, std::ostream& problemsTo,
   const std::string wallpaperCount =
       std::to_string(wallpapers.size()) + (wallpapers.size() == 1 ? " wallpaper" : " wallpapers");
   if (problems.empty()) {
-    summaryTo << folder.string() << ": no problems (" << wallpaperCount << ")\n";
+    summaryTo << chosen.label << ": no problems (" << wallpaperCount << ")\n";
     return exitSuccess;
   }
-  summaryTo << folder.string() << ": " << problems.size()
+  summaryTo << chosen.label << ": " << problems.size()
             << (problems.size() == 1 ? " problem" : " problems") << " (" << wallpaperCount << ")\n";
   return exitProblems;
 }
@@ -32,7 +31,7 @@ int checkCommand(std::span<const std::string> arguments, Output output) {
   if (!options.positionals.empty()) {
     throw UsageError("unexpected argument '" + options.positionals.front() + "'");
   }
-  return checkBundle(bundleFolder(options.bundle), output.err, output.err);
+  return checkBundle(openBundle(options.source), output.err, output.err);
 }
 
 }  // namespace brivora::cli

@@ -1,24 +1,69 @@
 #include "hosts/cli/CommandLine.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "hosts/cli/Commands.h"
+#include "hosts/cli/OptionReader.h"
 
 namespace brivora::cli {
 
 namespace {
 
-constexpr std::string_view usageText =
-    "usage:\n"
-    "  brivora [run]   [--bundle DIR] [-root | -window-id ID | -window | -fullscreen] [-geometry "
-    "WxH]\n"
-    "                  [-fps] [-display DISPLAY]\n"
-    "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR] [--resolve FILENAME]\n"
-    "  brivora inspect color TEXT | weight TEXT | date TEXT\n"
-    "  brivora render  [--bundle DIR] --size WxH [--now ISO8601] [--elapsed SECONDS]\n"
-    "                  [--seed N] [--tz ZONE] [--frames N] --out FILE.png | FILE.json | DIR\n"
-    "  brivora check   [--bundle DIR]\n"
-    "  brivora bench   [--bundle DIR] --size WxH [--frames N] [--json]\n"
-    "\n"
+// Each subcommand's synopsis, as `brivora --help` lists them all and `brivora CMD --help` one.
+struct Synopsis {
+  std::string_view command;
+  std::string_view lines;
+};
+
+constexpr Synopsis synopses[] = {
+    {"run",
+     "  brivora [run]   [--bundle DIR] [--images DIR] [--images-recursive] [--watch]\n"
+     "                  [-root | -window-id ID | -window | -fullscreen] [-geometry WxH]\n"
+     "                  [-fps] [-display DISPLAY]\n"},
+    {"inspect",
+     "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR]\n"
+     "                  [--images DIR] [--images-recursive] [--resolve FILENAME]\n"
+     "  brivora inspect color TEXT | weight TEXT | date TEXT\n"},
+    {"render",
+     "  brivora render  [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
+     "                  [--now ISO8601] [--elapsed SECONDS] [--seed N] [--tz ZONE] [--frames N]\n"
+     "                  --out FILE.png | FILE.json | DIR\n"},
+    {"check", "  brivora check   [--bundle DIR] [--images DIR] [--images-recursive]\n"},
+    {"bench",
+     "  brivora bench   [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
+     "                  [--frames N] [--json]\n"},
+};
+
+constexpr std::string_view sourceOptions =
+    "  --bundle DIR          the bundle: theme.json, meta.json, wallpapers/ (default: the\n"
+    "                        installed one)\n"
+    "  --images DIR          show the pictures in DIR instead of the bundle's wallpapers\n"
+    "  --images-recursive    take pictures from sub-folders too (of --images DIR, or of\n"
+    "                        the bundle's wallpapers)\n";
+
+constexpr std::string_view watchOption =
+    "  --watch               create the views anew when the bundle's files change\n";
+
+constexpr std::string_view exitStatusText =
     "Exit status: 0 success, 1 the input has problems, 2 usage or environment error.\n";
+
+bool isSubcommand(std::string_view word) {
+  return std::any_of(std::begin(synopses), std::end(synopses),
+                     [&](const Synopsis& synopsis) { return synopsis.command == word; });
+}
+
+// The usage of one subcommand, or of all of them when `command` names none.
+void printUsage(std::ostream& out, std::string_view command) {
+  if (!isSubcommand(command)) command = "";
+  out << "usage:\n";
+  for (const Synopsis& synopsis : synopses) {
+    if (command.empty() || synopsis.command == command) out << synopsis.lines;
+  }
+  out << "\noptions:\n" << sourceOptions;
+  if (command.empty() || command == "run") out << watchOption;
+  out << "\n" << exitStatusText;
+}
 
 bool isHelp(std::string_view word) {
   return word == "--help" || word == "-h" || word == "help";
@@ -28,27 +73,20 @@ bool isHelp(std::string_view word) {
 
 Options parseOptions(std::span<const std::string> arguments, bool allowResolve) {
   Options options;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    std::string_view word = arguments[at];
-    auto valueOf = [&](std::string_view name) -> std::optional<std::string> {
-      if (word.starts_with(std::string(name) + "="))
-        return std::string(word.substr(name.size() + 1));
-      if (word != name) return std::nullopt;
-      if (at + 1 >= arguments.size()) throw UsageError(std::string(name) + " needs a value");
-      return arguments[++at];
-    };
-    if (auto bundle = valueOf("--bundle")) {
-      options.bundle = bundle;
-    } else if (auto resolve = allowResolve ? valueOf("--resolve") : std::nullopt) {
-      options.resolve = resolve;
+  OptionReader reader(arguments);
+  while (reader.next()) {
+    const std::string& word = reader.word();
+    if (takeBundleOption(reader, options.source)) continue;
+    if (allowResolve && reader.name() == "--resolve") {
+      options.resolve = reader.value();
     } else if (word == "--") {
-      options.positionals.insert(options.positionals.end(), arguments.begin() + at + 1,
-                                 arguments.end());
+      const std::span<const std::string> rest = reader.remaining();
+      options.positionals.insert(options.positionals.end(), rest.begin(), rest.end());
       break;
     } else if (word.starts_with("-") && word.size() > 1) {
-      throw UsageError("unknown option " + std::string(word));
+      reader.reject();
     } else {
-      options.positionals.emplace_back(word);
+      options.positionals.push_back(word);
     }
   }
   return options;
@@ -56,7 +94,12 @@ Options parseOptions(std::span<const std::string> arguments, bool allowResolve) 
 
 int runCommandLine(std::span<const std::string> arguments, Output output) {
   if (!arguments.empty() && isHelp(arguments.front())) {
-    output.out << usageText;
+    // "help CMD" as well as "CMD --help".
+    printUsage(output.out, arguments.size() > 1 ? std::string_view(arguments[1]) : "");
+    return exitSuccess;
+  }
+  if (arguments.size() > 1 && isHelp(arguments[1]) && isSubcommand(arguments.front())) {
+    printUsage(output.out, arguments.front());
     return exitSuccess;
   }
   if (arguments.empty() || arguments.front().starts_with("-")) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -33,10 +31,5 @@ struct Output {
 // Runs the `brivora` command line (without the program name) and gives its exit status.
 // Usage and environment errors are thrown for the caller to report.
 int runCommandLine(std::span<const std::string> arguments, Output output);
-
-// The bundle folder: `--bundle DIR` when given, else the installed bundle beside the program,
-// else the sample resources of the source tree. Throws EnvironmentError when the folder is
-// not a directory.
-std::filesystem::path bundleFolder(const std::optional<std::string>& option);
 
 }  // namespace brivora::cli

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <fstream>
 #include <future>
 #include <map>
 #include <sstream>
@@ -222,7 +223,8 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "color"},
       {"inspect", "weight"},
       {"inspect", "date"},
-      {"inspect", "color", "#FFFFFF", "extra"}};
+      {"inspect", "color", "#FFFFFF", "extra"},
+      {"render", "--images"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(run(arguments), UsageError) << arguments.back();
   }
@@ -230,18 +232,40 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "theme", "--bundle", missing},
       {"inspect", "wallpapers", "--bundle=" + missing},
       {"check", "--bundle", missing},
-      {"check", "--bundle", folder + "/a-file"}};
+      {"check", "--bundle", folder + "/a-file"},
+      {"inspect", "wallpapers", "--images", missing},
+      {"check", "--images=" + folder + "/a-file"},
+      {"run", "--images", missing, "--watch"},
+      {"bench", "--images", missing, "--size", "8x8"}};
   for (const std::vector<std::string>& arguments : missingBundles) {
     EXPECT_THROW(run(arguments), EnvironmentError) << arguments.back();
   }
 }
 
-TEST(CommandLine, PrintsUsageForHelp) {
-  for (const std::string word : {"--help", "-h", "help"}) {
-    const Result result = run({word});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_NE(result.out.find("usage"), std::string::npos) << word;
-    EXPECT_NE(result.out.find("brivora check"), std::string::npos) << word;
+TEST(CommandLine, PrintsUsageForHelpWithEachSubcommandsOptions) {
+  struct Row {
+    std::vector<std::string> arguments;
+    std::vector<std::string> shown;
+    std::vector<std::string> notShown = {};
+  };
+  const Row rows[] = {
+      {{"--help"}, {"brivora check", "brivora bench", "--images-recursive", "--watch"}},
+      {{"-h"}, {"brivora render", "--images DIR"}},
+      {{"help", "run"}, {"brivora [run]", "--images DIR", "--watch"}, {"brivora check"}},
+      {{"check", "--help"}, {"brivora check", "--images DIR"}, {"brivora render", "--watch"}},
+      {{"inspect", "-h"}, {"inspect theme", "--images DIR"}, {"--watch"}},
+      {{"render", "help"}, {"--out", "--images-recursive"}},
+      {{"bench", "--help"}, {"--json", "--images DIR"}},
+  };
+  for (const Row& row : rows) {
+    const Result result = run(row.arguments);
+    EXPECT_EQ(result.status, 0) << row.arguments[0];
+    for (const std::string& text : row.shown) {
+      EXPECT_NE(result.out.find(text), std::string::npos) << text << " in\n" << result.out;
+    }
+    for (const std::string& text : row.notShown) {
+      EXPECT_EQ(result.out.find(text), std::string::npos) << text << " in\n" << result.out;
+    }
   }
 }
 
@@ -261,7 +285,7 @@ TEST(CheckCommand, PassesCleanBundlesWithoutAProblemLine) {
   // "$schema" is for editors and no unknown key; the older margin name alone still works.
   plain.write("theme.json", R"({"$schema": "./theme.schema.json", "clockColor": "#E5B80B",
                                "cycleSeconds": 20, "countdownTo": "2099-01-01",
-                               "bottomMarginRatio": 0.05})");
+                               "bottomMarginRatio": 0.05, "kenBurnsZoom": 1.04})");
   plain.write("meta.json", R"({"default": {"name": "Ada"},
                               "patterns": [{"match": "keeper", "name": "Bo"}]})");
   plain.write("wallpapers/01-keeper.jpg", jpegBytes);
@@ -330,6 +354,9 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {"theme.json", R"({"crossfadeSeconds": 40})", {"crossfadeSeconds"}},
       {"theme.json", R"({"cycleSeconds": 4, "crossfadeSeconds": 5})", {"crossfadeSeconds"}},
       {"theme.json", R"({"clockSizeRatio": -1})", {"clockSizeRatio", "-1"}},
+      // The drift outruns the zoom: 0.5 % of 1920 pixels uncovered.
+      {"theme.json", R"({"kenBurnsZoom": 1.03})", {"kenBurnsZoom", "10 pixels", "1.04 or more"}},
+      {"theme.json", R"({"kenBurnsZoom": 0.5})", {"out of range"}, {"pixels"}},
       {"theme.json",
        "{\n  \"name\": \"a\",\n  \"name\": \"b\"\n}",
        {"theme.json:2:3:", "\"name\""}},
@@ -399,6 +426,61 @@ TEST(CheckCommand, ListsAFilesProblemsInTheOrderOfTheirLines) {
   EXPECT_EQ(places, (std::vector<std::string>{"theme.json:2:3", "theme.json:3:3", "theme.json:4:3",
                                               "theme.json:5:3"}))
       << result.err;
+}
+
+TEST(ImagesOption, ShowsAFolderOfPicturesAloneOrWithItsSubFolders) {
+  TempBundle bundle, photos;
+  bundle.write("wallpapers/own.jpg", jpegBytes);
+  bundle.write("wallpapers/more/deep.jpg", jpegBytes);
+  bundle.write("meta.json", R"({"default": {"name": "Ada"},
+                              "patterns": [{"match": "beach", "name": "Sea"}]})");
+  photos.write("cat.png", pngBytes);
+  photos.write("2024/beach.jpg", jpegBytes);
+  photos.write("2024/broken.jpg", "not a picture");
+  const std::string images = photos.folder().string();
+  const std::string unmatched = R"(meta.json: patterns[0] ("beach") matches no wallpaper)";
+  struct Row {
+    std::vector<std::string> options;
+    std::string wallpapers;
+    std::vector<std::string> problems;  // what check says, one line each
+  };
+  const Row rows[] = {
+      {{"--images", images},
+       "cat.png\n",
+       {images + "/2024: is a folder; add --images-recursive", unmatched}},
+      // Captions match the names found below; check judges those files too.
+      {{"--images", images, "--images-recursive"},
+       "2024/beach.jpg\n2024/broken.jpg\ncat.png\n",
+       {images + "/2024/broken.jpg: is not a JPEG, PNG or HEIC image"}},
+      // Alone, it searches the bundle's own folder.
+      {{"--images-recursive"}, "more/deep.jpg\nown.jpg\n", {unmatched}},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> arguments = {"inspect", "wallpapers", "--bundle",
+                                          bundle.folder().string()};
+    arguments.insert(arguments.end(), row.options.begin(), row.options.end());
+    EXPECT_EQ(run(arguments).out, row.wallpapers);
+    arguments.erase(arguments.begin(), arguments.begin() + 2);
+    arguments.insert(arguments.begin(), "check");
+    const Result checked = run(arguments);
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_EQ(problemLines(checked.err), row.problems.size()) << checked.err;
+    for (const std::string& problem : row.problems) {
+      EXPECT_NE(checked.err.find("brivora: " + problem), std::string::npos) << checked.err;
+    }
+    EXPECT_EQ(checked.err.find("with the images in " + images) != std::string::npos,
+              row.options[0] == "--images");
+  }
+  // The view draws them too.
+  const std::string out = (bundle.folder() / "frame.json").string();
+  ASSERT_EQ(run({"render", "--bundle", bundle.folder().string(), "--images", images, "--size",
+                 "64x36", "--out", out})
+                .status,
+            0);
+  std::ifstream drawList(out);
+  const ordered_json calls = ordered_json::parse(drawList);
+  EXPECT_EQ(calls[1]["op"], "image");
+  EXPECT_EQ(calls[1]["file"], "cat.png");
 }
 
 TEST(CheckCommand, ReportsAMissingOrEmptyWallpapersFolder) {

@@ -25,6 +25,9 @@ class OptionReader {
   // when there is none.
   std::string value();
 
+  // The words after the present one.
+  std::span<const std::string> remaining() const { return arguments_.subspan(at_ + 1); }
+
   // A UsageError for the word: an unknown option, or an argument the command takes none of.
   [[noreturn]] void reject() const;
 

@@ -72,7 +72,7 @@ int inspectCommand(std::span<const std::string> arguments, Output output) {
   if (what != "theme" && what != "meta" && what != "wallpapers" && what != "countdown") {
     throw UsageError("cannot inspect '" + what + "'");
   }
-  const Bundle bundle(bundleFolder(options.bundle));
+  const Bundle bundle = openBundle(options.source).bundle;
   if (what == "theme") printJson(output.out, themeJson(Theme::load(bundle)));
   if (what == "countdown")
     printJson(output.out, dateJson(parseDate(Theme::load(bundle).countdownTo)));
@@ -82,8 +82,11 @@ int inspectCommand(std::span<const std::string> arguments, Output output) {
               options.resolve ? playerJson(meta.resolve(*options.resolve)) : metaJson(meta));
   }
   if (what == "wallpapers") {
+    // Paths below the folder, for pictures taken from its sub-folders.
+    const std::filesystem::path folder =
+        bundle.urlForResource(wallpapersFolderName, "").value_or(std::filesystem::path());
     for (const std::filesystem::path& image : collectImages(bundle)) {
-      output.out << image.filename().string();
+      output.out << image.lexically_relative(folder).string();
       if (colours) output.out << '\t' << wallpaperColours(image);
       output.out << '\n';
     }

@@ -30,7 +30,7 @@ constexpr double maxElapsedSeconds = 86'400;
 constexpr double framesPerSecond = 30;
 
 struct RenderOptions {
-  std::optional<std::string> bundle;
+  BundleChoice source;
   std::optional<Size> size;
   std::optional<Date> now;
   double elapsed = 0;
@@ -82,9 +82,8 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
   OptionReader reader(arguments);
   while (reader.next()) {
     const std::string& name = reader.name();
-    if (name == "--bundle") {
-      options.bundle = reader.value();
-    } else if (name == "--size") {
+    if (takeBundleOption(reader, options.source)) continue;
+    if (name == "--size") {
       options.size = sizeOption(reader.value());
     } else if (name == "--now") {
       options.now = parseNow(reader.value());
@@ -163,7 +162,7 @@ int renderCommand(std::span<const std::string> arguments, Output output) {
   if (options.timeZone && !setCurrentTimeZone(*options.timeZone)) {
     throw UsageError("unknown time zone '" + *options.timeZone + "'");
   }
-  const Bundle bundle(bundleFolder(options.bundle));
+  const Bundle bundle = openBundle(options.source).bundle;
   setImageLoader(loadImage);
   // Frames are written as sRGB; without colour management every file's numbers are kept.
   const ColourTargetScope colours(

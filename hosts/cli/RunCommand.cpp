@@ -1,9 +1,15 @@
 // `brivora run`: the screen saver on an X display, as an XScreenSaver hack or in a window.
+#include <chrono>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "Brivora/KovaltaScreensaverView.h"
+#include "Brivora/WallpaperDiscovery.h"
+#include "hosts/cli/BackgroundCheck.h"
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/SizeOption.h"
+#include "hosts/common/BundleWatcher.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -34,10 +40,19 @@ std::uint64_t parseWindowId(const std::string& text) {
   return id;
 }
 
+// The options that make `check` read the bundle this run shows.
+std::vector<std::string> checkArguments(const BundleChoice& source) {
+  std::vector<std::string> arguments{"--bundle", bundleFolder(source.bundle).string()};
+  if (source.images) arguments.insert(arguments.end(), {"--images", *source.images});
+  if (source.imagesRecursive) arguments.push_back("--images-recursive");
+  return arguments;
+}
+
 }  // namespace
 
 int runCommand(std::span<const std::string> arguments, Output output) {
-  std::optional<std::string> bundle;
+  BundleChoice source;
+  bool watch = false;
   bool rootAsked = false;
   bool windowAsked = false;
   bool fullscreenAsked = false;
@@ -46,17 +61,12 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   Size windowSize{1280, 720};
   bool showFps = false;
   bool colourManagement = true;
-  for (std::size_t at = 0; at < arguments.size(); ++at) {
-    const std::string& word = arguments[at];
-    auto value = [&](std::string_view name) -> std::string {
-      if (at + 1 >= arguments.size()) throw UsageError(std::string(name) + " needs a value");
-      return arguments[++at];
-    };
-    const std::string_view option = withOneDash(word);
-    if (word == "--bundle") {
-      bundle = value(word);
-    } else if (word.starts_with("--bundle=")) {
-      bundle = word.substr(9);
+  OptionReader reader(arguments);
+  while (reader.next()) {
+    if (takeBundleOption(reader, source)) continue;
+    const std::string_view option = withOneDash(reader.word());
+    if (option == "-watch") {
+      watch = true;
     } else if (option == "-root") {
       rootAsked = true;
     } else if (option == "-window") {
@@ -64,11 +74,11 @@ int runCommand(std::span<const std::string> arguments, Output output) {
     } else if (option == "-fullscreen") {
       fullscreenAsked = true;
     } else if (option == "-window-id") {
-      windowId = parseWindowId(value(option));
+      windowId = parseWindowId(reader.value());
     } else if (option == "-geometry") {
-      windowSize = parseGeometry(value(option));
+      windowSize = parseGeometry(reader.value());
     } else if (option == "-display") {
-      displayName = value(option);
+      displayName = reader.value();
     } else if (option == "-fps") {
       showFps = true;
     } else if (option == "-no-fps") {
@@ -77,13 +87,11 @@ int runCommand(std::span<const std::string> arguments, Output output) {
       colourManagement = false;
     } else if (option == "-visual") {
       // Frames go to the window's own visual; the daemon's choice needs nothing more.
-      value(option);
+      reader.value();
     } else if (option == "-install" || option == "-mono") {
       // Colormaps and monochrome displays do not apply to TrueColor frames.
-    } else if (word.starts_with("-")) {
-      throw UsageError("unknown option " + word);
     } else {
-      throw UsageError("unexpected argument '" + word + "'");
+      reader.reject();
     }
   }
   // A window named by id wins; then the root window, as XScreenSaver's hacks choose.
@@ -98,14 +106,28 @@ int runCommand(std::span<const std::string> arguments, Output output) {
     // Run by XScreenSaver, the window to draw in comes in the environment.
     target = X11Target::rootWindow;
   }
-  X11HostOptions options{Bundle(bundleFolder(bundle)),
-                         std::string(KovaltaScreensaverView::principalClassName)};
+  const ChosenBundle chosen = openBundle(source);
+  X11HostOptions options{chosen.bundle, std::string(KovaltaScreensaverView::principalClassName)};
   options.target = target;
   options.windowId = windowId;
   options.windowSize = windowSize;
   options.showFps = showFps;
   options.colourManagement = colourManagement;
   options.displayName = displayName;
+  std::optional<BundleWatcher> watcher;
+  // Whoever edits the bundle sees at once, and after each change, what the view passes over;
+  // check runs beside the views, which need not wait for it to decode every wallpaper.
+  BackgroundCheck check(checkArguments(source));
+  if (watch) {
+    watcher.emplace(chosen.bundle, std::string(wallpapersFolderName));
+    if (!watcher->isWatching()) throw EnvironmentError("--watch: cannot watch files (inotify)");
+    check.start();
+    options.viewsOutdated = [&] {
+      if (!watcher->changesSettled(std::chrono::steady_clock::now())) return false;
+      check.start();
+      return true;
+    };
+  }
   return runX11Host(options, output.err);
 }
 

@@ -1,9 +1,11 @@
 // `brivora check` on theme.json: every value the view would silently replace or misplace.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "Brivora/CountdownTarget.h"
+#include "Brivora/ImagePlacement.h"
 #include "Brivora/PositionWords.h"
 #include "Brivora/SrgbHexColor.h"
 #include "Brivora/ThemeFields.h"
@@ -86,6 +88,7 @@ class ThemeChecker {
     checkEdgeMarginAlias();
     theme_ = themeFromJson(object_);
     checkRanges();
+    checkDriftEdges();
     checkColors();
     checkPositions();
     checkTypeface();
@@ -166,6 +169,25 @@ class ThemeChecker {
                                      formatNumber(theme_.cycleSeconds) +
                                      (theme_.cycleSeconds == 1 ? " second)" : " seconds)"));
     }
+  }
+
+  // The drift moves a picture by up to panLength of the view while the zoom grows each side
+  // by (zoom - 1) / 2 of it: a smaller zoom lets an edge of the picture into the view.
+  void checkDriftEdges() {
+    const double zoom = theme_.kenBurnsZoom;
+    if (!isSet("kenBurnsZoom") || zoom < 1) return;  // below 1 the range check speaks
+    // The widest strip: a picture of the screen's own shape drifting sideways to the end.
+    const Rect screen{0, 0, 1920, 1080};
+    const std::optional<Rect> placed =
+        placeImage(screen.size, screen, 1, Point{panLength, 0}, zoom);
+    // Rounding alone leaves no strip.
+    if (!placed || placed->minX() <= 1e-9) return;
+    report("kenBurnsZoom", formatNumber(zoom) +
+                               " zooms less than the picture drifts: near the end of a cycle a "
+                               "black strip up to " +
+                               std::to_string(static_cast<int>(std::ceil(placed->minX()))) +
+                               " pixels wide can show at one edge of a 1920x1080 screen; " +
+                               formatNumber(1 + 2 * panLength) + " or more avoids it");
   }
 
   void checkColors() {

@@ -63,35 +63,42 @@ WallpaperProblem wallpaperProblem(const std::filesystem::path& path) {
 
 void checkWallpapers(const Bundle& bundle, std::span<const std::filesystem::path> wallpapers,
                      Problems& problems) {
-  const std::string folderLabel(wallpapersFolderName);
-  const std::filesystem::path folder = *bundle.resourceURL() / wallpapersFolderName;
   const std::string emptyPackage = "the screen saver shows \"No wallpapers in this package\"";
-  std::optional<std::vector<std::string>> names = listDirectory(folder);
-  if (!names) {
-    problems.push_back({folderLabel, fileKind(folder) == FileKind::missing
-                                         ? "there is no wallpapers folder; " + emptyPackage
-                                         : "the folder cannot be listed; " + emptyPackage});
+  std::optional<FolderListing> listing = bundle.listFolder(wallpapersFolderName);
+  if (!listing) {
+    const bool missing = !bundle.urlForResource(wallpapersFolderName, "");
+    problems.push_back({std::string(wallpapersFolderName),
+                        missing ? "there is no wallpapers folder; " + emptyPackage
+                                : "the folder cannot be listed; " + emptyPackage});
     return;
   }
-  std::sort(names->begin(), names->end());
-  for (const std::string& name : *names) {
-    const std::string label = folderLabel + "/" + name;
-    const std::filesystem::path path = folder / name;
+  // Problems name the bundle's own folder by its name, a folder of pictures by its path.
+  const bool ownFolder =
+      bundle.resourceURL() && listing->folder == *bundle.resourceURL() / wallpapersFolderName;
+  const std::filesystem::path folderLabel =
+      ownFolder ? std::filesystem::path(wallpapersFolderName) : listing->folder;
+  std::sort(listing->entries.begin(), listing->entries.end());
+  for (const std::string& entry : listing->entries) {
+    const std::string label = (folderLabel / entry).string();
+    const std::string_view name = std::string_view(entry).substr(entry.rfind('/') + 1);
     if (hasWallpaperExtension(name)) continue;
-    if (fileKind(path) == FileKind::directory) {
-      problems.push_back({label, "is a folder; folders inside wallpapers are not searched"});
+    if (fileKind(listing->folder / entry) == FileKind::directory) {
+      problems.push_back({label, ownFolder
+                                     ? "is a folder; folders inside wallpapers are not searched"
+                                     : "is a folder; add --images-recursive to search it"});
     } else if (!name.starts_with(".")) {
       problems.push_back({label, "is not shown: only .jpg, .jpeg, .png and .heic files are"});
     }
   }
   if (wallpapers.empty()) {
-    problems.push_back({folderLabel, "holds no .jpg, .jpeg, .png or .heic file; " + emptyPackage});
+    problems.push_back(
+        {folderLabel.string(), "holds no .jpg, .jpeg, .png or .heic file; " + emptyPackage});
   }
   for (const std::filesystem::path& wallpaper : wallpapers) {
     const WallpaperProblem problem = wallpaperProblem(wallpaper);
     if (!problem.what.empty()) {
       problems.push_back(
-          {folderLabel + "/" + wallpaper.filename().string(),
+          {(folderLabel / wallpaper.lexically_relative(listing->folder)).string(),
            problem.what + (problem.showsBlack ? "; it shows as black when its turn comes"
                                               : "; it shows with its colours taken as sRGB")});
     }

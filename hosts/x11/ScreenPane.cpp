@@ -28,11 +28,22 @@ ScreenPane::ScreenPane(Display* display, Window window, bool ownsWindow,
   presenter_.prepare(canvas_, width_, height_);
   drawnWidth_ = width_;
   drawnHeight_ = height_;
-  const bool isPreview = width_ < previewMaxWidth || height_ < previewMaxHeight;
-  view_ =
-      createView(viewClass, Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)},
-                 isPreview, environment);
+  view_ = makeView(viewClass, environment);
   if (!view_) error = "the screen saver view could not be created";
+}
+
+std::unique_ptr<ScreenSaverView> ScreenPane::makeView(const std::string& viewClass,
+                                                      const ViewEnvironment& environment) const {
+  const bool isPreview = width_ < previewMaxWidth || height_ < previewMaxHeight;
+  return createView(viewClass,
+                    Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)},
+                    isPreview, environment);
+}
+
+void ScreenPane::renewView(const std::string& viewClass, const ViewEnvironment& environment) {
+  if (std::unique_ptr<ScreenSaverView> fresh = makeView(viewClass, environment)) {
+    view_ = std::move(fresh);
+  }
 }
 
 ScreenPane::~ScreenPane() {

@@ -34,6 +34,10 @@ class ScreenPane {
   Window window() const { return window_; }
   ScreenSaverView& view() { return *view_; }
 
+  // Replaces the view by a new one, made as at creation for the window's present size. Keeps
+  // the old view when no new one can be made.
+  void renewView(const std::string& viewClass, const ViewEnvironment& environment);
+
   // Follows the window's size and visibility from its events. False for events of other
   // windows.
   bool handle(const XEvent& event);
@@ -65,6 +69,8 @@ class ScreenPane {
  private:
   // Brings the canvas and the view to the window's size, once however many resizes came.
   void followSize();
+  std::unique_ptr<ScreenSaverView> makeView(const std::string& viewClass,
+                                            const ViewEnvironment& environment) const;
 
   Display* display_;
   Window window_;

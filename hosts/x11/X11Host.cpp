@@ -250,6 +250,9 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
       for (const auto& pane : panes) pane->handle(event);
     }
     if (stopRequested || anyLost()) break;
+    if (options.viewsOutdated && options.viewsOutdated()) {
+      for (const auto& pane : panes) pane->renewView(options.viewClass, environment);
+    }
 
     const auto now = Steady::now();
     if (now >= nextZoneCheck) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -29,6 +30,9 @@ struct X11HostOptions {
   // drawn with the numbers their files store.
   bool colourManagement = true;
   std::optional<std::string> displayName = std::nullopt;  // $DISPLAY when absent
+  // Asked once each turn of the frame loop, ten times a second or more; when it gives true,
+  // every pane's view is created anew. Empty: each view lives as long as the host.
+  std::function<bool()> viewsOutdated = nullptr;
 };
 
 // Shows the screen saver on an X display until the window goes away, the user closes it, or
