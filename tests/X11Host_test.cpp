@@ -228,9 +228,10 @@ TEST(X11Host, WatchCreatesTheViewAnewAfterEachChangeOfTheBundle) {
     step.change();
     EXPECT_TRUE(waitForShade(x, step.shown, 15s)) << step.what;
     EXPECT_FALSE(child.status()) << step.what << " stopped it";
-    // check speaks for every change; its summary line comes last.
+    // check speaks for every change, beside the views, so its words come a little later.
     std::string reports = testing::readText(errors);
-    for (int waited = 0; reports.find('\n', reportsBefore) == std::string::npos && waited < 100;
+    for (int waited = 0;
+         reports.find(step.reported, reportsBefore) == std::string::npos && waited < 200;
          ++waited) {
       std::this_thread::sleep_for(50ms);
       reports = testing::readText(errors);
