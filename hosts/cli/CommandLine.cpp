@@ -10,7 +10,7 @@ constexpr std::string_view usageText =
     "usage:\n"
     "  brivora [run]   [--bundle DIR] [-root | -window-id ID | -window | -fullscreen] [-geometry "
     "WxH]\n"
-    "                  [-fps] [-display DISPLAY]\n"
+    "                  [--monitors each|same|span] [-fps] [-display DISPLAY]\n"
     "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR] [--resolve FILENAME]\n"
     "  brivora inspect color TEXT | weight TEXT | date TEXT\n"
     "  brivora render  [--bundle DIR] --size WxH [--now ISO8601] [--elapsed SECONDS]\n"

@@ -222,7 +222,10 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "color"},
       {"inspect", "weight"},
       {"inspect", "date"},
-      {"inspect", "color", "#FFFFFF", "extra"}};
+      {"inspect", "color", "#FFFFFF", "extra"},
+      {"run", "-fullscreen", "--monitors", "mirror"},
+      {"-root", "-monitors=Each"},
+      {"-fullscreen", "-monitors"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(run(arguments), UsageError) << arguments.back();
   }

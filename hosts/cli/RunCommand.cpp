@@ -4,6 +4,7 @@
 #include "Brivora/KovaltaScreensaverView.h"
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/SizeOption.h"
+#include "hosts/common/MonitorMode.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -34,6 +35,11 @@ std::uint64_t parseWindowId(const std::string& text) {
   return id;
 }
 
+MonitorMode parseMonitors(const std::string& text) {
+  if (const std::optional<MonitorMode> mode = parseMonitorMode(text)) return *mode;
+  throw UsageError("-monitors needs each, same or span (got '" + text + "')");
+}
+
 }  // namespace
 
 int runCommand(std::span<const std::string> arguments, Output output) {
@@ -45,6 +51,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   std::uint64_t windowId = 0;
   Size windowSize{1280, 720};
   bool showFps = false;
+  MonitorMode monitors = MonitorMode::each;
   for (std::size_t at = 0; at < arguments.size(); ++at) {
     const std::string& word = arguments[at];
     auto value = [&](std::string_view name) -> std::string {
@@ -56,6 +63,10 @@ int runCommand(std::span<const std::string> arguments, Output output) {
       bundle = value(word);
     } else if (word.starts_with("--bundle=")) {
       bundle = word.substr(9);
+    } else if (option == "-monitors") {
+      monitors = parseMonitors(value(option));
+    } else if (option.starts_with("-monitors=")) {
+      monitors = parseMonitors(std::string(option.substr(10)));
     } else if (option == "-root") {
       rootAsked = true;
     } else if (option == "-window") {
@@ -100,6 +111,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   options.target = target;
   options.windowId = windowId;
   options.windowSize = windowSize;
+  options.monitors = monitors;
   options.showFps = showFps;
   options.displayName = displayName;
   return runX11Host(options, output.err);
