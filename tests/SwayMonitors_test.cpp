@@ -25,6 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::allFilled;
 using testing::ChildProcess;
 using testing::SwayScreenshot;
 using testing::SwaySession;
@@ -63,13 +64,6 @@ std::vector<std::optional<int>> coloursShown(const SwaySession& session,
     colours.push_back(testing::colourFilling(monitor, pixelsOf(shot)));
   }
   return colours;
-}
-
-bool allFilled(const std::vector<std::optional<int>>& colours) {
-  for (const auto& colour : colours) {
-    if (!colour) return false;
-  }
-  return true;
 }
 
 // Waits until every monitor is filled with a wallpaper; what they show then.

@@ -27,6 +27,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using testing::allFilled;
 using testing::ChildProcess;
 using testing::VirtualDisplay;
 
@@ -90,13 +91,6 @@ std::vector<std::optional<int>> coloursShown(Display* x, const std::vector<Pixel
   return colours;
 }
 
-bool allFilled(const std::vector<std::optional<int>>& colours) {
-  for (const auto& colour : colours) {
-    if (!colour) return false;
-  }
-  return true;
-}
-
 // Waits until `areas` are filled with wallpapers that `agree` accepts; what they show then.
 template <typename Agree>
 std::vector<std::optional<int>> waitForColours(Display* x, const std::vector<PixelRect>& areas,
@@ -117,13 +111,30 @@ const auto alike = [](const std::vector<std::optional<int>>& colours) {
   return colours[0] == colours[1];
 };
 
-TEST(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
+// A private Xvfb server and the test's connection to it, which keeps the monitors it sets.
+class X11Monitors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    x = XOpenDisplay(server.display.c_str());
+    ASSERT_NE(x, nullptr);
+  }
+  void TearDown() override {
+    if (x) XCloseDisplay(x);
+  }
+
+  // The two monitors `left` and `right`.
+  void setTwoMonitors() {
+    setMonitor(x, "left", left, true);
+    setMonitor(x, "right", right, false);
+  }
+
   VirtualDisplay server;
-  if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  Display* x = XOpenDisplay(server.display.c_str());
-  ASSERT_NE(x, nullptr);
-  setMonitor(x, "left", left, true);
-  setMonitor(x, "right", right, false);
+  Display* x = nullptr;
+};
+
+TEST_F(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
+  setTwoMonitors();
   testing::TempBundle colours;
   testing::writeColourBundle(colours, 1000);
   for (const char* mode : {"each", "same"}) {
@@ -162,16 +173,10 @@ TEST(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
   EXPECT_TRUE(spanned);
   child.signal(SIGTERM);
   EXPECT_EQ(child.waitFor(2s), 0);
-  XCloseDisplay(x);
 }
 
-TEST(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
-  VirtualDisplay server;
-  if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  Display* x = XOpenDisplay(server.display.c_str());
-  ASSERT_NE(x, nullptr);
-  setMonitor(x, "left", left, true);
-  setMonitor(x, "right", right, false);
+TEST_F(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
+  setTwoMonitors();
   testing::TempBundle bundle;
   testing::writeColourBundle(bundle, 1000);
   const PixelRect tall{320, 0, 320, 480};
@@ -199,14 +204,9 @@ TEST(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(2s), 0);
   }
-  XCloseDisplay(x);
 }
 
-TEST(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
-  VirtualDisplay server;
-  if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  Display* x = XOpenDisplay(server.display.c_str());
-  ASSERT_NE(x, nullptr);
+TEST_F(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
   testing::TempBundle bundle;
   testing::writeColourBundle(bundle, 1000);
   enum Input { keyA, keyQ, button, nudge, move };
@@ -276,7 +276,6 @@ TEST(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
       EXPECT_EQ(child.waitFor(2s), 0);
     }
   }
-  XCloseDisplay(x);
 }
 
 }  // namespace

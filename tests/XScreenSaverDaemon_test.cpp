@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestAccount.h"
 #include "tests/support/TestImageFiles.h"
@@ -33,6 +34,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::findProgram;
+using testing::MeanColour;
+using testing::meanColour;
 using testing::VirtualDisplay;
 using Clock = std::chrono::steady_clock;
 
@@ -286,28 +289,6 @@ using Screenshot = std::unique_ptr<XImage, ImageDeleter>;
 Screenshot takeScreenshot(Display* x) {
   return Screenshot(XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
                               VirtualDisplay::height, AllPlanes, ZPixmap));
-}
-
-struct MeanColour {
-  double red = 0;
-  double green = 0;
-  double blue = 0;
-};
-
-// The mean colour of the block from (`left`, `top`) to (`right`, `bottom`), on a 24-bit
-// TrueColor screen.
-MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom) {
-  MeanColour sum;
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const unsigned long pixel = XGetPixel(shot, x, y);
-      sum.red += static_cast<double>((pixel >> 16) & 0xFF);
-      sum.green += static_cast<double>((pixel >> 8) & 0xFF);
-      sum.blue += static_cast<double>(pixel & 0xFF);
-    }
-  }
-  const double count = static_cast<double>((right - left) * (bottom - top));
-  return {sum.red / count, sum.green / count, sum.blue / count};
 }
 
 // Pixels of the block whose every channel is above `threshold`: white text on a dark ground.

@@ -44,4 +44,11 @@ std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel) {
   return std::nullopt;
 }
 
+bool allFilled(const std::vector<std::optional<int>>& colours) {
+  for (const auto& colour : colours) {
+    if (!colour) return false;
+  }
+  return true;
+}
+
 }  // namespace brivora::testing

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "hosts/common/PixelRect.h"
 #include "tests/support/TempBundle.h"
@@ -27,6 +28,9 @@ using PixelAt = std::function<std::uint32_t(int x, int y)>;
 // Which of wallpaperColours fills `area` right up to its edges (its corners and the middles of
 // its sides); none when those points do not all show the same one.
 std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel);
+
+// Whether every area found its colour.
+bool allFilled(const std::vector<std::optional<int>>& colours);
 
 // Whether the pixel is within `tolerance` of `colour` in every channel.
 bool shows(std::uint32_t pixel, Rgba colour, int tolerance = 40);
