@@ -11,6 +11,7 @@
 #include "hosts/cli/SizeOption.h"
 #include "hosts/common/BundleWatcher.h"
 #include "hosts/wayland/WaylandHost.h"
+#include "hosts/common/MonitorMode.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -61,6 +62,11 @@ std::vector<std::string> checkArguments(const BundleChoice& source) {
   return arguments;
 }
 
+MonitorMode parseMonitors(const std::string& text) {
+  if (const std::optional<MonitorMode> mode = parseMonitorMode(text)) return *mode;
+  throw UsageError("-monitors needs each, same or span (got '" + text + "')");
+}
+
 }  // namespace
 
 int runCommand(std::span<const std::string> arguments, Output output) {
@@ -75,6 +81,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   bool showFps = false;
   bool colourManagement = true;
   std::string_view hostAsked;
+  MonitorMode monitors = MonitorMode::each;
   OptionReader reader(arguments);
   while (reader.next()) {
     if (takeBundleOption(reader, source)) continue;
@@ -83,6 +90,10 @@ int runCommand(std::span<const std::string> arguments, Output output) {
       watch = true;
     } else if (option == "-x11" || option == "-wayland") {
       hostAsked = option;
+    } else if (option == "-monitors") {
+      monitors = parseMonitors(reader.value());
+    } else if (option.starts_with("-monitors=")) {
+      monitors = parseMonitors(std::string(option.substr(10)));
     } else if (option == "-root") {
       rootAsked = true;
     } else if (option == "-window") {
@@ -127,6 +138,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   options.target = target;
   options.windowId = windowId;
   options.windowSize = windowSize;
+  options.monitors = monitors;
   options.showFps = showFps;
   options.colourManagement = colourManagement;
   options.displayName = displayName;
