@@ -10,8 +10,8 @@
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/SizeOption.h"
 #include "hosts/common/BundleWatcher.h"
-#include "hosts/wayland/WaylandHost.h"
 #include "hosts/common/MonitorMode.h"
+#include "hosts/wayland/WaylandHost.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -160,8 +160,10 @@ int runCommand(std::span<const std::string> arguments, Output output) {
     WaylandHostOptions wayland{chosen.bundle, options.viewClass};
     wayland.fullscreen = target == X11Target::fullscreen;
     wayland.windowSize = windowSize;
+    wayland.monitors = monitors;
     wayland.showFps = showFps;
     wayland.colourManagement = colourManagement;
+    wayland.viewsOutdated = options.viewsOutdated;
     return runWaylandHost(wayland, output.err);
   }
   return runX11Host(options, output.err);

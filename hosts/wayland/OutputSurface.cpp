@@ -6,7 +6,6 @@
 #include "fractional-scale-v1-client.h"
 #include "hosts/wayland/LayerShellProtocol.h"
 #include "hosts/wayland/WaylandDisplay.h"
-#include "platform/ViewRegistry.h"
 #include "viewporter-client.h"
 #include "xdg-shell-client.h"
 
@@ -85,14 +84,11 @@ const wl_surface_listener OutputSurface::surfaceListener{SurfaceListeners::enter
 const wl_callback_listener OutputSurface::frameListener{SurfaceListeners::frameDone};
 
 OutputSurface::OutputSurface(WaylandDisplay& display, const WaylandOutput* output, SurfaceRole role,
-                             Size windowSize, std::string viewClass,
-                             const ViewEnvironment& environment)
+                             Size windowSize)
     : display_(display),
       output_(output),
       role_(role),
       windowSize_(windowSize),
-      viewClass_(std::move(viewClass)),
-      environment_(environment),
       buffers_(display.shm()) {
   surface_ = wl_compositor_create_surface(display.compositor());
   wl_surface_add_listener(surface_, &surfaceListener, this);
@@ -134,7 +130,6 @@ OutputSurface::OutputSurface(WaylandDisplay& display, const WaylandOutput* outpu
 }
 
 OutputSurface::~OutputSurface() {
-  view_.reset();
   if (frameCallback_) wl_callback_destroy(frameCallback_);
   if (fractional_) wp_fractional_scale_v1_destroy(fractional_);
   if (viewport_) wp_viewport_destroy(viewport_);
@@ -150,7 +145,7 @@ void OutputSurface::configured(int logicalWidth, int logicalHeight) {
   configured_ = true;
 }
 
-int OutputSurface::bufferScale() const {
+int OutputSurface::integerScale() const {
   if (output_) return output_->scale;
   int scale = 1;
   for (wl_output* output : entered_) {
@@ -161,57 +156,55 @@ int OutputSurface::bufferScale() const {
   return scale;
 }
 
-Size OutputSurface::pixelSize() const {
-  if (viewport_ && fractionalScale120_ > 0) {
-    const auto scaled = [&](int logical) {
-      return std::round(double(logical) * fractionalScale120_ / fractionalDenominator);
-    };
-    return Size{scaled(logicalWidth_), scaled(logicalHeight_)};
-  }
-  const int scale = bufferScale();
-  return Size{double(logicalWidth_ * scale), double(logicalHeight_ * scale)};
+bool OutputSurface::fractional() const {
+  return forcedScale_ == 0 && viewport_ && fractionalScale120_ > 0;
 }
 
-bool OutputSurface::readyToDraw() {
-  if (!configured_ || closed_ || frameCallback_ || failed_) return false;
-  const Size pixels = pixelSize();
-  const int width = static_cast<int>(pixels.width);
-  const int height = static_cast<int>(pixels.height);
-  if (width != buffers_.width() || height != buffers_.height()) {
-    buffers_.resize(width, height);
-    const Rect frame{0, 0, double(width), double(height)};
-    if (view_) {
-      view_->setFrame(frame);
-    } else {
-      const bool isPreview = width < previewMaxWidth || height < previewMaxHeight;
-      view_ = createView(viewClass_, frame, isPreview, environment_);
-      failed_ = !view_;
-      if (failed_) return false;
-      view_->animateOneFrame();
-    }
+double OutputSurface::preferredScale() const {
+  if (viewport_ && fractionalScale120_ > 0) {
+    return double(fractionalScale120_) / fractionalDenominator;
   }
-  if (!view_->needsDisplay()) return false;
-  drawing_ = buffers_.freeBuffer();
-  if (!drawing_) return false;
-  canvas_.drawInto(drawing_->pixels, buffers_.width(), buffers_.height(), buffers_.stride());
-  return true;
+  return integerScale();
 }
 
-void OutputSurface::present() {
-  canvas_.data();  // flushes the drawing into the buffer
-  if (viewport_ && fractionalScale120_ > 0) {
+int OutputSurface::pixelWidth() const {
+  if (fractional()) return int(std::lround(logicalWidth_ * preferredScale()));
+  return logicalWidth_ * (forcedScale_ > 0 ? forcedScale_ : integerScale());
+}
+
+int OutputSurface::pixelHeight() const {
+  if (fractional()) return int(std::lround(logicalHeight_ * preferredScale()));
+  return logicalHeight_ * (forcedScale_ > 0 ? forcedScale_ : integerScale());
+}
+
+PixelRect OutputSurface::logicalPlace() const {
+  if (!output_) return {0, 0, logicalWidth_, logicalHeight_};
+  if (!output_->placed) return {guessedX_, guessedY_, logicalWidth_, logicalHeight_};
+  return {output_->x, output_->y, logicalWidth_, logicalHeight_};
+}
+
+ShmBuffers::Buffer* OutputSurface::freeBuffer() {
+  if (!readyForFrame()) return nullptr;
+  if (pixelWidth() != buffers_.width() || pixelHeight() != buffers_.height()) {
+    buffers_.resize(pixelWidth(), pixelHeight());
+  }
+  return buffers_.freeBuffer();
+}
+
+void OutputSurface::show(ShmBuffers::Buffer* buffer) {
+  if (fractional()) {
     wp_viewport_set_destination(viewport_, logicalWidth_, logicalHeight_);
     wl_surface_set_buffer_scale(surface_, 1);
   } else {
-    wl_surface_set_buffer_scale(surface_, bufferScale());
+    if (viewport_) wp_viewport_set_destination(viewport_, -1, -1);
+    wl_surface_set_buffer_scale(surface_, forcedScale_ > 0 ? forcedScale_ : integerScale());
   }
-  wl_surface_attach(surface_, drawing_->buffer, 0, 0);
+  wl_surface_attach(surface_, buffer->buffer, 0, 0);
   wl_surface_damage_buffer(surface_, 0, 0, buffers_.width(), buffers_.height());
   frameCallback_ = wl_surface_frame(surface_);
   wl_callback_add_listener(frameCallback_, &frameListener, this);
   wl_surface_commit(surface_);
-  drawing_->busy = true;
-  drawing_ = nullptr;
+  buffer->busy = true;
 }
 
 }  // namespace brivora

@@ -2,15 +2,11 @@
 
 #include <wayland-client.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
-#include "backends/cairo/CairoGraphicsContext.h"
+#include "hosts/common/PixelRect.h"
 #include "hosts/wayland/ShmBuffers.h"
 #include "platform/Geometry.h"
-#include "platform/ProcessEnd.h"
-#include "platform/ScreenSaverView.h"
 
 struct zwlr_layer_surface_v1;
 struct xdg_surface;
@@ -22,7 +18,6 @@ namespace brivora {
 
 class WaylandDisplay;
 struct WaylandOutput;
-struct ViewEnvironment;
 
 // How a surface is shown.
 enum class SurfaceRole {
@@ -32,69 +27,71 @@ enum class SurfaceRole {
   window,      // an ordinary xdg toplevel window that can be resized
 };
 
-// One surface with its own view and canvas, drawn into wl_shm buffers at the output's scale:
-// the Wayland host has one per output it covers, or one window.
+// A surface the host shows frames in, on one output or as a window: its size as the compositor
+// configures it, its scale, and wl_shm buffers drawn in place. A frame is shown only after the
+// compositor has shown the last one: an output that is off or hidden sends no frame callback,
+// so it costs nothing.
 class OutputSurface {
  public:
-  // Smaller than this is a preview, not a screen, as in the X11 host.
-  static constexpr int previewMaxWidth = 640;
-  static constexpr int previewMaxHeight = 480;
-
-  // Asks for the surface; the view is made once the compositor says what size it has.
-  // `output` is null for a window.
+  // Asks for the surface; it can be drawn in once the compositor has configured it. `output`
+  // is null for a window, which is `windowSize` large until the compositor says otherwise.
   OutputSurface(WaylandDisplay& display, const WaylandOutput* output, SurfaceRole role,
-                Size windowSize, std::string viewClass, const ViewEnvironment& environment);
+                Size windowSize);
   ~OutputSurface();
   OutputSurface(const OutputSurface&) = delete;
   OutputSurface& operator=(const OutputSurface&) = delete;
 
   const WaylandOutput* output() const { return output_; }
   wl_surface* surface() const { return surface_; }
-  // The compositor closed it (its output went, or the window was closed).
+  bool isConfigured() const { return configured_; }
+  // The compositor closed it: its output went, or the window was closed.
   bool isClosed() const { return closed_; }
-  // The view could not be made.
-  bool failed() const { return failed_; }
-  ScreenSaverView* view() const { return view_.get(); }
-  // The surface's size in logical pixels, and where it lies in the compositor's space.
-  Size logicalSize() const { return Size{double(logicalWidth_), double(logicalHeight_)}; }
 
-  // Ticks the view, and draws and shows a frame when it asks for one and the compositor has
-  // shown the last: an output that is off or hidden sends no frame callback, so it costs
-  // nothing but the tick. `overlay` draws over the view's frame (the frame rate, say).
-  template <typename Overlay>
-  bool frame(Overlay&& overlay) {
-    if (view_) view_->animateOneFrame();
-    if (!readyToDraw()) return false;
-    {
-      const CurrentGraphicsContext current(canvas_);
-      view_->draw(view_->bounds());
-      overlay();
-    }
-    // A draw cut short because the process is ending is not shown.
-    if (processEndRequested()) return false;
-    view_->clearNeedsDisplay();
-    present();
-    return true;
+  // Where it lies in the compositor's logical space (a window: at the origin).
+  PixelRect logicalPlace() const;
+  // Takes it to lie at (`x`, `y`), where the compositor does not say where its output is.
+  void placeAt(int x, int y) {
+    guessedX_ = x;
+    guessedY_ = y;
   }
 
+  // The scale its buffers are drawn at when the host does not say: the output's, the largest
+  // of the outputs a window is on, or the compositor's fractional preference.
+  double preferredScale() const;
+  // Makes buffers `scale` times the logical size from now on (an integer scale the compositor
+  // divides by, as when one view spans outputs of different scales); 0 goes back to the
+  // preferred scale.
+  void setScale(int scale) { forcedScale_ = scale; }
+  // The size of its buffers, in pixels.
+  int pixelWidth() const;
+  int pixelHeight() const;
+
+  // Whether a frame can be shown now: configured, open, and the last frame shown.
+  bool readyForFrame() const { return configured_ && !closed_ && !frameCallback_; }
+
+  // A free buffer of the present pixel size to draw the next frame in; none while all are
+  // held by the compositor or memory cannot be had.
+  ShmBuffers::Buffer* freeBuffer();
+  int stride() const { return buffers_.stride(); }
+
+  // Shows `buffer`, drawn, and asks to hear when it is on screen.
+  void show(ShmBuffers::Buffer* buffer);
+
  private:
+  friend struct SurfaceListeners;
+
   static const wl_surface_listener surfaceListener;
   static const wl_callback_listener frameListener;
 
   void configured(int logicalWidth, int logicalHeight);
-  // Whether a frame may be drawn now; if so, the canvas draws into a free buffer of the
-  // present size.
-  bool readyToDraw();
-  void present();
-  int bufferScale() const;
-  Size pixelSize() const;
+  int integerScale() const;
+  // Whether buffers follow the compositor's fractional scale, through a viewport.
+  bool fractional() const;
 
   WaylandDisplay& display_;
   const WaylandOutput* output_;
   SurfaceRole role_;
   Size windowSize_;
-  std::string viewClass_;
-  const ViewEnvironment& environment_;
 
   wl_surface* surface_ = nullptr;
   zwlr_layer_surface_v1* layer_ = nullptr;
@@ -110,16 +107,13 @@ class OutputSurface {
   int pendingHeight_ = 0;
   std::vector<wl_output*> entered_;  // the outputs a window is on, for its scale
   int fractionalScale120_ = 0;       // the compositor's preferred scale in 120ths, when it says
+  int forcedScale_ = 0;
+  int guessedX_ = 0;
+  int guessedY_ = 0;
   bool configured_ = false;
   bool closed_ = false;
-  bool failed_ = false;
 
   ShmBuffers buffers_;
-  ShmBuffers::Buffer* drawing_ = nullptr;
-  CairoGraphicsContext canvas_{1, 1};
-  std::unique_ptr<ScreenSaverView> view_;
-
-  friend struct SurfaceListeners;
 };
 
 }  // namespace brivora

@@ -9,6 +9,7 @@
 #include "fractional-scale-v1-client.h"
 #include "hosts/wayland/LayerShellProtocol.h"
 #include "viewporter-client.h"
+#include "xdg-output-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 
 namespace brivora {
@@ -21,6 +22,7 @@ constexpr std::uint32_t outputVersion = 4;      // wl_output.name
 constexpr std::uint32_t seatVersion = 5;
 constexpr std::uint32_t layerShellVersion = 4;  // destroy, set_layer, on_demand keyboard
 constexpr std::uint32_t wmBaseVersion = 2;
+constexpr std::uint32_t outputManagerVersion = 2;  // zxdg_output_v1.name
 
 template <typename Proxy>
 Proxy* bind(wl_registry* registry, std::uint32_t name, const wl_interface* interface,
@@ -28,6 +30,20 @@ Proxy* bind(wl_registry* registry, std::uint32_t name, const wl_interface* inter
   return static_cast<Proxy*>(
       wl_registry_bind(registry, name, interface, std::min(offered, wanted)));
 }
+
+const zxdg_output_v1_listener logicalOutputListener{
+    // logical_position
+    [](void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
+      auto* output = static_cast<WaylandOutput*>(data);
+      output->x = x;
+      output->y = y;
+      output->placed = true;
+    },
+    [](void*, zxdg_output_v1*, std::int32_t, std::int32_t) {},  // logical_size
+    [](void*, zxdg_output_v1*) {},                              // done
+    [](void*, zxdg_output_v1*, const char*) {},                 // name
+    [](void*, zxdg_output_v1*, const char*) {},                 // description
+};
 
 void pingPong(void*, xdg_wm_base* base, std::uint32_t serial) {
   xdg_wm_base_pong(base, serial);
@@ -37,10 +53,11 @@ const xdg_wm_base_listener wmBaseListener{pingPong};
 }  // namespace
 
 const wl_output_listener WaylandDisplay::outputListener{
-    // geometry: the position in the compositor's space
+    // geometry: the position, which compositors often leave at 0; xdg-output's is trusted
     [](void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
        std::int32_t, const char*, const char*, std::int32_t) {
       auto* output = static_cast<WaylandOutput*>(data);
+      if (output->placed) return;
       output->x = x;
       output->y = y;
     },
@@ -86,6 +103,10 @@ void WaylandDisplay::global(void* data, wl_registry* registry, std::uint32_t nam
   } else if (kind == wp_fractional_scale_manager_v1_interface.name) {
     self->fractionalScale_ = bind<wp_fractional_scale_manager_v1>(
         registry, name, &wp_fractional_scale_manager_v1_interface, version, 1);
+  } else if (kind == zxdg_output_manager_v1_interface.name) {
+    self->outputManager_ = bind<zxdg_output_manager_v1>(
+        registry, name, &zxdg_output_manager_v1_interface, version, outputManagerVersion);
+    for (const auto& output : self->outputs_) self->placeOutput(*output);
   } else if (kind == wl_seat_interface.name) {
     auto* seat = bind<wl_seat>(registry, name, &wl_seat_interface, version, seatVersion);
     self->seats_.push_back(seat);
@@ -95,8 +116,15 @@ void WaylandDisplay::global(void* data, wl_registry* registry, std::uint32_t nam
     output->globalName = name;
     output->output = bind<wl_output>(registry, name, &wl_output_interface, version, outputVersion);
     wl_output_add_listener(output->output, &outputListener, output.get());
+    self->placeOutput(*output);
     self->outputs_.push_back(std::move(output));
   }
+}
+
+void WaylandDisplay::placeOutput(WaylandOutput& output) {
+  if (!outputManager_ || output.logical) return;
+  output.logical = zxdg_output_manager_v1_get_xdg_output(outputManager_, output.output);
+  zxdg_output_v1_add_listener(output.logical, &logicalOutputListener, &output);
 }
 
 void WaylandDisplay::globalRemove(void* data, wl_registry*, std::uint32_t name) {
@@ -109,6 +137,7 @@ void WaylandDisplay::globalRemove(void* data, wl_registry*, std::uint32_t name) 
   std::unique_ptr<WaylandOutput> removed = std::move(*gone);
   outputs.erase(gone);
   if (self->onOutputsChanged) self->onOutputsChanged();
+  if (removed->logical) zxdg_output_v1_destroy(removed->logical);
   if (wl_output_get_version(removed->output) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
     wl_output_release(removed->output);
   } else {
@@ -139,7 +168,11 @@ WaylandDisplay::WaylandDisplay(std::string& error) {
 
 WaylandDisplay::~WaylandDisplay() {
   if (!display_) return;
-  for (const auto& output : outputs_) wl_output_destroy(output->output);
+  for (const auto& output : outputs_) {
+    if (output->logical) zxdg_output_v1_destroy(output->logical);
+    wl_output_destroy(output->output);
+  }
+  if (outputManager_) zxdg_output_manager_v1_destroy(outputManager_);
   for (wl_seat* seat : seats_) wl_seat_destroy(seat);
   if (fractionalScale_) wp_fractional_scale_manager_v1_destroy(fractionalScale_);
   if (viewporter_) wp_viewporter_destroy(viewporter_);

@@ -12,6 +12,8 @@ struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct wp_viewporter;
 struct wp_fractional_scale_manager_v1;
+struct zxdg_output_manager_v1;
+struct zxdg_output_v1;
 
 namespace brivora {
 
@@ -19,10 +21,12 @@ namespace brivora {
 // the compositor's logical space, and its integer scale.
 struct WaylandOutput {
   wl_output* output = nullptr;
-  std::uint32_t globalName = 0;  // the registry's name for it, to tell its removal
+  zxdg_output_v1* logical = nullptr;  // where xdg-output tells the logical place
+  std::uint32_t globalName = 0;       // the registry's name for it, to tell its removal
   std::string name;
   int x = 0;
   int y = 0;
+  bool placed = false;  // xdg-output gave x and y
   int scale = 1;
   bool announced = false;  // its first `done` came: everything above is known
 };
@@ -49,7 +53,8 @@ class WaylandDisplay {
   wp_fractional_scale_manager_v1* fractionalScale() const { return fractionalScale_; }
   const std::vector<wl_seat*>& seats() const { return seats_; }
 
-  // The outputs announced so far, in the order they came.
+  // The outputs announced so far, in the order they came. Where the compositor does not say
+  // where they lie (no xdg-output), they are taken to stand side by side in that order.
   std::vector<const WaylandOutput*> outputs() const;
   const WaylandOutput* outputFor(const wl_output* output) const;
 
@@ -68,6 +73,8 @@ class WaylandDisplay {
  private:
   static const wl_registry_listener registryListener;
   static const wl_output_listener outputListener;
+  // Asks xdg-output where the output lies, where the compositor offers it.
+  void placeOutput(WaylandOutput& output);
   static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                      std::uint32_t version);
   static void globalRemove(void* data, wl_registry* registry, std::uint32_t name);
@@ -80,6 +87,7 @@ class WaylandDisplay {
   xdg_wm_base* wmBase_ = nullptr;
   wp_viewporter* viewporter_ = nullptr;
   wp_fractional_scale_manager_v1* fractionalScale_ = nullptr;
+  zxdg_output_manager_v1* outputManager_ = nullptr;
   std::vector<wl_seat*> seats_;
   std::vector<std::unique_ptr<WaylandOutput>> outputs_;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
+#include "hosts/common/MonitorMode.h"
 #include "platform/Bundle.h"
 #include "platform/Geometry.h"
 
@@ -10,11 +12,14 @@ namespace brivora {
 
 struct WaylandHostOptions {
   Bundle bundle;
-  std::string viewClass;       // the principal class name of the view to create
-  bool fullscreen = true;      // every output; else one window of its own
-  Size windowSize{1280, 720};  // for the window, in logical pixels
+  std::string viewClass;                     // the principal class name of the view to create
+  bool fullscreen = true;                    // every output; else one window of its own
+  Size windowSize{1280, 720};                // for the window, in logical pixels
+  MonitorMode monitors = MonitorMode::each;  // for full screen
   bool showFps = false;
   bool colourManagement = true;
+  // Asked once each turn of the frame loop; when it gives true, every view is created anew.
+  std::function<bool()> viewsOutdated = nullptr;
 };
 
 // Shows the screen saver as a Wayland client until SIGINT or SIGTERM arrives, its window is

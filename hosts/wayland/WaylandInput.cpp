@@ -166,13 +166,11 @@ void WaylandInput::addSeat(wl_seat* wlSeat) {
 
 void WaylandInput::pointerAt(wl_surface* surface, double x, double y) {
   const Point origin = surfaceOrigin_(surface);
-  const Point at{origin.x + x, origin.y + y};
-  if (!firstPointer_) {
-    firstPointer_ = at;
-    return;
-  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
   if (ending_ == InputEnding::onAnyInput &&
-      std::hypot(at.x - firstPointer_->x, at.y - firstPointer_->y) > pointerSlack) {
+      pointer_.movedTooFar(static_cast<int>(std::lround(origin.x + x)),
+                           static_cast<int>(std::lround(origin.y + y)), seconds)) {
     end();
   }
 }

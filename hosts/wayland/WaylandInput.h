@@ -2,11 +2,12 @@
 
 #include <wayland-client.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
+#include "hosts/common/PointerTravel.h"
 #include "hosts/wayland/KeyboardMap.h"
 #include "platform/Geometry.h"
 
@@ -35,9 +36,6 @@ class WaylandInput {
 
   bool endRequested() const { return endRequested_; }
 
-  // How far the pointer may move before it ends a screen saver, in logical pixels.
-  static constexpr double pointerSlack = 10;
-
  private:
   friend struct InputListeners;
   struct Seat;
@@ -49,7 +47,8 @@ class WaylandInput {
   std::function<Point(wl_surface*)> surfaceOrigin_;
   std::vector<std::unique_ptr<Seat>> seats_;
   KeyboardMap keymap_;
-  std::optional<Point> firstPointer_;  // where the pointer was first seen
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  PointerTravel pointer_{0};
   bool endRequested_ = false;
 };
 

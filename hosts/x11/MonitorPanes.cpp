@@ -105,17 +105,17 @@ bool MonitorPanes::makePanes(std::vector<std::unique_ptr<ScreenPane>> kept, std:
       panes_.push_back(std::move(kept[at]));
       continue;
     }
-    const bool isPreview = !plan_.madeSurfaces && (view.width < ScreenPane::previewMaxWidth ||
-                                                   view.height < ScreenPane::previewMaxHeight);
+    const bool isPreview = !plan_.madeSurfaces && (view.width < ViewPane::previewMaxWidth ||
+                                                   view.height < ViewPane::previewMaxHeight);
     // The monitor under the middle of the view's first part gives its colours.
     const ViewPart& first = view.parts.front();
     const PixelRect& surface = plan_.surfaces[first.surface];
-    ColourTarget colours = colourTargetAt(
-        display_, surface.x + first.destinationX + first.source.width / 2,
-        surface.y + first.destinationY + first.source.height / 2, colourManagement_);
+    ColourTarget colours =
+        colourTargetAt(display_, surface.x + first.destinationX + first.source.width / 2,
+                       surface.y + first.destinationY + first.source.height / 2, colourManagement_);
     auto pane = std::make_unique<ScreenPane>(display_, view.width, view.height, targetsFor(view),
-                                             followsWindow_, isPreview, viewClass_,
-                                             supply_.seat(), std::move(colours), error);
+                                             followsWindow_, isPreview, viewClass_, supply_.seat(),
+                                             std::move(colours), error);
     if (pane->usable()) {
       panes_.push_back(std::move(pane));
     } else {

@@ -20,13 +20,12 @@ class MonitorPanes {
  public:
   // For a full screen: a window is made over each surface of a plan. With `colourManagement`
   // each view's wallpapers are converted to its monitor's profile.
-  MonitorPanes(Display* display, std::string viewClass, ViewSupply& supply,
-               bool colourManagement);
+  MonitorPanes(Display* display, std::string viewClass, ViewSupply& supply, bool colourManagement);
 
   // For one window, made by the host or handed to it. With `followsWindow` its one pane fills
   // it and follows its size; otherwise plans place the panes in it.
-  MonitorPanes(Display* display, std::string viewClass, ViewSupply& supply,
-               bool colourManagement, Window window, bool owned, bool followsWindow);
+  MonitorPanes(Display* display, std::string viewClass, ViewSupply& supply, bool colourManagement,
+               Window window, bool owned, bool followsWindow);
 
   ~MonitorPanes();
   MonitorPanes(const MonitorPanes&) = delete;

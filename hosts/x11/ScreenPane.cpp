@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/ViewRegistry.h"
-
 namespace brivora {
 
 ScreenPane::ScreenPane(Display* display, int width, int height, std::vector<PaneTarget> targets,
@@ -11,22 +9,12 @@ ScreenPane::ScreenPane(Display* display, int width, int height, std::vector<Pane
                        std::unique_ptr<ViewSeat> seat, ColourTarget colours, std::string& error)
     : targets_(std::move(targets)),
       followsWindow_(followsWindow),
-      width_(std::max(1, width)),
-      height_(std::max(1, height)),
-      presenter_(display, targets_.empty() ? 0 : targets_.front().surface->window(), error),
-      colours_(std::move(colours)),
-      seat_(std::move(seat)) {
+      presenter_(display, targets_.empty() ? 0 : targets_.front().surface->window(), error) {
   if (!presenter_.usable()) return;
-  presenter_.prepare(canvas_, width_, height_);
-  const ColourTargetScope scope(colours_);
-  view_ =
-      createView(viewClass, Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)},
-                 isPreview, seat_->environment());
-  if (!view_) error = "the screen saver view could not be created";
-}
-
-ScreenPane::~ScreenPane() {
-  view_.reset();
+  pane_ = std::make_unique<ViewPane>(width, height, isPreview, viewClass, std::move(seat),
+                                     std::move(colours));
+  presenter_.prepare(pane_->canvas(), pane_->width(), pane_->height());
+  if (!pane_->usable()) error = "the screen saver view could not be created";
 }
 
 bool ScreenPane::isShowing() const {
@@ -36,18 +24,17 @@ bool ScreenPane::isShowing() const {
 
 void ScreenPane::followSize() {
   SurfaceWindow& window = *targets_.front().surface;
-  if (window.width() == width_ && window.height() == height_) return;
-  width_ = window.width();
-  height_ = window.height();
-  targets_.front().source = {0, 0, width_, height_};
-  presenter_.prepare(canvas_, width_, height_);
-  view_->setFrame(Rect{0, 0, static_cast<double>(width_), static_cast<double>(height_)});
+  if (window.width() == pane_->width() && window.height() == pane_->height()) return;
+  pane_->setSize(window.width(), window.height());
+  targets_.front().source = {0, 0, pane_->width(), pane_->height()};
+  presenter_.prepare(pane_->canvas(), pane_->width(), pane_->height());
 }
 
 void ScreenPane::present() {
   for (const PaneTarget& target : targets_) {
     if (!target.surface->isShowing()) continue;
-    presenter_.present(canvas_, target.surface->window(), target.source, target.x, target.y);
+    presenter_.present(pane_->canvas(), target.surface->window(), target.source, target.x,
+                       target.y);
   }
 }
 

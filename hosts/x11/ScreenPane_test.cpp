@@ -61,7 +61,8 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
   auto pane = std::make_unique<ScreenPane>(
       x, surface->width(), surface->height(),
       std::vector<PaneTarget>{{surface.get(), {0, 0, 320, 200}, 0, 0}}, true, true,
-      std::string(KovaltaScreensaverView::principalClassName), harness.seat(), ColourTarget{}, error);
+      std::string(KovaltaScreensaverView::principalClassName), harness.seat(), ColourTarget{},
+      error);
   ASSERT_TRUE(pane->usable()) << error;
   EXPECT_TRUE(pane->view().isPreview());
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "hosts/common/FramePacer.h"
 #include "hosts/common/FrameRateMeter.h"
 #include "hosts/common/MonitorPlan.h"
 #include "hosts/common/PointerTravel.h"
@@ -29,19 +30,15 @@ namespace brivora {
 
 namespace {
 
-// While nothing can be seen the loop still wakes this often, to notice a signal promptly.
-constexpr int idleWakeMilliseconds = 100;
-// How often the system's time zone is looked at, so that a travelling laptop's clock follows it.
-constexpr auto zoneCheckInterval = std::chrono::minutes(1);
+// While nothing can be seen the loop still wakes this often, to tick the views on time.
+constexpr std::chrono::milliseconds idleWake{100};
 // How long a full screen keeps trying for the keyboard and pointer another program holds.
 constexpr auto grabAttempts = std::chrono::seconds(2);
 
-volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t windowLost = 0;
 
 // Also tells a draw waiting for a decode to give up, so the process ends at once.
-void requestStop(int = 0) {
-  stopRequested = 1;
+void requestStop() {
   requestProcessEnd();
 }
 
@@ -94,8 +91,7 @@ std::unique_ptr<MonitorPanes> panesFor(Display* x, const X11HostOptions& options
                                        ViewSupply& supply, Atom deleteWindow) {
   switch (options.target) {
     case X11Target::fullscreen:
-      return std::make_unique<MonitorPanes>(x, options.viewClass, supply,
-                                            options.colourManagement);
+      return std::make_unique<MonitorPanes>(x, options.viewClass, supply, options.colourManagement);
     case X11Target::ownWindow:
       return std::make_unique<MonitorPanes>(x, options.viewClass, supply, options.colourManagement,
                                             createOwnWindow(x, options.windowSize, deleteWindow),
@@ -145,7 +141,6 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   Display* x = display.get();
   XSetErrorHandler(noteXError);
   XSetIOErrorHandler(endOnLostConnection);
-  stopRequested = 0;
   windowLost = 0;
 
   const bool fullscreen = options.target == X11Target::fullscreen;
@@ -180,17 +175,10 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   PointerTravel pointer(0);
   FrameRateMeter fps;
 
-  struct sigaction action {};
-  action.sa_handler = requestStop;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-
-  auto deadline = Steady::now();
-  followSystemTimeZone();
-  auto nextZoneCheck = deadline + zoneCheckInterval;
+  endOnTerminationSignals();
+  FramePacer pacer(Steady::now());
   const auto lost = [&] { return windowLost || panes->anyLost(); };
-  while (!stopRequested && !lost()) {
+  while (!processEndRequested() && !lost()) {
     bool monitorsChanged = false;
     while (XPending(x) > 0) {
       XEvent event;
@@ -233,7 +221,7 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
       monitorsChanged = monitorWatch.isChange(event) || monitorsChanged;
       panes->handle(event);
     }
-    if (stopRequested || lost()) break;
+    if (processEndRequested() || lost()) break;
     if (monitorsChanged && followsMonitors) {
       // A view that cannot be made for a new monitor leaves that monitor black.
       std::string ignored;
@@ -247,27 +235,16 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
     panes->raiseCovered();
 
     const auto now = Steady::now();
-    if (now >= nextZoneCheck) {
-      followSystemTimeZone();
-      nextZoneCheck = now + zoneCheckInterval;
-    }
+    if (pacer.zoneCheckDue(now)) followSystemTimeZone();
     const bool anyShowing = panes->anyShowing();
-    if (now < deadline || !anyShowing) {
-      const int wait =
-          anyShowing ? static_cast<int>(
-                           std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count())
-                     : idleWakeMilliseconds;
+    const auto wait = anyShowing ? pacer.wait(now, idleWake) : idleWake;
+    if (wait.count() > 0) {
       pollfd connection{ConnectionNumber(x), POLLIN, 0};
-      poll(&connection, 1, wait);
-      if (!anyShowing) deadline = Steady::now();
+      poll(&connection, 1, static_cast<int>(wait.count()));
+      if (!anyShowing) pacer.idle(Steady::now());
       continue;
     }
-    // The next deadline follows the last one, so the pace does not drift; after a stall it
-    // starts afresh rather than rushing to catch up.
-    const auto interval = std::chrono::duration_cast<Steady::duration>(
-        std::chrono::duration<double>(panes->animationInterval()));
-    deadline += interval;
-    if (deadline < now) deadline = now + interval;
+    pacer.frameTaken(now, panes->animationInterval());
 
     supply.beginFrame();
     const bool shown = panes->frame([&] {
