@@ -49,8 +49,8 @@ SwayScreenshot readPpm(const std::string& bytes) {
 
 }  // namespace
 
-SwaySession::SwaySession(const std::vector<SwayOutput>& outputs) {
-  for (const char* program : {"sway", "swaymsg", "Xwayland", "grim"}) {
+SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
+  for (const char* program : {"sway", "swaymsg", withX11 ? "Xwayland" : "sway", "grim"}) {
     if (findProgram(program).empty()) {
       whyNot = std::string(program) + " is not installed (Debian packages sway, xwayland, grim)";
       return;
@@ -58,7 +58,7 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs) {
   }
   const std::optional<TestAccount> account = ordinaryAccount(scratch_.folder(), whyNot);
   if (!account) return;
-  if (!account->name.empty() && findProgram("xhost").empty()) {
+  if (withX11 && !account->name.empty() && findProgram("xhost").empty()) {
     whyNot =
         "xhost, to let this test's user into the session's X display, is not installed "
         "(Debian package x11-xserver-utils)";
@@ -67,18 +67,19 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs) {
   const std::filesystem::path folder = scratch_.folder();
   const std::filesystem::path runtime = folder / "runtime";
   const std::filesystem::path ready = folder / "ready";
-  std::string config = "xwayland force\n";
+  std::string config = withX11 ? "xwayland force\n" : "xwayland disable\n";
   int left = 0;
   for (std::size_t at = 0; at < outputs.size(); ++at) {
     config += "output HEADLESS-" + std::to_string(at + 1) + " mode " +
               std::to_string(outputs[at].width) + "x" + std::to_string(outputs[at].height) +
-              " position " + std::to_string(left) + " 0\n";
-    left += outputs[at].width;
+              " scale " + std::to_string(outputs[at].scale) + " position " + std::to_string(left) +
+              " 0\n";
+    left += outputs[at].width / outputs[at].scale;
   }
   // Once XWayland runs: let this process in where it runs as another user, then say where the
   // session is.
   const std::string letIn =
-      account->name.empty()
+      account->name.empty() || !withX11
           ? ""
           : "xhost +si:localuser:$(id -un " + std::to_string(geteuid()) + ") >/dev/null 2>&1; ";
   config += "exec sh -c '" + letIn + "echo \"$DISPLAY $WAYLAND_DISPLAY $SWAYSOCK\" > " +
@@ -109,13 +110,14 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs) {
   }
   std::istringstream words(readText(ready));
   std::string x11;
-  words >> x11 >> waylandDisplay_ >> socket_;
-  if (x11.empty() || socket_.empty()) {
+  if (withX11) words >> x11;
+  words >> waylandDisplay_ >> socket_;
+  if ((withX11 && x11.empty()) || socket_.empty()) {
     whyNot = "sway did not start: " + readText(folder / "sway.log").substr(0, 2000);
     return;
   }
   display = x11;
-  while (monitorCount() < static_cast<int>(outputs.size()) &&
+  while (withX11 && monitorCount() < static_cast<int>(outputs.size()) &&
          std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(20ms);
   }
@@ -134,6 +136,19 @@ SwaySession::~SwaySession() {
   // runuser passes a termination signal on to sway, where a kill would leave sway running.
   if (!ended(3s)) sway_->signal(SIGTERM);
   ended(2s);
+}
+
+bool SwaySession::type(const std::vector<std::string>& keys) const {
+  std::vector<std::string> argv = {"wtype", "-s", "300"};
+  argv.insert(argv.end(), keys.begin(), keys.end());
+  return ChildProcess({argv, waylandEnvironment()}).waitFor(commandLimit) == 0;
+}
+
+void SwaySession::kill() {
+  // runuser's child, sway itself, must go: its connections break as in a crash.
+  ChildProcess({{"pkill", "-KILL", "-f", "^sway -c " + (scratch_.folder() / "config").string()}})
+      .waitFor(commandLimit);
+  sway_->waitFor(commandLimit);
 }
 
 std::vector<std::string> SwaySession::waylandEnvironment() const {
