@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -15,7 +16,6 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/support/ChildProcess.h"
-#include "tests/support/ShellCommand.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 
@@ -28,22 +28,17 @@ struct Finished {
   std::string err;
 };
 
-// Runs `brivora` with shell-quoted arguments, after `environment` ("NAME=value ..."); stderr
-// goes through a file.
-Finished runBrivora(const std::string& arguments, const std::string& environment = "") {
+// Runs `brivora` with `arguments` (split at spaces), after the `environment` changes.
+Finished runBrivora(const std::string& arguments, std::vector<std::string> environment = {}) {
   testing::TempBundle scratch;
-  const std::string errPath = (scratch.folder() / "stderr").string();
-  const std::string command =
-      environment + " '" + BRIVORA_EXECUTABLE + "' " + arguments + " 2>'" + errPath + "'";
-  const testing::ShellResult run = testing::runShell(command);
-  Finished finished;
-  finished.status = run.status;
-  finished.out = run.out;
-  std::ifstream err(errPath);
-  std::stringstream text;
-  text << err.rdbuf();
-  finished.err = text.str();
-  return finished;
+  std::istringstream in(arguments);
+  const std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+  testing::Launch launch = testing::ChildProcess::brivora(words);
+  launch.environment.insert(launch.environment.end(), environment.begin(), environment.end());
+  launch.output = scratch.folder() / "stdout";
+  launch.errors = scratch.folder() / "stderr";
+  const std::optional<int> status = testing::ChildProcess(launch).waitFor(std::chrono::minutes(1));
+  return {status.value_or(-1), testing::readText(launch.output), testing::readText(launch.errors)};
 }
 
 TEST(BrivoraExecutable, ExitsTwoWithOneLineOnStderrForUsageAndEnvironmentErrors) {
@@ -59,13 +54,13 @@ TEST(BrivoraExecutable, ExitsTwoWithOneLineOnStderrForUsageAndEnvironmentErrors)
 }
 
 TEST(BrivoraExecutable, PrintsResultsOnStdoutAndProblemsOnStderr) {
-  const Finished color = runBrivora("inspect color '-00000'");
+  const Finished color = runBrivora("inspect color -00000");
   EXPECT_EQ(color.status, 0);
   EXPECT_EQ(color.out, "[0.0, 0.0, 0.0, 1.0]\n");
 
   testing::TempBundle bundle;
   bundle.write("theme.json", "{\"clockColr\": \"#FFFFFF\"}");
-  const Finished check = runBrivora("check --bundle '" + bundle.folder().string() + "'");
+  const Finished check = runBrivora("check --bundle " + bundle.folder().string());
   EXPECT_EQ(check.status, 1);
   EXPECT_TRUE(check.out.empty());
   EXPECT_NE(check.err.find("brivora: theme.json:1:2: unknown key \"clockColr\""), std::string::npos)
@@ -83,8 +78,8 @@ TEST(BrivoraExecutable, CheckSaysWhenTheClockDesignIsNotInstalled) {
   bundle.write("theme.json", R"({"clockFamily": "rounded", "clockWeight": "regular"})");
   bundle.makeFolder("wallpapers");
   const Finished finished =
-      runBrivora("check --bundle '" + bundle.folder().string() + "'",
-                 "FONTCONFIG_FILE='" + (bundle.folder() / "fonts.conf").string() + "'");
+      runBrivora("check --bundle " + bundle.folder().string(),
+                 {"FONTCONFIG_FILE=" + (bundle.folder() / "fonts.conf").string()});
   EXPECT_EQ(finished.status, 1) << finished.err;
   EXPECT_NE(finished.err.find("\"clockFamily\" asks for the rounded design, but none of its fonts "
                               "is installed (Comfortaa, Quicksand or M PLUS Rounded 1c)"),
@@ -100,8 +95,8 @@ TEST(BrivoraExecutable, BenchTimesEveryKindOfFrameAndPrintsOneJsonObject) {
   const auto red = testing::solidPicture(96, 54, {200, 0, 0, 255});
   bundle.write("wallpapers/a.jpg", testing::encodeJpeg(red));
   bundle.write("wallpapers/b.png", testing::encodePng(red));
-  const Finished finished = runBrivora("bench --json --frames 20 --size 160x90 --bundle '" +
-                                       bundle.folder().string() + "'");
+  const Finished finished =
+      runBrivora("bench --json --frames 20 --size 160x90 --bundle " + bundle.folder().string());
   ASSERT_EQ(finished.status, 0) << finished.err;
   const auto report = nlohmann::ordered_json::parse(finished.out);
   const std::vector<std::string> keys = {"size",         "frames",          "holding_ms",

@@ -20,6 +20,7 @@
 #include "tests/support/SwaySession.h"
 #include "tests/support/TestAccount.h"
 #include "tests/support/TestImageFiles.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/WallpaperColours.h"
 
 namespace brivora {
@@ -53,38 +54,17 @@ testing::Launch brivoraOn(const SwaySession& session, std::vector<std::string> a
 std::optional<int> outputColour(const SwaySession& session, const std::string& name,
                                 std::optional<PixelRect> part = std::nullopt) {
   const SwayScreenshot shot = session.screenshot(name);
-  return testing::colourFilling(
-      part.value_or(PixelRect{0, 0, shot.width, shot.height}), [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < shot.width && y < shot.height ? shot.at(x, y) : 0xFFFFFFFFu;
-      });
+  return testing::colourFilling(part.value_or(PixelRect{0, 0, shot.width, shot.height}),
+                                shot.pixels());
 }
 
 std::optional<int> waitForColour(const SwaySession& session, const std::string& name,
                                  std::chrono::milliseconds limit,
                                  std::optional<PixelRect> part = std::nullopt) {
   std::optional<int> colour;
-  for (const auto until = Clock::now() + limit; !colour && Clock::now() < until;) {
-    colour = outputColour(session, name, part);
-    if (!colour) std::this_thread::sleep_for(20ms);
-  }
+  testing::waitUntil([&] { return (colour = outputColour(session, name, part)).has_value(); },
+                     limit);
   return colour;
-}
-
-// How many pixels of the output's picture differ from `expected` by more than a little.
-int differingPixels(const SwayScreenshot& shot, const ImagePixels& expected) {
-  if (shot.width != expected.width || shot.height != expected.height) {
-    return expected.width * expected.height;
-  }
-  int differing = 0;
-  for (int y = 0; y < shot.height; ++y) {
-    for (int x = 0; x < shot.width; ++x) {
-      const std::uint32_t wanted = expected.argb[static_cast<std::size_t>(y * shot.width + x)];
-      differing += !testing::shows(
-          shot.at(x, y),
-          {std::uint8_t(wanted >> 16), std::uint8_t(wanted >> 8), std::uint8_t(wanted)}, 24);
-    }
-  }
-  return differing;
 }
 
 TEST(WaylandHost, CoversEveryOutputSharplyAtItsScaleAndEndsAtOnce) {
@@ -107,12 +87,13 @@ TEST(WaylandHost, CoversEveryOutputSharplyAtItsScaleAndEndsAtOnce) {
               0);
     const DecodedImage expected =
         testing::decodedOrFail(decodeImage(testing::readText(reference), Size{1e6, 1e6}));
-    int differing = -1;
-    for (const auto until = Clock::now() + firstFrameLimit; differing != 0 && Clock::now() < until;
-         std::this_thread::sleep_for(50ms)) {
-      differing = differingPixels(session.screenshot(name), expected.pixels);
-    }
-    EXPECT_EQ(differing, 0);
+    EXPECT_TRUE(testing::waitUntil(
+        [&] {
+          const SwayScreenshot shot = session.screenshot(name);
+          return testing::sizeOf(expected.pixels) == PixelSize{shot.width, shot.height} &&
+                 testing::differingPixels(shot.pixels(), expected.pixels) == 0;
+        },
+        firstFrameLimit, 50ms));
   }
   const auto signalled = Clock::now();
   child.signal(SIGTERM);
@@ -271,10 +252,7 @@ TEST(WaylandHost, WithoutTheLayerShellOutputsGetFullScreenWindows) {
                      "--width=800", "--height=480", "--debug", "--idle-time=0"}),
        {},
        scratch.folder() / "weston.log"});
-  for (const auto until = Clock::now() + 20s;
-       !std::filesystem::exists(runtime / "wayland-weston") && Clock::now() < until;) {
-    std::this_thread::sleep_for(20ms);
-  }
+  testing::waitUntil([&] { return std::filesystem::exists(runtime / "wayland-weston"); }, 20s);
   testing::Launch launch =
       ChildProcess::brivora({"--bundle", scratch.folder().string(), "-fullscreen"});
   launch.environment.insert(launch.environment.end(), environment.begin(), environment.end());
@@ -283,22 +261,25 @@ TEST(WaylandHost, WithoutTheLayerShellOutputsGetFullScreenWindows) {
   const std::filesystem::path shots = scratch.folder() / "shots";
   std::filesystem::create_directory(shots);
   std::optional<int> colour;
-  for (const auto until = Clock::now() + firstFrameLimit; !colour && Clock::now() < until;) {
-    std::filesystem::remove_all(shots);
-    std::filesystem::create_directory(shots);
-    testing::Launch shoot{{"sh", "-c", "cd \"$0\" && weston-screenshooter", shots.string()},
-                          environment};
-    ChildProcess(shoot).waitFor(10s);
-    for (const auto& file : std::filesystem::directory_iterator(shots)) {
-      const DecodeResult decoded = decodeImage(testing::readText(file.path()), Size{1e6, 1e6});
-      if (const auto* image = std::get_if<DecodedImage>(&decoded)) {
-        const ImagePixels& pixels = image->pixels;
-        colour = testing::colourFilling({0, 0, pixels.width, pixels.height}, [&](int x, int y) {
-          return pixels.argb[static_cast<std::size_t>(y * pixels.width + x)] & 0xFFFFFF;
-        });
-      }
-    }
-  }
+  testing::waitUntil(
+      [&] {
+        std::filesystem::remove_all(shots);
+        std::filesystem::create_directory(shots);
+        testing::Launch shoot{{"sh", "-c", "cd \"$0\" && weston-screenshooter", shots.string()},
+                              environment};
+        ChildProcess(shoot).waitFor(10s);
+        for (const auto& file : std::filesystem::directory_iterator(shots)) {
+          const DecodeResult decoded = decodeImage(testing::readText(file.path()), Size{1e6, 1e6});
+          if (const auto* image = std::get_if<DecodedImage>(&decoded)) {
+            const ImagePixels& pixels = image->pixels;
+            colour = testing::colourFilling({0, 0, pixels.width, pixels.height}, [&](int x, int y) {
+              return pixels.argb[static_cast<std::size_t>(y * pixels.width + x)] & 0xFFFFFF;
+            });
+          }
+        }
+        return colour.has_value();
+      },
+      firstFrameLimit, 0ms);
   EXPECT_TRUE(colour) << "the output is not covered";
   child.signal(SIGTERM);
   EXPECT_EQ(child.waitFor(2s), 0);

@@ -1,10 +1,7 @@
 // Monitor modes on the root window, monitors that come and go, and how a standalone full screen
 // ends, on a private Xvfb server whose monitors the test lays out through XRandR.
-#include <gtest/gtest.h>
+#include "tests/support/ScreenProbe.h"
 
-// Xlib's macros (None, Bool, Status) clash with names in gtest, so it comes second.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <signal.h>
@@ -16,11 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
 #include "tests/support/FakeInput.h"
-#include "tests/support/ScreenProbe.h"
-#include "tests/support/VirtualDisplay.h"
-#include "tests/support/WallpaperColours.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brivora {
 namespace {
@@ -74,33 +68,23 @@ void setMonitor(Display* x, const char* name, const PixelRect& area, bool takesO
   XRRFreeMonitors(monitor);
 }
 
-// The wallpaper colour filling each area of the screen.
-std::vector<std::optional<int>> coloursShown(Display* x, const std::vector<PixelRect>& areas) {
-  XImage* shot = XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
-                           VirtualDisplay::height, AllPlanes, ZPixmap);
-  std::vector<std::optional<int>> colours;
-  for (const PixelRect& area : areas) {
-    colours.push_back(shot ? testing::colourFilling(area,
-                                                    [shot](int px, int py) {
-                                                      return static_cast<std::uint32_t>(
-                                                          XGetPixel(shot, px, py) & 0xFFFFFF);
-                                                    })
-                           : std::nullopt);
-  }
-  if (shot) XDestroyImage(shot);
-  return colours;
-}
-
 // Waits until `areas` are filled with wallpapers that `agree` accepts; what they show then.
 template <typename Agree>
 std::vector<std::optional<int>> waitForColours(Display* x, const std::vector<PixelRect>& areas,
                                                Agree agree, std::chrono::milliseconds limit) {
   std::vector<std::optional<int>> colours;
-  for (const auto until = Clock::now() + limit; Clock::now() < until;) {
-    colours = coloursShown(x, areas);
-    if (allFilled(colours) && agree(colours)) break;
-    std::this_thread::sleep_for(20ms);
-  }
+  testing::waitUntil(
+      [&] {
+        const testing::Screenshot shot = testing::screenshot(
+            x, DefaultRootWindow(x), VirtualDisplay::width, VirtualDisplay::height);
+        colours.clear();
+        for (const PixelRect& area : areas) {
+          colours.push_back(shot ? testing::colourFilling(area, testing::pixelsOf(shot.get()))
+                                 : std::nullopt);
+        }
+        return allFilled(colours) && agree(colours);
+      },
+      limit);
   return colours;
 }
 
@@ -111,26 +95,14 @@ const auto alike = [](const std::vector<std::optional<int>>& colours) {
   return colours[0] == colours[1];
 };
 
-// A private Xvfb server and the test's connection to it, which keeps the monitors it sets.
-class X11Monitors : public ::testing::Test {
+// The test's connection keeps the monitors it sets.
+class X11Monitors : public testing::XvfbTest {
  protected:
-  void SetUp() override {
-    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    x = XOpenDisplay(server.display.c_str());
-    ASSERT_NE(x, nullptr);
-  }
-  void TearDown() override {
-    if (x) XCloseDisplay(x);
-  }
-
   // The two monitors `left` and `right`.
   void setTwoMonitors() {
     setMonitor(x, "left", left, true);
     setMonitor(x, "right", right, false);
   }
-
-  VirtualDisplay server;
-  Display* x = nullptr;
 };
 
 TEST_F(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
@@ -139,8 +111,8 @@ TEST_F(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
   testing::writeColourBundle(colours, 1000);
   for (const char* mode : {"each", "same"}) {
     SCOPED_TRACE(mode);
-    ChildProcess child(ChildProcess::brivora(
-        {"--bundle", colours.folder().string(), "-root", "--monitors", mode}, server.display));
+    ChildProcess child(
+        brivora({"--bundle", colours.folder().string(), "-root", "--monitors", mode}));
     const bool same = std::string(mode) == "same";
     const auto shown = same ? waitForColours(x, {left, right}, alike, firstFrameLimit)
                             : waitForColours(x, {left, right}, apart, firstFrameLimit);
@@ -158,19 +130,18 @@ TEST_F(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
                                     "clockSizeRatio": 0.04, "cycleSeconds": 1000})");
   ChildProcess child(ChildProcess::brivora(
       {"--bundle", quadrants.folder().string(), "-root", "--monitors", "span"}, server.display));
-  bool spanned = false;
-  for (const auto until = Clock::now() + firstFrameLimit; !spanned && Clock::now() < until;) {
-    XImage* shot = XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
-                             VirtualDisplay::height, AllPlanes, ZPixmap);
-    ASSERT_NE(shot, nullptr);
-    const auto shows = [shot](int px, int py, std::size_t quadrant) {
-      return testing::shows(static_cast<std::uint32_t>(XGetPixel(shot, px, py) & 0xFFFFFF),
-                            testing::quadrantColours[quadrant]);
-    };
-    spanned = shows(0, 0, 0) && shows(639, 0, 1) && shows(100, 400, 2) && shows(639, 300, 3);
-    XDestroyImage(shot);
-  }
-  EXPECT_TRUE(spanned);
+  EXPECT_TRUE(testing::waitUntil(
+      [&] {
+        const testing::Screenshot shot = testing::screenshot(
+            x, DefaultRootWindow(x), VirtualDisplay::width, VirtualDisplay::height);
+        const auto shows = [&](int px, int py, std::size_t quadrant) {
+          return testing::shows(testing::pixelsOf(shot.get())(px, py),
+                                testing::quadrantColours[quadrant]);
+        };
+        return shot && shows(0, 0, 0) && shows(639, 0, 1) && shows(100, 400, 2) &&
+               shows(639, 300, 3);
+      },
+      firstFrameLimit));
   child.signal(SIGTERM);
   EXPECT_EQ(child.waitFor(2s), 0);
 }
@@ -227,17 +198,11 @@ TEST_F(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
     const std::string where = row.where;
     SCOPED_TRACE(where);
     std::vector<std::string> arguments = {"--bundle", bundle.folder().string(), where};
-    if (where == "-window-id") {
-      const Window given = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 640, 480, 0, 0, 0);
-      XMapWindow(x, given);
-      XSync(x, False);
-      char id[32];
-      std::snprintf(id, sizeof id, "0x%lx", given);
-      arguments.push_back(id);
-    }
+    if (where == "-window-id")
+      arguments.push_back(testing::windowId(testing::openWindow(x, 640, 480)));
     int pointerX = 300;
     testing::movePointerTo(x, pointerX, 200);
-    ChildProcess child(ChildProcess::brivora(arguments, server.display));
+    ChildProcess child(brivora(arguments));
     ASSERT_TRUE(allFilled(waitForColours(
         x, {{0, 0, VirtualDisplay::width, VirtualDisplay::height}},
         [](const auto&) { return true; }, firstFrameLimit)));

@@ -1,11 +1,7 @@
 // Brivora as a hack of the real XScreenSaver daemon, on a private Xvfb server: the daemon
 // blanks the screen with it, it draws its frame, and it ends when the daemon unblanks.
-#include <gtest/gtest.h>
+#include "tests/support/ScreenProbe.h"
 
-// Xlib's macros (None, Bool, Status) clash with names in gtest, so it comes second.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -15,20 +11,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/support/ChildProcess.h"
-#include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestAccount.h"
 #include "tests/support/TestImageFiles.h"
-#include "tests/support/VirtualDisplay.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brivora {
 namespace {
@@ -48,42 +40,6 @@ constexpr auto commandLimit = 10s;
 constexpr auto daemonExitLimit = 5s;
 // How long Brivora may take to end once the daemon has unblanked.
 constexpr auto hackEndLimit = 1s;
-constexpr auto pollInterval = 50ms;
-
-// Starts `argv` with stdin from /dev/null and stdout and stderr appended to `output`.
-pid_t spawn(const std::vector<std::string>& argv, const std::filesystem::path& output) {
-  const pid_t child = fork();
-  if (child == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    dup2(in, STDIN_FILENO);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    std::vector<char*> pointers;
-    for (const std::string& word : argv) pointers.push_back(const_cast<char*>(word.c_str()));
-    pointers.push_back(nullptr);
-    execvp(pointers[0], pointers.data());
-    _exit(127);
-  }
-  return child;
-}
-
-// Runs `argv` to its end; its exit status, or -1 when it ran past `limit` and was killed.
-int runToEnd(const std::vector<std::string>& argv, const std::filesystem::path& output,
-             std::chrono::milliseconds limit) {
-  const pid_t child = spawn(argv, output);
-  const auto until = Clock::now() + limit;
-  while (Clock::now() < until) {
-    int status = 0;
-    if (waitpid(child, &status, WNOHANG) == child) {
-      return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    std::this_thread::sleep_for(10ms);
-  }
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  return -1;
-}
 
 // One line of /proc/PID/stat, as far as the tests need it.
 struct ProcessEntry {
@@ -182,15 +138,16 @@ class XScreenSaverDaemon {
                                   "HOME=" + home.string()};
     argv.insert(argv.end(), environment.begin(), environment.end());
     argv.insert(argv.end(), {findProgram("xscreensaver"), "--no-splash", "--verbose"});
-    launcher_ = spawn(account.run(argv), log_);
+    launcher_ =
+        std::make_unique<testing::ChildProcess>(testing::Launch{account.run(argv), {}, log_});
   }
   XScreenSaverDaemon(const XScreenSaverDaemon&) = delete;
   XScreenSaverDaemon& operator=(const XScreenSaverDaemon&) = delete;
   ~XScreenSaverDaemon() {
-    std::vector<ProcessEntry> family = processFamily(launcher_);
+    std::vector<ProcessEntry> family = processFamily(launcher_->pid());
     command({"--exit"});
     waitUntilEnded(family, daemonExitLimit);
-    for (const ProcessEntry& process : processFamily(launcher_)) family.push_back(process);
+    for (const ProcessEntry& process : processFamily(launcher_->pid())) family.push_back(process);
     for (const ProcessEntry& process : family) {
       if (!endingOf(process).ended) kill(process.pid, SIGKILL);
     }
@@ -202,7 +159,8 @@ class XScreenSaverDaemon {
   bool command(const std::vector<std::string>& options) const {
     std::vector<std::string> argv = {findProgram("xscreensaver-command"), "--display", display_};
     argv.insert(argv.end(), options.begin(), options.end());
-    return runToEnd(argv, log_.parent_path() / "command.log", commandLimit) == 0;
+    return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"})
+               .waitFor(commandLimit) == 0;
   }
 
   // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
@@ -227,7 +185,7 @@ class XScreenSaverDaemon {
 
   std::string display_;
   std::filesystem::path log_;
-  pid_t launcher_ = -1;
+  std::unique_ptr<testing::ChildProcess> launcher_;
 };
 
 // The sanitizer options in this process's environment, for the daemon's user: the files they
@@ -275,20 +233,10 @@ struct HackSetup {
     // The daemon's own defaults fade, lock, show a splash and pick hacks at random; none of
     // that is wanted here, and a long timeout keeps it from blanking on its own.
     scratch.write("home/.xscreensaver",
-                  "mode: one\n"
-                  "selected: 0\n"
-                  "timeout: 1:00:00\n"
-                  "cycle: 0:00:00\n"
-                  "lock: False\n"
-                  "lockTimeout: 0:00:00\n"
-                  "fade: False\n"
-                  "unfade: False\n"
-                  "splash: False\n"
-                  "dpmsEnabled: False\n"
-                  "dpmsQuickoffEnabled: False\n"
-                  "grabDesktopImages: False\n"
-                  "memoryLimit: 0\n"
-                  "nice: 0\n"
+                  "mode: one\nselected: 0\ntimeout: 1:00:00\ncycle: 0:00:00\nlock: False\n"
+                  "lockTimeout: 0:00:00\nfade: False\nunfade: False\nsplash: False\n"
+                  "dpmsEnabled: False\ndpmsQuickoffEnabled: False\ngrabDesktopImages: False\n"
+                  "memoryLimit: 0\nnice: 0\n"
                   // As the README has people write it.
                   "programs: \"Brivora\" " +
                       program.string() + " --root --bundle " + bundle.string() + " \\n\n");
@@ -312,39 +260,15 @@ struct HackSetup {
   std::filesystem::path home;
 };
 
-struct ImageDeleter {
-  void operator()(XImage* image) const { XDestroyImage(image); }
-};
-using Screenshot = std::unique_ptr<XImage, ImageDeleter>;
-
-Screenshot takeScreenshot(Display* x) {
-  return Screenshot(XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
-                              VirtualDisplay::height, AllPlanes, ZPixmap));
-}
-
-// Pixels of the block whose every channel is above `threshold`: white text on a dark ground.
-int brightPixels(XImage* shot, int left, int top, int right, int bottom, unsigned threshold) {
-  int count = 0;
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const unsigned long pixel = XGetPixel(shot, x, y);
-      count += ((pixel >> 16) & 0xFF) > threshold && ((pixel >> 8) & 0xFF) > threshold &&
-               (pixel & 0xFF) > threshold;
-    }
-  }
-  return count;
-}
-
-std::string describe(const MeanColour& colour) {
-  std::ostringstream text;
-  text << "(" << static_cast<int>(colour.red) << ", " << static_cast<int>(colour.green) << ", "
-       << static_cast<int>(colour.blue) << ")";
-  return text.str();
-}
-
 // What on the screen differs from Brivora's frame of the quadrant wallpaper, one line each;
 // empty when it shows that frame.
 std::string frameDifferences(XImage* shot) {
+  if (!shot) return "no screenshot could be taken";
+  const auto describe = [](const MeanColour& colour) {
+    std::ostringstream text;
+    text << "(" << int(colour.red) << ", " << int(colour.green) << ", " << int(colour.blue) << ")";
+    return text.str();
+  };
   // The Ken Burns zoom and pan move the quadrants' edges by a few percent, so the blocks keep
   // well inside them; the lower blocks end above the scrim, which begins 40% from the bottom.
   struct Block {
@@ -362,8 +286,7 @@ std::string frameDifferences(XImage* shot) {
   std::string differences;
   for (const Block& block : blocks) {
     const MeanColour mean = meanColour(shot, block.left, block.top, block.right, block.bottom);
-    if (!testing::isNear(mean, block.expected.red, block.expected.green, block.expected.blue,
-                         tolerance)) {
+    if (!testing::isNear(mean, block.expected, tolerance)) {
       differences += std::string(block.name) + " quadrant shows " + describe(mean) + "\n";
     }
   }
@@ -374,24 +297,14 @@ std::string frameDifferences(XImage* shot) {
   }
   // The clock's white digits and date, bottom left, over the darkened blue quadrant, whose
   // red channel stays far below the threshold.
-  constexpr int clockPixelsAtLeast = 200;
-  const int clockPixels = brightPixels(shot, 0, 330, 320, VirtualDisplay::height, 180);
-  if (clockPixels < clockPixelsAtLeast) {
-    differences += "the clock's corner has " + std::to_string(clockPixels) + " white pixels\n";
-  }
-  return differences;
-}
-
-// Polls the screen until it shows Brivora's frame or `limit` passes; what still differs.
-std::string waitForFrame(Display* x, std::chrono::milliseconds limit) {
-  const auto until = Clock::now() + limit;
-  std::string differences = "no screenshot could be taken";
-  while (Clock::now() < until) {
-    if (const Screenshot shot = takeScreenshot(x)) {
-      differences = frameDifferences(shot.get());
-      if (differences.empty()) return {};
+  int clockPixels = 0;
+  for (int y = 330; y < VirtualDisplay::height; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      clockPixels += testing::shows(testing::pixelsOf(shot)(x, y), {218, 218, 218}, 37);
     }
-    std::this_thread::sleep_for(pollInterval);
+  }
+  if (clockPixels < 200) {
+    differences += "the clock's corner has " + std::to_string(clockPixels) + " white pixels\n";
   }
   return differences;
 }
@@ -414,37 +327,39 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   const XScreenSaverDaemon daemon(server.display, *account, setup.home, setup.environment,
                                   setup.scratch.folder() / "daemon.log");
   // The daemon takes commands once it has announced itself on the root window.
-  bool blanked = false;
-  for (const auto until = Clock::now() + daemonStartLimit; !blanked && Clock::now() < until;) {
-    blanked = daemon.command({"--select", "1"});
-    if (!blanked) std::this_thread::sleep_for(200ms);
-  }
-  ASSERT_TRUE(blanked) << "the daemon took no --select command" << daemon.logTail();
-
+  ASSERT_TRUE(testing::waitUntil(
+      [&] {
+        return daemon.command({"--select", "1"});
+      },
+      daemonStartLimit, 200ms))
+      << "the daemon took no --select command" << daemon.logTail();
   std::vector<pid_t> hacks;
-  for (const auto until = Clock::now() + hackStartLimit; hacks.empty() && Clock::now() < until;) {
-    std::this_thread::sleep_for(pollInterval);
-    hacks = processesRunning(setup.program);
-  }
+  testing::waitUntil([&] { return !(hacks = processesRunning(setup.program)).empty(); },
+                     hackStartLimit, 50ms);
   ASSERT_EQ(hacks.size(), 1u) << "the daemon did not start Brivora" << daemon.logTail();
   const std::optional<ProcessEntry> hack = processEntry(hacks.front());
   ASSERT_TRUE(hack.has_value());
 
   Display* x = XOpenDisplay(server.display.c_str());
   ASSERT_NE(x, nullptr);
-  const std::string differences = waitForFrame(x, firstFrameLimit);
+  std::string differences;
+  testing::waitUntil(
+      [&] {
+        differences =
+            frameDifferences(testing::screenshot(x, DefaultRootWindow(x), VirtualDisplay::width,
+                                                 VirtualDisplay::height)
+                                 .get());
+        return differences.empty();
+      },
+      firstFrameLimit, 50ms);
   XCloseDisplay(x);
   EXPECT_EQ(differences, "") << "the screen does not show Brivora's frame" << daemon.logTail();
 
   ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.logTail();
-  const auto unblanked = Clock::now();
-  Ending ending = endingOf(*hack);
-  while (!ending.ended && Clock::now() - unblanked < hackEndLimit) {
-    std::this_thread::sleep_for(5ms);
-    ending = endingOf(*hack);
-  }
-  EXPECT_TRUE(ending.ended) << "Brivora still runs a second after the daemon unblanked"
-                            << daemon.logTail();
+  Ending ending;
+  EXPECT_TRUE(
+      testing::waitUntil([&] { return (ending = endingOf(*hack)).ended; }, hackEndLimit, 5ms))
+      << "Brivora still runs a second after the daemon unblanked" << daemon.logTail();
   // Its status reaches the test when its parent, the daemon's graphics helper, ended first.
   if (ending.status) {
     EXPECT_EQ(*ending.status, 0) << daemon.logTail();

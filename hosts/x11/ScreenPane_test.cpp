@@ -15,8 +15,8 @@
 #include "platform/GraphicsContext.h"
 #include "platform/RandomSource.h"
 #include "platform/ViewRegistry.h"
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
-#include "tests/support/VirtualDisplay.h"
 
 namespace brivora {
 namespace {
@@ -47,14 +47,10 @@ struct Harness {
   }
 };
 
-TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
-  VirtualDisplay server;
-  if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  Display* x = XOpenDisplay(server.display.c_str());
-  ASSERT_NE(x, nullptr);
-  const Window window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 320, 200, 0, 0, 0);
-  XMapWindow(x, window);
-  XSync(x, False);
+class ScreenPaneTest : public testing::XvfbTest {};
+
+TEST_F(ScreenPaneTest, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
+  const Window window = testing::openWindow(x, 320, 200);
   Harness harness;
   auto surface = std::make_unique<SurfaceWindow>(x, window, false);
   std::string error;
@@ -95,7 +91,6 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
   EXPECT_TRUE(surface->isLost());
   pane.reset();
   surface.reset();
-  XCloseDisplay(x);
 }
 
 // A view whose left half is red and right half green.
@@ -117,34 +112,34 @@ const bool halvesRegistered =
       return std::make_unique<HalvesView>(frame, isPreview);
     });
 
-TEST(ScreenPane, PutsEachPartOfItsFrameWhereItsTargetsSay) {
+TEST_F(ScreenPaneTest, PutsEachPartOfItsFrameWhereItsTargetsSay) {
   ASSERT_TRUE(halvesRegistered);
-  for (const bool sharedMemory : {true, false}) {
-    SCOPED_TRACE(sharedMemory ? "with MIT-SHM" : "without MIT-SHM");
-    VirtualDisplay server(sharedMemory ? std::vector<std::string>{}
-                                       : std::vector<std::string>{"-extension", "MIT-SHM"});
-    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    Display* x = XOpenDisplay(server.display.c_str());
-    ASSERT_NE(x, nullptr);
+  VirtualDisplay withoutSharedMemory({"-extension", "MIT-SHM"});
+  for (const VirtualDisplay* display : {&server, &withoutSharedMemory}) {
+    SCOPED_TRACE(display == &server ? "with MIT-SHM" : "without MIT-SHM");
+    Display* screen = XOpenDisplay(display->display.c_str());
+    ASSERT_NE(screen, nullptr);
     // The windows and the pane go before the connection.
     const auto check = [&] {
-      SurfaceWindow first(x, XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 150, 100, 0, 0, 0),
-                          true);
+      SurfaceWindow first(
+          screen, XCreateSimpleWindow(screen, DefaultRootWindow(screen), 0, 0, 150, 100, 0, 0, 0),
+          true);
       SurfaceWindow second(
-          x, XCreateSimpleWindow(x, DefaultRootWindow(x), 200, 0, 150, 100, 0, 0, 0), true);
-      XMapWindow(x, first.window());
-      XMapWindow(x, second.window());
-      XSync(x, False);
+          screen, XCreateSimpleWindow(screen, DefaultRootWindow(screen), 200, 0, 150, 100, 0, 0, 0),
+          true);
+      XMapWindow(screen, first.window());
+      XMapWindow(screen, second.window());
+      XSync(screen, False);
       Harness harness;
       std::string error;
       // The left half at 50 in the first window, the right half at 0 in the second, and a part
       // reaching past the frame's edge, which is cut.
-      ScreenPane pane(x, 200, 100,
+      ScreenPane pane(screen, 200, 100,
                       {{&first, {0, 0, 100, 100}, 50, 0}, {&second, {100, 0, 150, 100}, 0, 0}},
                       false, false, "HalvesTestView", harness.seat(), ColourTarget{}, error);
       ASSERT_TRUE(pane.usable()) << error;
       ASSERT_TRUE(pane.frame([] {}));
-      XSync(x, False);
+      XSync(screen, False);
       struct Probe {
         const SurfaceWindow& window;
         int x;
@@ -154,7 +149,8 @@ TEST(ScreenPane, PutsEachPartOfItsFrameWhereItsTargetsSay) {
                               {first, 140, 0xFF0000}, {second, 10, 0x00FF00},
                               {second, 90, 0x00FF00}, {second, 120, 0x000000}};
       for (const Probe& probe : probes) {
-        XImage* shot = XGetImage(x, probe.window.window(), probe.x, 50, 1, 1, AllPlanes, ZPixmap);
+        XImage* shot =
+            XGetImage(screen, probe.window.window(), probe.x, 50, 1, 1, AllPlanes, ZPixmap);
         ASSERT_NE(shot, nullptr);
         EXPECT_EQ(XGetPixel(shot, 0, 0) & 0xFFFFFF, probe.colour)
             << (&probe.window == &first ? "first" : "second") << " window at x " << probe.x;
@@ -162,7 +158,7 @@ TEST(ScreenPane, PutsEachPartOfItsFrameWhereItsTargetsSay) {
       }
     };
     check();
-    XCloseDisplay(x);
+    XCloseDisplay(screen);
   }
 }
 

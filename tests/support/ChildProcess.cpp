@@ -2,21 +2,15 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <thread>
 
 namespace brivora::testing {
-
-namespace {
-
-int statusOf(int waitStatus) {
-  return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
-}
-
-}  // namespace
 
 ChildProcess::ChildProcess(const Launch& launch) {
   pid_ = fork();
@@ -35,7 +29,9 @@ ChildProcess::ChildProcess(const Launch& launch) {
                       : open(launch.output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   dup2(in, STDIN_FILENO);
   dup2(out, STDOUT_FILENO);
-  dup2(out, STDERR_FILENO);
+  dup2(launch.errors.empty() ? out
+                             : open(launch.errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644),
+       STDERR_FILENO);
   std::vector<char*> argv;
   for (const std::string& word : launch.argv) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -63,11 +59,19 @@ Launch ChildProcess::brivora(const std::vector<std::string>& arguments,
   return launch;
 }
 
+void ChildProcess::ended(int waitStatus, long peakMemoryKiB) {
+  status_ = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
+  peakMemoryKiB_ = peakMemoryKiB;
+}
+
 std::optional<int> ChildProcess::status() {
   int waitStatus = 0;
-  if (!status_ && pid_ > 0 && waitpid(pid_, &waitStatus, WNOHANG) == pid_) {
-    status_ = statusOf(waitStatus);
-  }
+  rusage usage{};
+  if (status_ || pid_ <= 0) return status_;
+  const pid_t waited = wait4(pid_, &waitStatus, WNOHANG, &usage);
+  if (waited == pid_) ended(waitStatus, usage.ru_maxrss);
+  // Collected elsewhere (a test that adopts orphans waits for every child): ended, status unknown.
+  if (waited < 0 && errno == ECHILD) status_ = -1;
   return status_;
 }
 
@@ -79,8 +83,9 @@ std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit) {
   if (!status()) {
     kill(pid_, SIGKILL);
     int waitStatus = 0;
-    waitpid(pid_, &waitStatus, 0);
-    status_ = statusOf(waitStatus);
+    rusage usage{};
+    wait4(pid_, &waitStatus, 0, &usage);
+    ended(waitStatus, usage.ru_maxrss);
     return std::nullopt;
   }
   return status_;

@@ -15,11 +15,13 @@ namespace brivora::testing {
 std::string brivoraProgram();
 
 // How to start a child: its program and arguments, changes to the environment ("NAME=value"
-// sets, a bare "NAME" removes), and a file that takes its stdout and stderr (none: /dev/null).
+// sets, a bare "NAME" removes), a file that takes its stdout and stderr (none: /dev/null), and
+// one that takes stderr apart from stdout (none: with stdout).
 struct Launch {
   std::vector<std::string> argv;
   std::vector<std::string> environment = {};
   std::filesystem::path output = {};
+  std::filesystem::path errors = {};
 };
 
 // A started program, killed when the object goes if it still runs.
@@ -45,9 +47,15 @@ class ChildProcess {
 
   void signal(int number) const;
 
+  // The most memory it held, once it has ended.
+  long peakMemoryKiB() const { return peakMemoryKiB_; }
+
  private:
+  void ended(int waitStatus, long peakMemoryKiB);
+
   pid_t pid_ = -1;
   std::optional<int> status_;
+  long peakMemoryKiB_ = 0;
 };
 
 }  // namespace brivora::testing

@@ -3,8 +3,10 @@
 #include <X11/Xutil.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
-#include <thread>
+
+#include "tests/support/WaitUntil.h"
 
 namespace brivora::testing {
 
@@ -22,9 +24,20 @@ MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom) {
   return {sum.red / count, sum.green / count, sum.blue / count};
 }
 
-bool isNear(const MeanColour& colour, int red, int green, int blue, int tolerance) {
-  return std::abs(colour.red - red) <= tolerance && std::abs(colour.green - green) <= tolerance &&
-         std::abs(colour.blue - blue) <= tolerance;
+bool isNear(const MeanColour& colour, Rgba expected, int tolerance) {
+  return std::abs(colour.red - expected.red) <= tolerance &&
+         std::abs(colour.green - expected.green) <= tolerance &&
+         std::abs(colour.blue - expected.blue) <= tolerance;
+}
+
+Screenshot screenshot(Display* x, Window window, int width, int height) {
+  return Screenshot(XGetImage(x, window, 0, 0, static_cast<unsigned>(width),
+                              static_cast<unsigned>(height), AllPlanes, ZPixmap));
+}
+
+PixelAt pixelsOf(XImage* shot) {
+  return
+      [shot](int x, int y) { return static_cast<std::uint32_t>(XGetPixel(shot, x, y)) & 0xFFFFFF; };
 }
 
 int litPixels(Display* x, Window window, int width, int top, int bottom) {
@@ -43,12 +56,7 @@ int litPixels(Display* x, Window window, int width, int top, int bottom) {
 
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit) {
-  const auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    if (litPixels(x, window, width, top, bottom) > enough) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
+  return waitUntil([&] { return litPixels(x, window, width, top, bottom) > enough; }, limit);
 }
 
 std::vector<Window> brivoraWindows(Display* x) {
@@ -67,6 +75,33 @@ std::vector<Window> brivoraWindows(Display* x) {
   }
   if (children) XFree(children);
   return found;
+}
+
+std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect) {
+  std::vector<PixelRect> places;
+  *overrideRedirect = true;
+  for (const Window window : brivoraWindows(x)) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(x, window, &attributes)) continue;
+    places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
+    *overrideRedirect = *overrideRedirect && attributes.override_redirect;
+  }
+  return places;
+}
+
+Window openWindow(Display* x, int width, int height) {
+  const Window window =
+      XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height), 0, 0, 0);
+  XMapWindow(x, window);
+  XSync(x, False);
+  return window;
+}
+
+std::string windowId(Window window) {
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", window);
+  return id;
 }
 
 }  // namespace brivora::testing

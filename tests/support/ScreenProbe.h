@@ -1,9 +1,19 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+// Xlib's macros (None, Bool, Status) clash with names in gtest, so it comes second.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
+#include <memory>
+#include <string>
 #include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/VirtualDisplay.h"
+#include "tests/support/WallpaperColours.h"
 
 namespace brivora::testing {
 
@@ -17,8 +27,19 @@ struct MeanColour {
 // TrueColor picture.
 MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom);
 
-// Whether each channel of `colour` is within `tolerance` of `red`, `green`, `blue`.
-bool isNear(const MeanColour& colour, int red, int green, int blue, int tolerance);
+// Whether each channel of `colour` is within `tolerance` of `expected`.
+bool isNear(const MeanColour& colour, Rgba expected, int tolerance);
+
+struct XImageDeleter {
+  void operator()(XImage* image) const { XDestroyImage(image); }
+};
+using Screenshot = std::unique_ptr<XImage, XImageDeleter>;
+
+// The `width` x `height` picture at the top left of `window`; null when it cannot be taken.
+Screenshot screenshot(Display* x, Window window, int width, int height);
+
+// The 0xRRGGBB words of a screenshot.
+PixelAt pixelsOf(XImage* shot);
 
 // How many pixels of `window` in rows [`top`, `bottom`) and columns [0, `width`) are lit (blue
 // above 60).
@@ -31,5 +52,34 @@ bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int
 
 // The top-level windows named "Brivora".
 std::vector<Window> brivoraWindows(Display* x);
+
+// Where they are, and whether no window manager may touch any of them (override-redirect).
+std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect);
+
+// A window of `width` x `height` at the top left of the screen, mapped, and its id as
+// -window-id takes it.
+Window openWindow(Display* x, int width, int height);
+std::string windowId(Window window);
+
+// A private Xvfb server and the test's connection to it; skipped where Xvfb is not installed.
+class XvfbTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    x = XOpenDisplay(server.display.c_str());
+    ASSERT_NE(x, nullptr);
+  }
+  void TearDown() override {
+    if (x) XCloseDisplay(x);
+  }
+
+  // `brivora` with `arguments` on this server.
+  Launch brivora(const std::vector<std::string>& arguments) const {
+    return ChildProcess::brivora(arguments, server.display);
+  }
+
+  VirtualDisplay server;
+  Display* x = nullptr;
+};
 
 }  // namespace brivora::testing

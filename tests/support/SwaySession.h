@@ -7,6 +7,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TempBundle.h"
+#include "tests/support/WallpaperColours.h"
 
 namespace brivora::testing {
 
@@ -26,6 +27,13 @@ struct SwayScreenshot {
   std::uint32_t at(int x, int y) const {
     return rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
                static_cast<std::size_t>(x)];
+  }
+
+  // Its pixels, white outside it; valid while the picture is.
+  PixelAt pixels() const {
+    return [this](int x, int y) {
+      return x >= 0 && y >= 0 && x < width && y < height ? at(x, y) : 0xFFFFFFFFu;
+    };
   }
 };
 

@@ -1,13 +1,13 @@
 #include "tests/support/VirtualDisplay.h"
 
 #include <X11/Xlib.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
+
+#include "tests/support/WaitUntil.h"
 
 namespace brivora::testing {
 
@@ -20,64 +20,47 @@ VirtualDisplay::VirtualDisplay(const std::vector<std::string>& extraArguments) {
   // number is tried.
   for (int attempt = 0; attempt < 20; ++attempt) {
     const int number = 100 + (getpid() * 7 + attempt * 13) % 800;
-    std::string candidate = ":";
+    std::string candidate = ":";  // appended, as GCC 12 misreads ":" + a string as overlapping
     candidate += std::to_string(number);
     if (access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0) continue;
-    server_ = fork();
-    if (server_ == 0) {
-      const int quiet = open("/dev/null", O_WRONLY);
-      dup2(quiet, STDOUT_FILENO);
-      dup2(quiet, STDERR_FILENO);
-      // A black root, so that any lit pixel on the screen is one the host drew.
-      std::vector<std::string> words{"Xvfb", candidate, "-screen",   "0",
-                                     screen, "-br",     "-nolisten", "tcp"};
-      words.insert(words.end(), extraArguments.begin(), extraArguments.end());
-      std::vector<char*> argv;
-      for (std::string& word : words) argv.push_back(word.data());
-      argv.push_back(nullptr);
-      execvp("Xvfb", argv.data());
-      _exit(127);
+    // A black root, so that any lit pixel on the screen is one the host drew.
+    Launch launch{{"Xvfb", candidate, "-screen", "0", screen, "-br", "-nolisten", "tcp"}};
+    launch.argv.insert(launch.argv.end(), extraArguments.begin(), extraArguments.end());
+    server_ = std::make_unique<ChildProcess>(launch);
+    bool answered = false;
+    waitUntil(
+        [&] {
+          if (server_->status()) return true;
+          if (Display* probe = XOpenDisplay(candidate.c_str())) {
+            XCloseDisplay(probe);
+            answered = true;
+          }
+          return answered;
+        },
+        3s);
+    if (server_->status() == 127) {  // no Xvfb here
+      server_.reset();
+      return;
     }
-    for (int wait = 0; wait < 150; ++wait) {
-      int status = 0;
-      if (waitpid(server_, &status, WNOHANG) == server_) {
-        server_ = -1;
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return;  // no Xvfb here
-        break;
-      }
-      if (Display* probe = XOpenDisplay(candidate.c_str())) {
-        XCloseDisplay(probe);
-        // Another test's server may have answered while ours was giving up on the number.
-        std::this_thread::sleep_for(100ms);
-        if (waitpid(server_, nullptr, WNOHANG) == 0) {
-          display = candidate;
-          return;
-        }
-        server_ = -1;
-        break;
-      }
-      std::this_thread::sleep_for(20ms);
+    // Another test's server may have answered while ours was giving up on the number.
+    std::this_thread::sleep_for(100ms);
+    if (answered && !server_->status()) {
+      display = candidate;
+      return;
     }
-    if (server_ > 0) {
-      ::kill(server_, SIGKILL);
-      waitpid(server_, nullptr, 0);
-      server_ = -1;
-    }
+    server_.reset();
   }
 }
 
 void VirtualDisplay::kill() {
-  if (server_ > 0) {
-    ::kill(server_, SIGKILL);
-    waitpid(server_, nullptr, 0);
-    server_ = -1;
-  }
+  server_.reset();
 }
 
 VirtualDisplay::~VirtualDisplay() {
-  if (server_ > 0) {
-    ::kill(server_, SIGTERM);
-    waitpid(server_, nullptr, 0);
+  // Asked to end, so that it removes its lock file.
+  if (server_ && !server_->status()) {
+    server_->signal(SIGTERM);
+    server_->waitFor(5s);
   }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/ChildProcess.h"
 
 namespace brivora::testing {
 
@@ -26,7 +27,7 @@ class VirtualDisplay {
   std::string display;
 
  private:
-  pid_t server_ = -1;
+  std::unique_ptr<ChildProcess> server_;
 };
 
 }  // namespace brivora::testing

@@ -44,6 +44,19 @@ std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel) {
   return std::nullopt;
 }
 
+int differingPixels(const PixelAt& pixel, const ImagePixels& expected) {
+  int differing = 0;
+  for (int y = 0; y < expected.height; ++y) {
+    for (int x = 0; x < expected.width; ++x) {
+      const std::uint32_t wanted = expected.argb[static_cast<std::size_t>(y * expected.width + x)];
+      differing +=
+          !shows(pixel(x, y),
+                 {std::uint8_t(wanted >> 16), std::uint8_t(wanted >> 8), std::uint8_t(wanted)}, 24);
+    }
+  }
+  return differing;
+}
+
 bool allFilled(const std::vector<std::optional<int>>& colours) {
   for (const auto& colour : colours) {
     if (!colour) return false;

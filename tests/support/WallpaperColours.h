@@ -35,4 +35,8 @@ bool allFilled(const std::vector<std::optional<int>>& colours);
 // Whether the pixel is within `tolerance` of `colour` in every channel.
 bool shows(std::uint32_t pixel, Rgba colour, int tolerance = 40);
 
+// How many pixels of the picture at the top left of `pixel` differ from `expected` by more than
+// a little in some channel.
+int differingPixels(const PixelAt& pixel, const ImagePixels& expected);
+
 }  // namespace brivora::testing
