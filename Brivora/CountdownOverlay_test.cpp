@@ -67,30 +67,26 @@ TEST(CountdownOverlay, PlacesTheColumnAtEachAnchorWithItsBackgroundAround) {
     KovaltaScreensaverView& view = harness.create(viewSize);
     const std::optional<CountdownPlacement> placement = placementOf(view);
     ASSERT_TRUE(placement) << c.position;
-    EXPECT_NEAR(placement->contentX, c.content.x, 1e-9) << c.position;
-    EXPECT_NEAR(placement->contentY, c.content.y, 1e-9) << c.position;
-    EXPECT_NEAR(placement->staticContentWidth, columnWidth, 1e-9);
-    EXPECT_NEAR(placement->contentHeight, columnHeight, 1e-9);
+    EXPECT_TRUE(testing::near(Rect{placement->contentX, placement->contentY,
+                                   placement->staticContentWidth, placement->contentHeight},
+                              Rect{c.content.x, c.content.y, columnWidth, columnHeight}))
+        << c.position;
 
     const auto calls = harness.draw();
     const auto backgrounds = callsOf<RoundedRectCall>(calls);
     ASSERT_EQ(backgrounds.size(), 1u) << c.position;
-    const Rect expected{c.content.x - 11, c.content.y - 7, columnWidth + 22, columnHeight + 14};
-    EXPECT_NEAR(backgrounds[0].rect.minX(), expected.minX(), 1e-9);
-    EXPECT_NEAR(backgrounds[0].rect.minY(), expected.minY(), 1e-9);
-    EXPECT_NEAR(backgrounds[0].rect.width(), expected.width(), 1e-9);
-    EXPECT_NEAR(backgrounds[0].rect.height(), expected.height(), 1e-9);
-    EXPECT_NEAR(backgrounds[0].radius, 5, 1e-9);
+    EXPECT_TRUE(testing::near(backgrounds[0].rect, Rect{c.content.x - 11, c.content.y - 7,
+                                                        columnWidth + 22, columnHeight + 14}));
+    EXPECT_EQ(backgrounds[0].radius, 5);
 
     // The number line sits at the column's bottom and the label a gap above the placeholder.
     const auto label = textDrawn(calls, defaultLabel);
     const auto number = textDrawn(calls, "3 天  00:01:40");
     ASSERT_TRUE(label && number) << c.position;
-    EXPECT_NEAR(label->point.x, c.content.x, 1e-9);
-    EXPECT_NEAR(label->point.y, c.content.y + placeholderHeight + gap, 1e-9);
-    EXPECT_NEAR(number->point.x, c.content.x + (columnWidth - number->measuredSize.width) / 2,
-                1e-9);
-    EXPECT_NEAR(number->point.y, c.content.y, 1e-9);
+    EXPECT_TRUE(testing::near(label->point, {c.content.x, c.content.y + placeholderHeight + gap}));
+    EXPECT_TRUE(
+        testing::near(number->point,
+                      {c.content.x + (columnWidth - number->measuredSize.width) / 2, c.content.y}));
   }
 }
 
@@ -183,9 +179,7 @@ TEST(CountdownOverlay, ColoursAndShadowFollowTheBackgroundSetting) {
       {R"("countdownTextColor": "#GGGGGG")", {1, 1, 1, 0.55}, {1, 1, 1, 0.92}, dark, std::nullopt},
   };
   for (const StyleCase& c : cases) {
-    ViewHarness harness(countdownTheme(day, c.fields), {"a.jpg"});
-    harness.create(viewSize);
-    const auto calls = harness.draw();
+    const auto calls = testing::drawnFrame(countdownTheme(day, c.fields), viewSize);
     const auto label = textDrawn(calls, defaultLabel);
     const auto number = textDrawn(calls, "1 天  00:00:00");
     ASSERT_TRUE(label && number) << c.fields;

@@ -55,8 +55,7 @@ TEST(CreditLine, SitsInTheChosenPlaceOrTheFallback) {
     harness.create(viewSize);
     const auto line = textDrawn(harness.draw(), credit);
     ASSERT_TRUE(line) << c.fields;
-    EXPECT_NEAR(line->point.x, c.point.x, 1e-9) << c.fields;
-    EXPECT_NEAR(line->point.y, c.point.y, 1e-9) << c.fields;
+    EXPECT_TRUE(testing::near(line->point, c.point)) << c.fields;
   }
 }
 
@@ -111,8 +110,7 @@ TEST(CreditLine, UnderClockAlignsToTheBlockOnTheScreensSide) {
                      : c.edge == UnderClockCase::right ? block.maxX() - width
                                                        : block.midX() - width / 2;
     const double y = c.below ? block.minY() - distance - height : block.maxY() + distance;
-    EXPECT_NEAR(line->point.x, x, 1e-9) << c.clockPosition;
-    EXPECT_NEAR(line->point.y, y, 1e-9) << c.clockPosition;
+    EXPECT_TRUE(testing::near(line->point, {x, y})) << c.clockPosition;
   }
 }
 
@@ -130,8 +128,9 @@ TEST(CreditLine, UnderCountdownCentresBelowItsBackground) {
     ASSERT_TRUE(placement);
     const auto line = textDrawn(harness.draw(), credit);
     ASSERT_TRUE(line) << position;
-    EXPECT_NEAR(line->point.x, placement->bgRect.midX() - width / 2, 1e-9) << position;
-    EXPECT_NEAR(line->point.y, placement->bgRect.minY() - distance - height, 1e-9) << position;
+    EXPECT_TRUE(testing::near(line->point, {placement->bgRect.midX() - width / 2,
+                                            placement->bgRect.minY() - distance - height}))
+        << position;
   }
 }
 

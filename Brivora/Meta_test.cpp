@@ -112,15 +112,5 @@ TEST(MetaResolve, AppliesEveryMatchingPatternLineByLine) {
   }
 }
 
-TEST(MetaResolve, UsesTheLoadedFileEndToEnd) {
-  const Meta meta = loadMetaText(R"({
-    "default": {"name": "Kovalta FC", "subtitle": "SEASON", "fact": "Founded long ago"},
-    "patterns": [{"match": "keeper", "name": "I. Marenko", "fact": "Saved three penalties"},
-                 {"match": "01", "name": "Number one"}]})");
-  EXPECT_EQ(meta.resolve("keeper-01.jpg"),
-            (PlayerMeta{"Number one", "SEASON", "Saved three penalties"}));
-  EXPECT_EQ(meta.resolve("Keeper-02.jpg"), meta.defaultPlayer);
-}
-
 }  // namespace
 }  // namespace brivora

@@ -107,12 +107,9 @@ TEST(PlayerOverlay, PlacesTheLinesInEachCorner) {
     harness.create(viewSize);
     const Caption caption = captionAt(harness, 3);
     ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << c.position;
-    EXPECT_NEAR(caption.name->point.x, c.name.x, 1e-9) << c.position;
-    EXPECT_NEAR(caption.name->point.y, c.name.y, 1e-9) << c.position;
-    EXPECT_NEAR(caption.subtitle->point.x, c.subtitle.x, 1e-9) << c.position;
-    EXPECT_NEAR(caption.subtitle->point.y, c.subtitle.y, 1e-9) << c.position;
-    EXPECT_NEAR(caption.fact->point.x, c.fact.x, 1e-9) << c.position;
-    EXPECT_NEAR(caption.fact->point.y, c.fact.y, 1e-9) << c.position;
+    EXPECT_TRUE(testing::near(caption.name->point, c.name)) << c.position;
+    EXPECT_TRUE(testing::near(caption.subtitle->point, c.subtitle)) << c.position;
+    EXPECT_TRUE(testing::near(caption.fact->point, c.fact)) << c.position;
   }
 }
 

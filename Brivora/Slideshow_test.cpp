@@ -195,10 +195,8 @@ TEST(Slideshow, PansHaveFixedLengthAndTheDrawnAngle) {
   ViewHarness harness(timing(1, 0), {"a.jpg", "b.jpg"});
   harness.random.doubles = {0.0, std::acos(-1.0) / 2};
   KovaltaScreensaverView& view = harness.create();
-  EXPECT_NEAR(view.currentPan().x, 0.02, 1e-12);
-  EXPECT_NEAR(view.currentPan().y, 0.0, 1e-12);
-  EXPECT_NEAR(view.nextPan().x, 0.0, 1e-12);
-  EXPECT_NEAR(view.nextPan().y, 0.02, 1e-12);
+  EXPECT_TRUE(testing::near(view.currentPan(), {0.02, 0}, 1e-12));
+  EXPECT_TRUE(testing::near(view.nextPan(), {0, 0.02}, 1e-12));
   for (int cycle = 1; cycle <= 200; ++cycle) {
     harness.tickAt(cycle);
     ASSERT_NEAR(std::hypot(view.nextPan().x, view.nextPan().y), 0.02, 1e-12);
@@ -230,24 +228,6 @@ TEST(Slideshow, EmptyPackageTicksWithoutChoosing) {
   EXPECT_EQ(view.currentImage(), nullptr);
   EXPECT_EQ(harness.images.loads, 0);
   EXPECT_TRUE(view.needsDisplay());
-}
-
-TEST(Slideshow, WallClockStepsNeitherFreezeNorRushTheCycle) {
-  for (double step : {-3600.0, 3600.0}) {
-    SCOPED_TRACE(step);
-    ViewHarness harness(timing(30, 1.5), {"a.jpg", "b.jpg"});
-    KovaltaScreensaverView& view = harness.create();
-    const std::int64_t shown = view.currentIndex();
-    harness.tickAt(10);
-    harness.clock.setWallTime(Date{harness.clock.now().secondsSince1970 + step});
-    harness.clock.advance(5);
-    view.animateOneFrame();
-    EXPECT_EQ(view.currentIndex(), shown);
-    EXPECT_FALSE(view.isCrossfading());
-    harness.clock.advance(15);  // 30 s of cycle in all
-    view.animateOneFrame();
-    EXPECT_NE(view.currentIndex(), shown);
-  }
 }
 
 TEST(Slideshow, ImagesAreDecodedForTheViewZoomedToItsEnd) {

@@ -62,14 +62,6 @@ TEST(CollectImages, GivesAnEmptyListWhenThereIsNothingToList) {
   EXPECT_TRUE(collectImages(Bundle("")).empty());
 }
 
-TEST(CollectImages, GivesAbsolutePathsInsideTheWallpapersFolder) {
-  TempBundle bundle;
-  bundle.write("wallpapers/a.jpg", "x");
-  const auto images = collectImages(bundle.bundle());
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images[0], bundle.folder() / "wallpapers" / "a.jpg");
-}
-
 TEST(CollectImages, KeepsCanonicallyEquivalentNamesInListingOrder) {
   // A composed and a decomposed "é" name sort as equals and keep their listing order, and
   // both sort after every ASCII name.

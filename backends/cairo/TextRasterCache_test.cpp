@@ -103,39 +103,6 @@ TEST(TextRasterCache, RedrawsAndFadesOnlyCompositeAndMatchFreshDraws) {
   }
 }
 
-TEST(TextRasterCache, FadedTextAndShadowTakeTheTextAlpha) {
-  // Black "H" with a red shadow moved clear of it to the right. On white, a fully covered
-  // pixel at alpha a keeps 255 × (1 − a) of the white: red for the text, green for the shadow.
-  constexpr double shadowAlpha = 0.8;
-  constexpr int shadowShift = 30;
-  const AttributedString opaque =
-      line("H", {.size = 32}, Shadow{{1, 0, 0, shadowAlpha}, 0, {shadowShift, 0}});
-  for (const double alpha : {1.0, 0.75, 0.5, 0.2, 0.0}) {
-    CairoGraphicsContext context(wideWidth, wideHeight);
-    drawOverWhite(context, opaque);
-    const std::uint64_t rasterisations = context.textCacheStats().rasterisations;
-    AttributedString faded = opaque;
-    faded.color = Color{0, 0, 0, alpha};
-    drawOverWhite(context, faded);
-    EXPECT_EQ(context.textCacheStats().rasterisations, rasterisations);
-
-    int textDarkest = 255;
-    int shadowDarkest = 255;
-    for (int row = 0; row < wideHeight; ++row) {
-      for (int column = 0; column < wideWidth; ++column) {
-        const ProbedPixel p = probePixel(context, column, row);
-        if (column < at.x + shadowShift) {
-          textDarkest = std::min(textDarkest, p.r);
-        } else {
-          shadowDarkest = std::min(shadowDarkest, p.g);
-        }
-      }
-    }
-    EXPECT_NEAR(textDarkest, 255 * (1 - alpha), 1) << alpha;
-    EXPECT_NEAR(shadowDarkest, 255 * (1 - shadowAlpha * alpha), 1) << alpha;
-  }
-}
-
 // The centre of the ink's coverage over white, in surface pixels.
 Point inkCentre(const std::vector<ProbedPixel>& pixels, int width) {
   double coverage = 0;

@@ -149,32 +149,6 @@ TEST(InspectWallpapers, ListsImageFileNamesOnePerLineInListOrder) {
   const Result result = inspect(bundle, "wallpapers");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "10.jpg\n2.jpg\nA.JPG\nb.png\n");
-
-  TempBundle noFolder, emptyFolder;
-  emptyFolder.makeFolder("wallpapers");
-  EXPECT_EQ(inspect(noFolder, "wallpapers").out, "");
-  EXPECT_EQ(inspect(emptyFolder, "wallpapers").out, "");
-}
-
-TEST(InspectCountdown, PrintsTheTargetInUtcOrNull) {
-  struct Row {
-    std::string themeJson;
-    ordered_json expected;
-  };
-  const Row rows[] = {
-      {R"({"countdownTo": "2026-06-11T18:00:00+02:00"})", "2026-06-11T16:00:00.000Z"},
-      {R"({"countdownTo": "2026-06-11T16:00:00.250Z"})", "2026-06-11T16:00:00.250Z"},
-      {R"({"countdownTo": ""})", nullptr},
-      {R"({})", nullptr},
-      {R"({"countdownTo": "next June"})", nullptr},
-  };
-  for (const Row& row : rows) {
-    TempBundle bundle;
-    bundle.write("theme.json", row.themeJson);
-    const Result result = inspect(bundle, "countdown");
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(parsed(result.out), row.expected) << row.themeJson;
-  }
 }
 
 class InspectText : public ::testing::Test {
@@ -184,7 +158,7 @@ class InspectText : public ::testing::Test {
 };
 
 // The exact text scripts read; the conversions themselves are tested beside their code.
-TEST_F(InspectText, PrintsOneJsonValueForColourWeightAndDate) {
+TEST_F(InspectText, PrintsOneJsonValueForColourWeightDateAndTheCountdown) {
   const std::pair<std::vector<std::string>, std::string> rows[] = {
       {{"color", "#E5B80B"},
        "[0.8980392156862745, 0.7215686274509804, 0.043137254901960784, 1.0]\n"},
@@ -193,12 +167,25 @@ TEST_F(InspectText, PrintsOneJsonValueForColourWeightAndDate) {
       {{"weight", "BOLD"}, "\"bold\"\n"},
       {{"weight", "ultra-light"}, "\"regular\"\n"},
       {{"date", "2026-06-11"}, "\"2026-06-11T04:00:00.000Z\"\n"},
-      {{"date", "2026-06-11T18:00:00+02:00"}, "\"2026-06-11T16:00:00.000Z\"\n"},
       {{"date", " 2026-06-11"}, "null\n"},
+      // The countdown's target from the bundle's theme.json.
+      {{"countdown", R"({"countdownTo": "2026-06-11T18:00:00+02:00"})"},
+       "\"2026-06-11T16:00:00.000Z\"\n"},
+      {{"countdown", R"({"countdownTo": "2026-06-11T16:00:00.250Z"})"},
+       "\"2026-06-11T16:00:00.250Z\"\n"},
+      {{"countdown", R"({"countdownTo": ""})"}, "null\n"},
+      {{"countdown", R"({})"}, "null\n"},
+      {{"countdown", R"({"countdownTo": "next June"})"}, "null\n"},
   };
   for (const auto& [arguments, expected] : rows) {
-    std::vector<std::string> call = {"inspect"};
-    call.insert(call.end(), arguments.begin(), arguments.end());
+    TempBundle bundle;
+    std::vector<std::string> call = {"inspect", arguments[0]};
+    if (arguments[0] == "countdown") {
+      bundle.write("theme.json", arguments[1]);
+      call.insert(call.end(), {"--bundle", bundle.folder().string()});
+    } else {
+      call.push_back(arguments[1]);
+    }
     const Result result = run(call);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, expected) << arguments[0] << " " << arguments[1];

@@ -1,6 +1,9 @@
 #include "tests/support/ViewHarness.h"
 
 #include <algorithm>
+#include <cmath>
+#include <initializer_list>
+#include <sstream>
 
 namespace brivora::testing {
 
@@ -74,6 +77,12 @@ std::vector<DrawCall> ViewHarness::draw() {
   return recording.calls();
 }
 
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size) {
+  ViewHarness harness(themeJson, {"a.jpg"});
+  harness.create(size);
+  return harness.draw();
+}
+
 std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::string_view string) {
   for (const TextCall& call : callsOf<TextCall>(calls)) {
     if (call.text.string == string) return call;
@@ -83,6 +92,30 @@ std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::strin
 
 Rect boxOf(const TextCall& call) {
   return Rect{call.point, call.measuredSize};
+}
+
+namespace {
+
+::testing::AssertionResult near(std::initializer_list<double> actual,
+                                std::initializer_list<double> expected, double tolerance) {
+  std::ostringstream text;
+  bool same = true;
+  for (auto a = actual.begin(), e = expected.begin(); a != actual.end(); ++a, ++e) {
+    same = same && std::abs(*a - *e) <= tolerance;
+    text << (a == actual.begin() ? "(" : ", ") << *a << " for " << *e;
+  }
+  return same ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << text.str() << ")";
+}
+
+}  // namespace
+
+::testing::AssertionResult near(Rect actual, Rect expected, double tolerance) {
+  return near({actual.minX(), actual.minY(), actual.width(), actual.height()},
+              {expected.minX(), expected.minY(), expected.width(), expected.height()}, tolerance);
+}
+
+::testing::AssertionResult near(Point actual, Point expected, double tolerance) {
+  return near({actual.x, actual.y}, {expected.x, expected.y}, tolerance);
 }
 
 }  // namespace brivora::testing

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "Brivora/KovaltaScreensaverView.h"
 #include "backends/recording/RecordingGraphicsContext.h"
 #include "platform/Clock.h"
@@ -77,6 +79,9 @@ class ViewHarness {
   double uptimeAtCreation_ = 0;
 };
 
+// The calls of the first frame of a view of `size` over one wallpaper, with `themeJson`.
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size);
+
 // The draw calls of one kind, in order.
 template <typename Call>
 std::vector<Call> callsOf(const std::vector<DrawCall>& calls) {
@@ -92,6 +97,10 @@ std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::strin
 
 // The box a text call covers: its point and measured size.
 Rect boxOf(const TextCall& call);
+
+// Whether `actual` is `expected` within `tolerance` in every coordinate.
+::testing::AssertionResult near(Rect actual, Rect expected, double tolerance = 1e-9);
+::testing::AssertionResult near(Point actual, Point expected, double tolerance = 1e-9);
 
 // Runs `work` with a recording context current, so texts measure with its fixed metrics.
 template <typename Work>
