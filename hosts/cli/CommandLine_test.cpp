@@ -1,16 +1,10 @@
 // The `brivora` command run in-process: inspect output formats, usage errors and check reports.
 #include "hosts/cli/CommandLine.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <fstream>
-#include <future>
 #include <map>
 #include <sstream>
 #include <string>
@@ -481,36 +475,6 @@ TEST(CheckCommand, ReportsAMissingOrEmptyWallpapersFolder) {
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(problemLines(result.err), 1u) << result.err;
     EXPECT_NE(result.err.find("brivora: wallpapers"), std::string::npos) << result.err;
-  }
-}
-
-// Runs the command, failing instead of hanging when it waits on `fifo` for a writer.
-Result runBesideFifo(std::vector<std::string> arguments, const std::filesystem::path& fifo) {
-  auto running = std::async(std::launch::async, [&] { return run(arguments); });
-  if (running.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    ADD_FAILURE() << arguments.front() << " waits on the FIFO " << fifo;
-    // Open and close the writing end so that the blocked reader sees the end of the file.
-    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0) close(writer);
-  }
-  return running.get();
-}
-
-TEST(CheckCommand, ReportsFifosAsUnreadableWithoutWaitingForAWriter) {
-  for (const std::string name : {"theme.json", "meta.json", "wallpapers/pipe.jpg"}) {
-    TempBundle bundle;
-    bundle.write("wallpapers/01-keeper.jpg", jpegBytes);
-    const std::filesystem::path fifo = bundle.folder() / name;
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << name;
-    const std::string folder = bundle.folder().string();
-    const Result result = runBesideFifo({"check", "--bundle", folder}, fifo);
-    EXPECT_EQ(result.status, 1) << name;
-    EXPECT_EQ(problemLines(result.err), 1u) << name << "\n" << result.err;
-    EXPECT_NE(result.err.find("brivora: " + name), std::string::npos) << result.err;
-    if (name == "theme.json") {  // the loader gives the defaults
-      const Result theme = runBesideFifo({"inspect", "theme", "--bundle", folder}, fifo);
-      EXPECT_EQ(parsed(theme.out)["name"], Theme::fallback().name);
-    }
   }
 }
 
