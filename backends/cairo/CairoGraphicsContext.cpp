@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/CpuFeatures.h"
 #include "backends/cairo/GradientFill.h"
 #include "backends/cairo/ImagePainter.h"
+#include "backends/cairo/RowPasses.h"
 #include "backends/cairo/ShapeFill.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 #include "backends/cairo/TextRenderer.h"
@@ -35,17 +37,26 @@ struct CairoGraphicsContext::State {
   Cairo cairo;
   ImagePainter images;
   TextRenderer text;
-  // An opaque fill of the whole surface not drawn yet: an opaque image drawn next takes its
-  // place wherever it covers whole pixels.
+  // What the frame has drawn so far and not yet written, drawn together in one walk over the
+  // frame when something else comes or the frame is read. First an opaque fill of the whole
+  // surface: an opaque image drawn next takes its place wherever it covers whole pixels.
   std::optional<Color> deferredFill;
-  // That opaque image over the fill, not drawn yet either: when the next draw fades an image
-  // in over it, all three are drawn in one pass.
+  // That opaque image over the fill.
   struct Cover {
     const ImagePixels* pixels;
     Rect rect;
     Color fill;
   };
   std::optional<Cover> deferredCover;
+  // An image fading in over the cover.
+  struct Fading {
+    const ImagePixels* pixels;
+    Rect rect;
+    double fraction;
+  };
+  std::optional<Fading> deferredIncoming;
+  // Gradients and text over all of that, where the AVX2 paths run.
+  RowPasses passes;
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
@@ -55,29 +66,46 @@ struct CairoGraphicsContext::State {
     cairo.reset(cairo_create(surface.get()));
     images.reset();
     text.forgetRasters();
+    forgetDeferred();
+  }
+
+  void forgetDeferred() {
     deferredFill.reset();
     deferredCover.reset();
+    deferredIncoming.reset();
+    passes.clear();
   }
+
+  int width() const { return cairo_image_surface_get_width(surface.get()); }
+  int height() const { return cairo_image_surface_get_height(surface.get()); }
 
   bool coversSurface(Rect rect) const {
-    return rect.minX() <= 0 && rect.minY() <= 0 &&
-           rect.maxX() >= cairo_image_surface_get_width(surface.get()) &&
-           rect.maxY() >= cairo_image_surface_get_height(surface.get());
+    return rect.minX() <= 0 && rect.minY() <= 0 && rect.maxX() >= width() &&
+           rect.maxY() >= height();
   }
 
-  // Draws what was deferred, before anything that does not replace it.
+  // Where gradients and text may be held back for the walk.
+  bool passesHeldBack() const { return vectorPathsEnabled(); }
+
+  // Draws what was deferred, before anything that does not join it, or the frame is read.
   void drawDeferred() {
     if (deferredCover) {
+      const std::optional<ImagePainter::Incoming> incoming =
+          deferredIncoming
+              ? std::optional<ImagePainter::Incoming>(
+                    {*deferredIncoming->pixels, deferredIncoming->rect, deferredIncoming->fraction})
+              : std::nullopt;
       images.drawOverFill(cairo.get(), deferredCover->fill, *deferredCover->pixels,
-                          deferredCover->rect);
-      deferredCover.reset();
+                          deferredCover->rect, incoming ? &*incoming : nullptr, passes);
+    } else {
+      if (deferredFill) {
+        const Rect whole{Point{},
+                         Size{static_cast<double>(width()), static_cast<double>(height())}};
+        fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
+      }
+      passes.blendAll(surface.get());
     }
-    if (!deferredFill) return;
-    const Rect whole{Point{},
-                     Size{static_cast<double>(cairo_image_surface_get_width(surface.get())),
-                          static_cast<double>(cairo_image_surface_get_height(surface.get()))}};
-    fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
-    deferredFill.reset();
+    forgetDeferred();
   }
 };
 
@@ -141,6 +169,7 @@ bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::stri
 void CairoGraphicsContext::fillRect(Rect rect, Color color) {
   if (isFinite(rect) && isFinite(color) && color.a >= 1 && state_->coversSurface(rect)) {
     // Opaque over everything: the same whatever the operation, and whatever came before.
+    state_->forgetDeferred();
     state_->deferredFill = color;
     return;
   }
@@ -151,15 +180,12 @@ void CairoGraphicsContext::fillRect(Rect rect, Color color) {
 void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
   const ImagePixels* pixels = image.pixels();
   if (!pixels) return;
-  if (state_->deferredCover && fraction > 0 && fraction < 1) {
-    const State::Cover cover = *state_->deferredCover;
-    state_->deferredCover.reset();
-    const ImagePainter::Incoming incoming{*pixels, rect, fraction};
-    state_->images.drawOverFill(state_->cairo.get(), cover.fill, *cover.pixels, cover.rect,
-                                &incoming);
+  if (state_->deferredCover && !state_->deferredIncoming && state_->passes.empty() &&
+      fraction > 0 && fraction < 1) {
+    state_->deferredIncoming = State::Fading{pixels, rect, fraction};
     return;
   }
-  if (state_->deferredFill && pixels->opaque && fraction >= 1) {
+  if (state_->deferredFill && state_->passes.empty() && pixels->opaque && fraction >= 1) {
     state_->deferredCover = State::Cover{pixels, rect, *state_->deferredFill};
     state_->deferredFill.reset();
     return;
@@ -169,6 +195,13 @@ void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fract
 }
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
+  if (state_->passesHeldBack()) {
+    if (auto rows =
+            GradientRows::plan(rect, start, end, angleDegrees, state_->width(), state_->height())) {
+      state_->passes.add(std::move(*rows));
+    }
+    return;
+  }
   state_->drawDeferred();
   fillGradient(state_->cairo.get(), rect, start, end, angleDegrees);
 }
@@ -183,6 +216,10 @@ Size CairoGraphicsContext::measureText(const AttributedString& text) {
 }
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
+  if (state_->passesHeldBack()) {
+    state_->text.draw(state_->cairo.get(), text, point, &state_->passes);
+    return;
+  }
   state_->drawDeferred();
   state_->text.draw(state_->cairo.get(), text, point);
 }
