@@ -186,10 +186,21 @@ __attribute__((target("avx2"), always_inline)) inline __m256i overLanes(__m256i 
   return _mm256_add_epi16(source, kept);
 }
 
+// Eight pixels under eight opaque ones scaled by `alpha`: what overLanes gives when every top
+// pixel's alpha is full, without working each one's alpha out.
+__attribute__((target("avx2"), always_inline)) inline __m256i overOpaqueLanes(__m256i under,
+                                                                              __m256i over,
+                                                                              __m256i alpha,
+                                                                              __m256i inverse) {
+  return _mm256_add_epi16(multiplyLanes(over, alpha), multiplyLanes(under, inverse));
+}
+
+enum class Overlay { none, any, opaque };
+
 // Samples `row` (indexed by source column, readable 16 pixels past its last sampled one) at
-// every destination column into `out`; with `Overlay`, blends `over` at `alpha` (255ths) over
-// each pixel before it is stored.
-template <bool Overlay>
+// every destination column into `out`; with an overlay, blends `over` at `alpha` (255ths)
+// over each pixel before it is stored.
+template <Overlay overlay>
 __attribute__((target("avx2"))) void blendColumns(const std::uint32_t* row, const Taps& taps,
                                                   const BilinearRows::ColumnBlocks& plan,
                                                   std::uint32_t* out, int count,
@@ -197,6 +208,7 @@ __attribute__((target("avx2"))) void blendColumns(const std::uint32_t* row, cons
   const auto* base = reinterpret_cast<const int*>(row);
   const __m256i zero = _mm256_setzero_si256();
   const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
+  const __m256i inverseLanes = _mm256_set1_epi16(static_cast<short>(255 - alpha));
   int at = 0;
   for (std::size_t block = 0; at + pixelsPerVector <= count; at += pixelsPerVector, ++block) {
     const std::int32_t start = plan.start[block];
@@ -220,10 +232,17 @@ __attribute__((target("avx2"))) void blendColumns(const std::uint32_t* row, cons
         reinterpret_cast<const __m256i*>(&plan.weights[block * 8 * pixelsPerVector]);
     BlendedLanes blended =
         blendPairs(a, b, _mm256_loadu_si256(weights), _mm256_loadu_si256(weights + 1));
-    if constexpr (Overlay) {
+    if constexpr (overlay != Overlay::none) {
       const __m256i top = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(over + at));
-      blended.low = overLanes(blended.low, _mm256_unpacklo_epi8(top, zero), alphaLanes);
-      blended.high = overLanes(blended.high, _mm256_unpackhi_epi8(top, zero), alphaLanes);
+      const __m256i topLow = _mm256_unpacklo_epi8(top, zero);
+      const __m256i topHigh = _mm256_unpackhi_epi8(top, zero);
+      if constexpr (overlay == Overlay::opaque) {
+        blended.low = overOpaqueLanes(blended.low, topLow, alphaLanes, inverseLanes);
+        blended.high = overOpaqueLanes(blended.high, topHigh, alphaLanes, inverseLanes);
+      } else {
+        blended.low = overLanes(blended.low, topLow, alphaLanes);
+        blended.high = overLanes(blended.high, topHigh, alphaLanes);
+      }
     }
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + at),
                         _mm256_packus_epi16(blended.low, blended.high));
@@ -231,7 +250,7 @@ __attribute__((target("avx2"))) void blendColumns(const std::uint32_t* row, cons
   for (; at < count; ++at) {
     const auto index = static_cast<std::size_t>(at);
     out[at] = blendPixel(row[taps.first[index]], row[taps.second[index]], taps.weight[index]);
-    if constexpr (Overlay) out[at] = overPixel(out[at], over[at], alpha);
+    if constexpr (overlay != Overlay::none) out[at] = overPixel(out[at], over[at], alpha);
   }
 }
 
@@ -290,7 +309,8 @@ std::optional<BilinearRows> BilinearRows::prepare(const ImagePixels& source, Sur
 #endif
 }
 
-void BilinearRows::scaleRow(int y, std::uint32_t* out, const std::uint32_t* over, int alpha) {
+void BilinearRows::scaleRow(int y, std::uint32_t* out, const std::uint32_t* over, int alpha,
+                            bool overOpaque) {
 #ifdef BRIVORA_BILINEAR_AVX2
   const auto tap = static_cast<std::size_t>(y);
   const auto sourceWidth = static_cast<std::size_t>(source_->width);
@@ -299,16 +319,25 @@ void BilinearRows::scaleRow(int y, std::uint32_t* out, const std::uint32_t* over
   const std::uint32_t* bottom =
       source_->argb.data() + static_cast<std::size_t>(rows_.second[tap]) * sourceWidth;
   blendRows(top, bottom, rows_.weight[tap], blended_.data(), from_, to_);
-  if (over) {
-    blendColumns<true>(blended_.data(), columns_, blocks_, out, width_, over, alpha);
+  // The next row's new source row is asked for now, to arrive while this row is sampled.
+  if (tap + 1 < rows_.second.size() && rows_.second[tap + 1] != rows_.second[tap]) {
+    const char* next = reinterpret_cast<const char*>(
+        source_->argb.data() + static_cast<std::size_t>(rows_.second[tap + 1]) * sourceWidth);
+    for (int at = from_ * 4; at < to_ * 4; at += 64) _mm_prefetch(next + at, _MM_HINT_T0);
+  }
+  if (over && overOpaque) {
+    blendColumns<Overlay::opaque>(blended_.data(), columns_, blocks_, out, width_, over, alpha);
+  } else if (over) {
+    blendColumns<Overlay::any>(blended_.data(), columns_, blocks_, out, width_, over, alpha);
   } else {
-    blendColumns<false>(blended_.data(), columns_, blocks_, out, width_, nullptr, 0);
+    blendColumns<Overlay::none>(blended_.data(), columns_, blocks_, out, width_, nullptr, 0);
   }
 #else
   static_cast<void>(y);
   static_cast<void>(out);
   static_cast<void>(over);
   static_cast<void>(alpha);
+  static_cast<void>(overOpaque);
 #endif
 }
 

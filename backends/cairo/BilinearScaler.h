@@ -26,8 +26,9 @@ class BilinearRows {
 
   // Writes the `width` pixels of destination row `y`, from 0 to height − 1, at `out`; with
   // `over`, blends those `width` premultiplied pixels over them at `alpha` (255ths) first,
-  // as blendOverRow would.
-  void scaleRow(int y, std::uint32_t* out, const std::uint32_t* over = nullptr, int alpha = 255);
+  // as blendOverRow would. `overOpaque` says every pixel of `over` has a full alpha.
+  void scaleRow(int y, std::uint32_t* out, const std::uint32_t* over = nullptr, int alpha = 255,
+                bool overOpaque = false);
 
   int width() const { return width_; }
 

@@ -201,17 +201,18 @@ void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& w
   if (incoming && !incomingInWalk) {
     // The incoming image is drawn over the whole frame afterwards: nothing may follow it in
     // the walk.
-    walkRows(target, *scaling, left, top, bottom, nullptr, 0, 0, RowPasses());
+    walkRows(target, *scaling, left, top, bottom, nullptr, 0, 0, false, RowPasses());
     draw(frame, incoming->pixels, incoming->rect, incoming->fraction);
     passes.blendAll(target);
     return;
   }
-  walkRows(target, *scaling, left, top, bottom, overlay, overlayStride, overlayAlpha, passes);
+  walkRows(target, *scaling, left, top, bottom, overlay, overlayStride, overlayAlpha,
+           incomingInWalk && incoming->pixels.opaque, passes);
 }
 
 void ImagePainter::walkRows(cairo_surface_t* target, BilinearRows& scaling, int left, int top,
                             int bottom, const std::uint32_t* overlay, std::ptrdiff_t overlayStride,
-                            int overlayAlpha, const RowPasses& passes) {
+                            int overlayAlpha, bool overlayOpaque, const RowPasses& passes) {
   cairo_surface_flush(target);
   auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
   const int stride = cairo_image_surface_get_stride(target) / 4;
@@ -220,7 +221,7 @@ void ImagePainter::walkRows(cairo_surface_t* target, BilinearRows& scaling, int 
     std::uint32_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
     if (y >= top && y < bottom) {
       scaling.scaleRow(y - top, row + left, overlay ? overlay + y * overlayStride : nullptr,
-                       overlayAlpha);
+                       overlayAlpha, overlayOpaque);
     }
     passes.blendRow(y, row);
   }

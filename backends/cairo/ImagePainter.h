@@ -58,10 +58,11 @@ class ImagePainter {
 
   // The walk: every row of `target`, the scaled wallpaper written into rows [top, bottom)
   // from column `left`, `overlay` (rows `overlayStride` words apart, from column `left`)
-  // blended over it at `overlayAlpha` when given, then `passes` drawn over the whole row.
+  // blended over it at `overlayAlpha` when given (`overlayOpaque`: its alpha is full
+  // everywhere), then `passes` drawn over the whole row.
   static void walkRows(cairo_surface_t* target, BilinearRows& scaling, int left, int top,
                        int bottom, const std::uint32_t* overlay, std::ptrdiff_t overlayStride,
-                       int overlayAlpha, const RowPasses& passes);
+                       int overlayAlpha, bool overlayOpaque, const RowPasses& passes);
 
   // Makes the scratch hold `pixels` scaled onto `onSurface` within `visible`, unless it holds
   // them already; false when it cannot.
