@@ -24,7 +24,7 @@ ScreenPane::ScreenPane(Display* display, Window window, bool ownsWindow,
                attributes.your_event_mask | StructureNotifyMask | VisibilityChangeMask);
   width_ = std::max(1, attributes.width);
   height_ = std::max(1, attributes.height);
-  mapped_ = ownsWindow || attributes.map_state != IsUnmapped;
+  visibility_.mapped = ownsWindow || attributes.map_state != IsUnmapped;
   presenter_.prepare(canvas_, width_, height_);
   drawnWidth_ = width_;
   drawnHeight_ = height_;
@@ -67,13 +67,13 @@ bool ScreenPane::handle(const XEvent& event) {
       height_ = std::max(1, event.xconfigure.height);
       break;
     case MapNotify:
-      mapped_ = true;
+      visibility_.mapped = true;
       break;
     case UnmapNotify:
-      mapped_ = false;
+      visibility_.mapped = false;
       break;
     case VisibilityNotify:
-      obscured_ = event.xvisibility.state == VisibilityFullyObscured;
+      visibility_.obscured = event.xvisibility.state == VisibilityFullyObscured;
       break;
     case DestroyNotify:
       lost_ = true;

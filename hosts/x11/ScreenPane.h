@@ -6,6 +6,7 @@
 #include <string>
 
 #include "backends/cairo/CairoGraphicsContext.h"
+#include "hosts/common/PaneVisibility.h"
 #include "hosts/x11/FramePresenter.h"
 #include "platform/ProcessEnd.h"
 #include "platform/ScreenSaverView.h"
@@ -43,12 +44,15 @@ class ScreenPane {
   bool handle(const XEvent& event);
 
   // Whether the window can be seen at all; nothing is drawn while it cannot.
-  bool isShowing() const { return mapped_ && !obscured_ && !lost_; }
+  bool isShowing() const { return visibility_.showing() && !lost_; }
+  // Follows the display's power state: a display in standby or off shows nothing.
+  void setPoweredOn(bool poweredOn) { visibility_.poweredOn = poweredOn; }
   bool isLost() const { return lost_; }
   void markLost() { lost_ = true; }
 
-  // Ticks the view, and draws and shows a frame when it asks for one, at the window's latest
-  // size. `overlay` draws over the view's frame, on the same canvas (the frame rate, say).
+  // Ticks the view, and draws and shows a frame when it asks for one and the window can be
+  // seen, at the window's latest size. `overlay` draws over the view's frame, on the same canvas
+  // (the frame rate, say).
   template <typename Overlay>
   bool frame(Overlay&& overlay) {
     view_->animateOneFrame();
@@ -79,8 +83,7 @@ class ScreenPane {
   int height_ = 1;
   int drawnWidth_ = 1;  // the size the canvas and the view have
   int drawnHeight_ = 1;
-  bool mapped_ = true;
-  bool obscured_ = false;
+  PaneVisibility visibility_;
   bool lost_ = false;
   CairoGraphicsContext canvas_{1, 1};
   FramePresenter presenter_;

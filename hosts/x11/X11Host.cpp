@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "hosts/common/PaneVisibility.h"
+#include "hosts/x11/DisplayPower.h"
 #include "hosts/x11/DisplayProfile.h"
 #include "hosts/x11/Monitors.h"
 #include "hosts/x11/ScreenPane.h"
@@ -31,7 +33,8 @@ namespace brivora {
 
 namespace {
 
-// While nothing can be seen the loop still wakes this often, to notice a signal promptly.
+// While nothing can be seen the loop wakes this often, to tick the views and notice a signal
+// promptly.
 constexpr int idleWakeMilliseconds = 100;
 // How often the system's time zone is looked at, so that a travelling laptop's clock follows it.
 constexpr auto zoneCheckInterval = std::chrono::minutes(1);
@@ -218,6 +221,7 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
     }
   }
   FpsMeter fps;
+  DisplayPowerWatch power([x] { return displayPoweredOn(x); });
 
   struct sigaction action {};
   action.sa_handler = requestStop;
@@ -259,22 +263,27 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
       followSystemTimeZone();
       nextZoneCheck = now + zoneCheckInterval;
     }
+    const bool poweredOn = power.poweredOn(now);
+    for (const auto& pane : panes) pane->setPoweredOn(poweredOn);
     const bool anyShowing =
         std::any_of(panes.begin(), panes.end(), [](const auto& pane) { return pane->isShowing(); });
-    if (now < deadline || !anyShowing) {
-      const int wait =
-          anyShowing ? static_cast<int>(
-                           std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count())
-                     : idleWakeMilliseconds;
-      pollfd connection{ConnectionNumber(x), POLLIN, 0};
-      poll(&connection, 1, wait);
-      if (!anyShowing) deadline = Steady::now();
+    pollfd connection{ConnectionNumber(x), POLLIN, 0};
+    if (anyShowing && now < deadline) {
+      poll(&connection, 1,
+           static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
       continue;
     }
-    // The next deadline follows the last one, so the pace does not drift; after a stall it
-    // starts afresh rather than rushing to catch up.
-    deadline += interval;
-    if (deadline < now) deadline = now + interval;
+    if (anyShowing) {
+      // The next deadline follows the last one, so the pace does not drift; after a stall it
+      // starts afresh rather than rushing to catch up.
+      deadline += interval;
+      if (deadline < now) deadline = now + interval;
+    } else {
+      // Nothing can be seen: no frame is drawn, but the views tick, less often, so the
+      // slideshow keeps time.
+      poll(&connection, 1, idleWakeMilliseconds);
+      deadline = Steady::now();
+    }
 
     bool shown = false;
     for (std::size_t at = 0; at < panes.size(); ++at) {
