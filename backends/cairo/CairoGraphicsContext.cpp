@@ -38,25 +38,31 @@ struct CairoGraphicsContext::State {
   ImagePainter images;
   TextRenderer text;
   // What the frame has drawn so far and not yet written, drawn together in one walk over the
-  // frame when something else comes or the frame is read. First an opaque fill of the whole
-  // surface: an opaque image drawn next takes its place wherever it covers whole pixels.
+  // frame when something else comes or the frame is read. Images are held, not their pixels,
+  // so a frame waits for a wallpaper still decoding only then, its text laid out meanwhile;
+  // they are copies, which keep the pixels as long as they are held.
+  // First an opaque fill of the whole surface: an opaque image drawn next takes its place
+  // wherever it covers whole pixels.
   std::optional<Color> deferredFill;
-  // That opaque image over the fill.
-  struct Cover {
-    const ImagePixels* pixels;
-    Rect rect;
-    Color fill;
-  };
-  std::optional<Cover> deferredCover;
-  // An image fading in over the cover.
-  struct Fading {
-    const ImagePixels* pixels;
+  struct HeldImage {
+    Image image;  // a copy: it shares the pixels, so they outlive the caller's image
     Rect rect;
     double fraction;
   };
-  std::optional<Fading> deferredIncoming;
-  // Gradients and text over all of that, where the AVX2 paths run.
+  // An image at full opacity over the fill, and one fading in over that.
+  std::optional<HeldImage> deferredCover;
+  std::optional<HeldImage> deferredIncoming;
+  // Gradients, rounded rects and text over all of that, where the AVX2 paths run.
   RowPasses passes;
+  // The last rounded rect's coverage: a countdown's background comes back every frame.
+  struct KeptShape {
+    Rect rect;
+    double radius;
+    int surfaceWidth;
+    int surfaceHeight;
+    ShapeMask shape;
+  };
+  std::optional<KeptShape> keptShape;
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
@@ -89,19 +95,25 @@ struct CairoGraphicsContext::State {
 
   // Draws what was deferred, before anything that does not join it, or the frame is read.
   void drawDeferred() {
-    if (deferredCover) {
-      const std::optional<ImagePainter::Incoming> incoming =
-          deferredIncoming
-              ? std::optional<ImagePainter::Incoming>(
-                    {*deferredIncoming->pixels, deferredIncoming->rect, deferredIncoming->fraction})
-              : std::nullopt;
-      images.drawOverFill(cairo.get(), deferredCover->fill, *deferredCover->pixels,
-                          deferredCover->rect, incoming ? &*incoming : nullptr, passes);
+    const ImagePixels* cover = deferredCover ? deferredCover->image.pixels() : nullptr;
+    const ImagePixels* incoming = deferredIncoming ? deferredIncoming->image.pixels() : nullptr;
+    if (deferredFill && cover && cover->opaque) {
+      const std::optional<ImagePainter::Incoming> fading =
+          incoming ? std::optional<ImagePainter::Incoming>(
+                         {*incoming, deferredIncoming->rect, deferredIncoming->fraction})
+                   : std::nullopt;
+      images.drawOverFill(cairo.get(), *deferredFill, *cover, deferredCover->rect,
+                          fading ? &*fading : nullptr, passes);
     } else {
+      // One by one: the fill, the image over it, the one fading in, then the passes.
       if (deferredFill) {
         const Rect whole{Point{},
                          Size{static_cast<double>(width()), static_cast<double>(height())}};
         fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
+      }
+      if (cover) images.draw(cairo.get(), *cover, deferredCover->rect, deferredCover->fraction);
+      if (incoming) {
+        images.draw(cairo.get(), *incoming, deferredIncoming->rect, deferredIncoming->fraction);
       }
       passes.blendAll(surface.get());
     }
@@ -178,20 +190,21 @@ void CairoGraphicsContext::fillRect(Rect rect, Color color) {
 }
 
 void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
-  const ImagePixels* pixels = image.pixels();
-  if (!pixels) return;
-  if (state_->deferredCover && !state_->deferredIncoming && state_->passes.empty() &&
-      fraction > 0 && fraction < 1) {
-    state_->deferredIncoming = State::Fading{pixels, rect, fraction};
+  // Nothing shows of an image at no opacity.
+  if (!(fraction > 0)) return;
+  if (state_->passes.empty() && state_->deferredFill && !state_->deferredCover && fraction >= 1) {
+    state_->deferredCover = State::HeldImage{image, rect, fraction};
     return;
   }
-  if (state_->deferredFill && state_->passes.empty() && pixels->opaque && fraction >= 1) {
-    state_->deferredCover = State::Cover{pixels, rect, *state_->deferredFill};
-    state_->deferredFill.reset();
+  if (state_->passes.empty() && state_->deferredCover && !state_->deferredIncoming &&
+      fraction < 1) {
+    state_->deferredIncoming = State::HeldImage{image, rect, fraction};
     return;
   }
   state_->drawDeferred();
-  state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  if (const ImagePixels* pixels = image.pixels()) {
+    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  }
 }
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
@@ -207,6 +220,26 @@ void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, doubl
 }
 
 void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {
+  if (state_->passesHeldBack()) {
+    if (!isFinite(color)) return;
+    std::optional<State::KeptShape>& kept = state_->keptShape;
+    const int width = state_->width();
+    const int height = state_->height();
+    if (!kept || kept->rect != rect || kept->radius != radius || kept->surfaceWidth != width ||
+        kept->surfaceHeight != height) {
+      kept.reset();
+      if (auto shape = roundedRectMask(rect, radius, width, height)) {
+        kept = State::KeptShape{rect, radius, width, height, std::move(*shape)};
+      }
+    }
+    if (kept) {
+      if (auto rows = MaskRows::place(kept->shape.mask.get(), kept->shape.x, kept->shape.y, color,
+                                      width, height)) {
+        state_->passes.add(std::move(*rows));
+      }
+    }
+    return;
+  }
   state_->drawDeferred();
   fillSurfaceRoundedRect(state_->cairo.get(), rect, radius, color);
 }

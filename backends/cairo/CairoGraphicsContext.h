@@ -13,7 +13,7 @@ namespace brivora {
 // A graphics context over a Cairo ARGB32 image surface, one pixel per point. View coordinates
 // (origin lower left, y up) are flipped onto the surface (origin top left, y down). Drawing
 // calls may be held back and drawn together in one walk over the frame when it is read
-// (`data`, `writePng`), so the images drawn must live until then.
+// (`data`, `writePng`); what they draw is kept alive until then.
 class CairoGraphicsContext final : public GraphicsContext {
  public:
   // A surface of `width` × `height` pixels (at least 1 × 1), cleared to transparent black.
