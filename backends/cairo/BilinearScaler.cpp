@@ -82,6 +82,15 @@ std::uint32_t overPixel(std::uint32_t under, std::uint32_t over, int alpha) {
   return result;
 }
 
+// A block's start that says it gathers its pixels by the taps.
+constexpr std::int32_t gatheredBlock = -1;
+
+// A start stored for a block whose pixels all lie within eight of it, and back: negative, below
+// gatheredBlock.
+constexpr std::int32_t nearStartOf(std::int32_t start) {
+  return -2 - start;
+}
+
 // Where each block of eight destination columns finds its pixels in a row: a start and the
 // offsets from it, when all lie within sixteen pixels (any scale down to 1/2), else nothing
 // and the block gathers them by the taps.
@@ -99,7 +108,10 @@ BilinearRows::ColumnBlocks columnBlocks(const Taps& taps, int count) {
     const std::int32_t end =
         std::max(taps.first[at + pixelsPerVector - 1], taps.second[at + pixelsPerVector - 1]);
     const bool near = start <= end && end - start < 2 * pixelsPerVector;
-    plan.start[static_cast<std::size_t>(block)] = near ? start : -1;
+    const bool withinEight = start <= end && end - start < pixelsPerVector;
+    plan.start[static_cast<std::size_t>(block)] = withinEight ? nearStartOf(start)
+                                                  : near      ? start
+                                                              : gatheredBlock;
     std::int32_t* picks = &plan.picks[static_cast<std::size_t>(block) * 2 * pixelsPerVector];
     for (int pixel = 0; pixel < pixelsPerVector; ++pixel) {
       // The permutes read an offset's low three bits, the blend the top bit of every byte.
@@ -209,27 +221,32 @@ __attribute__((target("avx2"))) void blendColumns(const std::uint32_t* row, cons
   const __m256i zero = _mm256_setzero_si256();
   const __m256i alphaLanes = _mm256_set1_epi16(static_cast<short>(alpha));
   const __m256i inverseLanes = _mm256_set1_epi16(static_cast<short>(255 - alpha));
+  const std::int32_t* starts = plan.start.data();
+  const auto* picks = reinterpret_cast<const __m256i*>(plan.picks.data());
+  const auto* weights = reinterpret_cast<const __m256i*>(plan.weights.data());
   int at = 0;
-  for (std::size_t block = 0; at + pixelsPerVector <= count; at += pixelsPerVector, ++block) {
-    const std::int32_t start = plan.start[block];
+  for (; at + pixelsPerVector <= count; at += pixelsPerVector, ++starts, picks += 2, weights += 2) {
+    const std::int32_t start = *starts;
     __m256i a;
     __m256i b;
     if (start >= 0) {
       const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + start));
       const __m256i high =
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + start + pixelsPerVector));
-      const auto* picks =
-          reinterpret_cast<const __m256i*>(&plan.picks[block * 2 * pixelsPerVector]);
       a = pick(low, high, _mm256_loadu_si256(picks));
       b = pick(low, high, _mm256_loadu_si256(picks + 1));
+    } else if (start != gatheredBlock) {
+      // All sixteen pixels lie within eight, as when enlarging: one load, no blend.
+      const __m256i low =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + nearStartOf(start)));
+      a = _mm256_permutevar8x32_epi32(low, _mm256_loadu_si256(picks));
+      b = _mm256_permutevar8x32_epi32(low, _mm256_loadu_si256(picks + 1));
     } else {
       a = _mm256_i32gather_epi32(
           base, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps.first.data() + at)), 4);
       b = _mm256_i32gather_epi32(
           base, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(taps.second.data() + at)), 4);
     }
-    const auto* weights =
-        reinterpret_cast<const __m256i*>(&plan.weights[block * 8 * pixelsPerVector]);
     BlendedLanes blended =
         blendPairs(a, b, _mm256_loadu_si256(weights), _mm256_loadu_si256(weights + 1));
     if constexpr (overlay != Overlay::none) {

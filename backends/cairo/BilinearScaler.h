@@ -41,8 +41,9 @@ class BilinearRows {
   };
 
   // How each block of eight destination columns samples a row: the first of the sixteen
-  // pixels it loads (−1 where it gathers them by the taps instead), which of them each column
-  // takes first and second, and the columns' weight pairs in the order the blend takes them.
+  // pixels it loads (or of eight, or that it gathers them by the taps instead, told by negative
+  // values), which of them each column takes first and second, and the columns' weight pairs
+  // in the order the blend takes them.
   struct ColumnBlocks {
     std::vector<std::int32_t> start;
     std::vector<std::int32_t> picks;
