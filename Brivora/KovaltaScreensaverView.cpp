@@ -26,6 +26,7 @@ KovaltaScreensaverView::KovaltaScreensaverView(Rect frame, bool isPreview,
     : ScreenSaverView(frame, isPreview),
       clock_(environment.clock),
       random_(environment.random),
+      claimant_(environment.claims),
       cycleStart_(environment.clock.uptime()) {
   const Bundle& bundle = environment.bundle;
   theme_ = Theme::load(bundle);

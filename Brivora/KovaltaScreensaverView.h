@@ -15,6 +15,7 @@
 #include "platform/Image.h"
 #include "platform/ScreenSaverView.h"
 #include "platform/ViewRegistry.h"
+#include "platform/WallpaperClaims.h"
 
 namespace brivora {
 
@@ -78,6 +79,8 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   std::int64_t pickIndex(std::int64_t differentFrom);
   Point randomPan();
   std::unique_ptr<Image> loadWallpaper(std::int64_t index) const;
+  // Tells the host's other views which wallpapers this one shows and brings in.
+  void claimShown();
   void primeFirstCycle();
   void advance();
 
@@ -97,6 +100,8 @@ class KovaltaScreensaverView final : public ScreenSaverView {
 
   Clock& clock_;
   RandomSource& random_;
+  // What the host's other views show, so that side by side they pick different wallpapers.
+  WallpaperClaimant claimant_;
 
   Theme theme_;
   Meta meta_;

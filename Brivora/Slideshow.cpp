@@ -13,10 +13,20 @@ namespace brivora {
 std::int64_t KovaltaScreensaverView::pickIndex(std::int64_t differentFrom) {
   const auto count = static_cast<std::uint64_t>(imageURLs_.size());
   if (count < 2) return 0;
+  // Wallpapers the host's other views show or bring in are passed over as well, as long as
+  // that leaves one to pick. Alone, a view draws exactly as it would without them.
+  const auto isFree = [&](std::int64_t index) {
+    return index != differentFrom &&
+           !claimant_.isTakenByOthers(imageURLs_[static_cast<std::size_t>(index)]);
+  };
+  bool anyFree = false;
+  for (std::int64_t index = 0; index < static_cast<std::int64_t>(count) && !anyFree; ++index) {
+    anyFree = isFree(index);
+  }
   std::int64_t drawn = 0;
   do {
     drawn = static_cast<std::int64_t>(random_.uniformInteger(count));
-  } while (drawn == differentFrom);
+  } while (anyFree ? !isFree(drawn) : drawn == differentFrom);
   return drawn;
 }
 
@@ -33,6 +43,11 @@ std::unique_ptr<Image> KovaltaScreensaverView::loadWallpaper(std::int64_t index)
   return Image::load(imageURLs_[static_cast<std::size_t>(index)], coverBox);
 }
 
+void KovaltaScreensaverView::claimShown() {
+  claimant_.claim({imageURLs_[static_cast<std::size_t>(currentIndex_)],
+                   imageURLs_[static_cast<std::size_t>(nextIndex_)]});
+}
+
 void KovaltaScreensaverView::primeFirstCycle() {
   currentIndex_ = pickIndex(-1);
   currentImage_ = loadWallpaper(currentIndex_);
@@ -40,6 +55,7 @@ void KovaltaScreensaverView::primeFirstCycle() {
   nextIndex_ = pickIndex(currentIndex_);
   nextImage_ = loadWallpaper(nextIndex_);
   nextPan_ = randomPan();
+  claimShown();
   // Read after both loads, so that loading does not shorten the first cycle.
   cycleStart_ = clock_.uptime();
   transitionStart_.reset();
@@ -53,6 +69,7 @@ void KovaltaScreensaverView::advance() {
   nextIndex_ = pickIndex(currentIndex_);
   nextImage_ = loadWallpaper(nextIndex_);
   nextPan_ = randomPan();
+  claimShown();
   // Read after the load, so that loading the file does not shorten the new cycle.
   cycleStart_ = clock_.uptime();
   transitionStart_.reset();

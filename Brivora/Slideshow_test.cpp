@@ -5,6 +5,7 @@
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "platform/ViewRegistry.h"
+#include "platform/WallpaperClaims.h"
 #include "tests/support/ViewHarness.h"
 
 namespace brivora {
@@ -107,6 +108,71 @@ TEST(Slideshow, ManyWallpapersNeverRepeatBackToBackAndVisitAll) {
     harness.tickAt(cycle);
   }
   EXPECT_EQ(seen.size(), 5u);
+}
+
+TEST(Slideshow, ViewsSideBySideShowDifferentWallpapersWhileThereAreEnough) {
+  struct Row {
+    int views;
+    int wallpapers;
+    bool enough;  // two per view: what each shows and what it brings in next
+  };
+  const Row rows[] = {{2, 4, true}, {3, 6, true}, {3, 10, true}, {2, 3, false}, {3, 2, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.views) + " views, " + std::to_string(row.wallpapers));
+    std::vector<std::string> names;
+    for (int at = 0; at < row.wallpapers; ++at) names.push_back(std::to_string(at) + ".jpg");
+    ViewHarness harness(timing(1, 0.5), names);
+    WallpaperClaims claims;
+    const ViewEnvironment environment{harness.bundle.bundle(), harness.clock, harness.random,
+                                      &claims};
+    std::vector<std::unique_ptr<KovaltaScreensaverView>> views;
+    for (int at = 0; at < row.views; ++at) {
+      // Created apart, so that their cycles change at different ticks.
+      harness.clock.advance(0.3);
+      views.push_back(
+          std::make_unique<KovaltaScreensaverView>(Rect{0, 0, 160, 90}, false, environment));
+    }
+    for (int tick = 0; tick < 600; ++tick) {
+      harness.clock.advance(0.1);
+      for (const auto& view : views) {
+        view->animateOneFrame();
+        ASSERT_NE(view->currentIndex(), view->nextIndex());
+      }
+      if (!row.enough) continue;
+      std::set<std::int64_t> shown;
+      for (const auto& view : views) shown.insert({view->currentIndex(), view->nextIndex()});
+      ASSERT_EQ(shown.size(), 2 * views.size()) << "tick " << tick;
+    }
+    // A view that goes takes its claims along: the one left visits every wallpaper again.
+    views.resize(1);
+    std::set<std::int64_t> visited;
+    for (int tick = 0; tick < 400; ++tick) {
+      harness.clock.advance(0.5);
+      views[0]->animateOneFrame();
+      visited.insert(views[0]->currentIndex());
+    }
+    EXPECT_EQ(visited.size(), static_cast<std::size_t>(row.wallpapers));
+  }
+}
+
+TEST(Slideshow, AViewAloneAmongClaimsDrawsTheSameSequence) {
+  const std::vector<std::string> names = {"a.jpg", "b.jpg", "c.jpg", "d.jpg", "e.jpg"};
+  ViewHarness alone(timing(1, 0.5), names);
+  ViewHarness claiming(timing(1, 0.5), names);
+  WallpaperClaims claims;
+  KovaltaScreensaverView& plain = alone.create();
+  const ViewEnvironment environment{claiming.bundle.bundle(), claiming.clock, claiming.random,
+                                    &claims};
+  KovaltaScreensaverView withClaims(Rect{0, 0, 160, 90}, false, environment);
+  for (int cycle = 1; cycle <= 200; ++cycle) {
+    ASSERT_EQ(plain.currentIndex(), withClaims.currentIndex());
+    ASSERT_EQ(plain.nextIndex(), withClaims.nextIndex());
+    ASSERT_EQ(plain.nextPan(), withClaims.nextPan());
+    alone.clock.advance(1);
+    claiming.clock.advance(1);
+    plain.animateOneFrame();
+    withClaims.animateOneFrame();
+  }
 }
 
 TEST(Slideshow, AdvanceHandsOverTheIncomingImageAndPan) {

@@ -4,10 +4,9 @@
 
 namespace brivora {
 
-SeededRandomSource SeededRandomSource::fromEntropy() {
+std::uint64_t SeededRandomSource::entropySeed() {
   std::random_device device;
-  const std::uint64_t seed = (std::uint64_t{device()} << 32) ^ device();
-  return SeededRandomSource(seed);
+  return (std::uint64_t{device()} << 32) ^ device();
 }
 
 std::uint64_t SeededRandomSource::uniformInteger(std::uint64_t n) {

@@ -24,7 +24,10 @@ class SeededRandomSource final : public RandomSource {
   explicit SeededRandomSource(std::uint64_t seed) : engine_(seed) {}
 
   // Seeded from the operating system's entropy.
-  static SeededRandomSource fromEntropy();
+  static SeededRandomSource fromEntropy() { return SeededRandomSource(entropySeed()); }
+
+  // A seed drawn from the operating system's entropy.
+  static std::uint64_t entropySeed();
 
   std::uint64_t uniformInteger(std::uint64_t n) override;
   double uniformDouble(double low, double high) override;

@@ -13,13 +13,16 @@ namespace brivora {
 class Clock;
 class RandomSource;
 class ScreenSaverView;
+class WallpaperClaims;
 
-// What a host hands a view it creates: the module's bundle and where time and chance come
-// from. The references outlive the view.
+// What a host hands a view it creates: the module's bundle, where time and chance come from
+// and, where the host shows several views side by side, the wallpapers its views claim, so
+// that no two show the same one. Everything referred to outlives the view.
 struct ViewEnvironment {
   Bundle bundle;
   Clock& clock;
   RandomSource& random;
+  WallpaperClaims* claims = nullptr;
 };
 
 // Makes a view; null when it cannot be created.

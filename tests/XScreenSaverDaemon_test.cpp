@@ -6,7 +6,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -27,6 +26,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScreenProbe.h"
 #include "tests/support/TempBundle.h"
+#include "tests/support/TestAccount.h"
 #include "tests/support/TestImageFiles.h"
 #include "tests/support/VirtualDisplay.h"
 
@@ -34,6 +34,7 @@ namespace brivora {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::findProgram;
 using testing::MeanColour;
 using testing::meanColour;
 using testing::VirtualDisplay;
@@ -48,22 +49,6 @@ constexpr auto daemonExitLimit = 5s;
 // How long Brivora may take to end once the daemon has unblanked.
 constexpr auto hackEndLimit = 1s;
 constexpr auto pollInterval = 50ms;
-
-// XScreenSaver launches no hacks as root, so a test run as root hands the daemon to this one.
-constexpr const char* daemonUserName = "brivora-e2e";
-
-// The program's path when it is on PATH or in the system folders; empty when it is in none.
-std::string findProgram(const std::string& name) {
-  std::string folders = std::getenv("PATH") ? std::getenv("PATH") : "";
-  folders += ":/usr/sbin:/sbin:/usr/bin:/bin";
-  std::istringstream list(folders);
-  for (std::string folder; std::getline(list, folder, ':');) {
-    if (folder.empty()) continue;
-    const std::string path = folder + "/" + name;
-    if (access(path.c_str(), X_OK) == 0) return path;
-  }
-  return {};
-}
 
 // Starts `argv` with stdin from /dev/null and stdout and stderr appended to `output`.
 pid_t spawn(const std::vector<std::string>& argv, const std::filesystem::path& output) {
@@ -100,13 +85,6 @@ int runToEnd(const std::vector<std::string>& argv, const std::filesystem::path& 
   return -1;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << file.rdbuf();
-  return contents.str();
-}
-
 // One line of /proc/PID/stat, as far as the tests need it.
 struct ProcessEntry {
   pid_t pid = 0;
@@ -116,7 +94,7 @@ struct ProcessEntry {
 };
 
 std::optional<ProcessEntry> processEntry(pid_t pid) {
-  std::istringstream stat(readFile("/proc/" + std::to_string(pid) + "/stat"));
+  std::istringstream stat(testing::readText("/proc/" + std::to_string(pid) + "/stat"));
   std::string line;
   if (!std::getline(stat, line)) return std::nullopt;
   // The name in parentheses may hold spaces and parentheses itself; the fields follow the last.
@@ -189,60 +167,22 @@ Ending endingOf(const ProcessEntry& process) {
   return {ended, std::nullopt};
 }
 
-// The account the daemon runs as: this process's own, unless that is root.
-struct DaemonAccount {
-  std::string name;  // empty: the daemon runs as this process's user
-  uid_t uid = 0;
-  gid_t gid = 0;
-};
-
-// The account, made on first use where the test runs as root; none, with the reason in
-// `whyNot`, where there can be none.
-std::optional<DaemonAccount> daemonAccount(const std::filesystem::path& scratch,
-                                           std::string& whyNot) {
-  if (geteuid() != 0) return DaemonAccount{"", geteuid(), getegid()};
-  if (findProgram("runuser").empty()) {
-    whyNot =
-        "the test runs as root and runuser, to hand the daemon to an ordinary user, is "
-        "not installed";
-    return std::nullopt;
-  }
-  if (!getpwnam(daemonUserName)) {
-    const std::string useradd = findProgram("useradd");
-    // A test running beside this one may make the account first; that is as good.
-    if (!useradd.empty()) {
-      runToEnd({useradd, "--system", "--user-group", "--no-create-home", "--home-dir",
-                "/nonexistent", "--shell", "/usr/sbin/nologin", daemonUserName},
-               scratch / "useradd.log", commandLimit);
-    }
-  }
-  const passwd* entry = getpwnam(daemonUserName);
-  if (!entry) {
-    whyNot = std::string("the test runs as root and cannot make the user ") + daemonUserName +
-             " to run the daemon as: " + readFile(scratch / "useradd.log");
-    return std::nullopt;
-  }
-  return DaemonAccount{daemonUserName, entry->pw_uid, entry->pw_gid};
-}
-
 // The XScreenSaver daemon on `display` as `account`, until the object ends; then it is asked
 // to exit and whatever it started that is still running is killed. While it lives the test
 // adopts orphaned processes, so that the hack's exit status reaches it.
 class XScreenSaverDaemon {
  public:
-  XScreenSaverDaemon(std::string display, const DaemonAccount& account,
+  XScreenSaverDaemon(std::string display, const testing::TestAccount& account,
                      const std::filesystem::path& home, const std::vector<std::string>& environment,
                      std::filesystem::path log)
       : display_(std::move(display)), log_(std::move(log)) {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
-    std::vector<std::string> argv;
-    if (!account.name.empty()) argv = {findProgram("runuser"), "-u", account.name, "--"};
     // The daemon sets XSCREENSAVER_WINDOW for its hacks; one from outside would mislead them.
-    argv.insert(argv.end(), {"env", "-u", "XSCREENSAVER_WINDOW", "DISPLAY=" + display_,
-                             "HOME=" + home.string()});
+    std::vector<std::string> argv{"env", "-u", "XSCREENSAVER_WINDOW", "DISPLAY=" + display_,
+                                  "HOME=" + home.string()};
     argv.insert(argv.end(), environment.begin(), environment.end());
     argv.insert(argv.end(), {findProgram("xscreensaver"), "--no-splash", "--verbose"});
-    launcher_ = spawn(argv, log_);
+    launcher_ = spawn(account.run(argv), log_);
   }
   XScreenSaverDaemon(const XScreenSaverDaemon&) = delete;
   XScreenSaverDaemon& operator=(const XScreenSaverDaemon&) = delete;
@@ -268,12 +208,12 @@ class XScreenSaverDaemon {
   // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
   std::string logTail() const {
     constexpr std::size_t tailLength = 4000;
-    const std::string log = readFile(log_);
+    const std::string log = testing::readText(log_);
     return "\n--- xscreensaver's output ---\n" +
            (log.size() > tailLength ? log.substr(log.size() - tailLength) : log);
   }
 
-  std::string log() const { return readFile(log_); }
+  std::string log() const { return testing::readText(log_); }
 
  private:
   // Collects the family's exit statuses where they come to this process.
@@ -353,20 +293,13 @@ struct HackSetup {
                   "programs: \"Brivora\" " +
                       program.string() + " --root --bundle " + bundle.string() + " \\n\n");
     // Open to the daemon's user: folders can be entered, files read, the program run.
-    using std::filesystem::perms;
-    const perms enterable = perms::owner_all | perms::group_read | perms::group_exec |
-                            perms::others_read | perms::others_exec;
-    std::filesystem::permissions(folder, enterable);
-    std::filesystem::permissions(program, enterable);
-    for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
-      std::filesystem::permissions(
-          item.path(), item.is_directory() ? enterable : perms::group_read | perms::others_read,
-          std::filesystem::perm_options::add);
-    }
+    testing::openToEveryone(folder);
+    std::filesystem::permissions(program, std::filesystem::perms::others_exec,
+                                 std::filesystem::perm_options::add);
   }
 
   // Whether the daemon's home now belongs to the account it runs as.
-  bool handHomeTo(const DaemonAccount& account) const {
+  bool handHomeTo(const testing::TestAccount& account) const {
     return chown(home.c_str(), account.uid, account.gid) == 0 &&
            chown((home / ".xscreensaver").c_str(), account.uid, account.gid) == 0;
   }
@@ -473,7 +406,8 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
   const HackSetup setup;
   std::string whyNoAccount;
-  const std::optional<DaemonAccount> account = daemonAccount(setup.scratch.folder(), whyNoAccount);
+  const std::optional<testing::TestAccount> account =
+      testing::ordinaryAccount(setup.scratch.folder(), whyNoAccount);
   if (!account) GTEST_SKIP() << whyNoAccount;
   ASSERT_TRUE(setup.handHomeTo(*account));
 

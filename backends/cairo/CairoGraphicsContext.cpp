@@ -66,6 +66,14 @@ struct CairoGraphicsContext::State {
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
+  // Draws into other memory of the same size, keeping what was made for the size.
+  void retarget(CairoSurface replacement) {
+    drawDeferred();
+    cairo.reset();
+    surface = std::move(replacement);
+    cairo.reset(cairo_create(surface.get()));
+  }
+
   void useSurface(CairoSurface replacement) {
     cairo.reset();
     surface = std::move(replacement);
@@ -151,9 +159,17 @@ void CairoGraphicsContext::resize(int width, int height) {
 }
 
 void CairoGraphicsContext::drawInto(std::uint8_t* pixels, int width, int height, int stride) {
-  state_->useSurface(CairoSurface(cairo_image_surface_create_for_data(
+  CairoSurface target(cairo_image_surface_create_for_data(
       pixels, CAIRO_FORMAT_ARGB32, std::clamp(width, 1, maxSurfaceSide),
-      std::clamp(height, 1, maxSurfaceSide), stride)));
+      std::clamp(height, 1, maxSurfaceSide), stride));
+  // Another buffer of the same size (hosts that take turns among several) keeps what was
+  // made for the size: text rasters, kept scalings.
+  if (cairo_image_surface_get_width(target.get()) == this->width() &&
+      cairo_image_surface_get_height(target.get()) == this->height()) {
+    state_->retarget(std::move(target));
+  } else {
+    state_->useSurface(std::move(target));
+  }
 }
 
 int CairoGraphicsContext::strideFor(int width) {

@@ -30,7 +30,8 @@ class CairoGraphicsContext final : public GraphicsContext {
 
   // Draws from now on into `pixels`, memory the caller owns (a segment shared with a display
   // server, say) of `height` rows of `stride` bytes, which must outlive its use here. `stride`
-  // must be at least `strideFor(width)`; the memory is not cleared. Forgets the text rasters.
+  // must be at least `strideFor(width)`; the memory is not cleared. At a new size it forgets
+  // the text rasters; memory of the same size (another of a host's buffers) keeps them.
   void drawInto(std::uint8_t* pixels, int width, int height, int stride);
 
   // The bytes per row the surface wants for `width` pixels.

@@ -20,15 +20,16 @@ constexpr Synopsis synopses[] = {
     {"run",
      "  brivora [run]   [--bundle DIR] [--images DIR] [--images-recursive] [--watch]\n"
      "                  [-root | -window-id ID | -window | -fullscreen] [-geometry WxH]\n"
-     "                  [-fps] [-display DISPLAY]\n"},
+     "                  [--monitors each|same|span] [--x11 | --wayland] [-fps]\n"
+     "                  [-display DISPLAY] [--no-colour-management]\n"},
     {"inspect",
      "  brivora inspect theme|meta|wallpapers|countdown [--bundle DIR]\n"
-     "                  [--images DIR] [--images-recursive] [--resolve FILENAME]\n"
+     "                  [--images DIR] [--images-recursive] [--resolve FILENAME] [--colour]\n"
      "  brivora inspect color TEXT | weight TEXT | date TEXT\n"},
     {"render",
      "  brivora render  [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
      "                  [--now ISO8601] [--elapsed SECONDS] [--seed N] [--tz ZONE] [--frames N]\n"
-     "                  --out FILE.png | FILE.json | DIR\n"},
+     "                  [--no-colour-management] --out FILE.png | FILE.json | DIR\n"},
     {"check", "  brivora check   [--bundle DIR] [--images DIR] [--images-recursive]\n"},
     {"bench",
      "  brivora bench   [--bundle DIR] [--images DIR] [--images-recursive] --size WxH\n"
@@ -42,8 +43,12 @@ constexpr std::string_view sourceOptions =
     "  --images-recursive    take pictures from sub-folders too (of --images DIR, or of\n"
     "                        the bundle's wallpapers)\n";
 
-constexpr std::string_view watchOption =
-    "  --watch               create the views anew when the bundle's files change\n";
+constexpr std::string_view runOptions =
+    "  --watch               create the views anew when the bundle's files change\n"
+    "  --monitors MODE       each: a wallpaper of its own on every monitor (the default);\n"
+    "                        same: the same on all, in step; span: one across them all\n"
+    "  --x11, --wayland      the display system; by default Wayland where WAYLAND_DISPLAY\n"
+    "                        is set, for -fullscreen and -window\n";
 
 constexpr std::string_view exitStatusText =
     "Exit status: 0 success, 1 the input has problems, 2 usage or environment error.\n";
@@ -61,7 +66,7 @@ void printUsage(std::ostream& out, std::string_view command) {
     if (command.empty() || synopsis.command == command) out << synopsis.lines;
   }
   out << "\noptions:\n" << sourceOptions;
-  if (command.empty() || command == "run") out << watchOption;
+  if (command.empty() || command == "run") out << runOptions;
   out << "\n" << exitStatusText;
 }
 

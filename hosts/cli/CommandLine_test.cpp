@@ -224,7 +224,10 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "weight"},
       {"inspect", "date"},
       {"inspect", "color", "#FFFFFF", "extra"},
-      {"render", "--images"}};
+      {"render", "--images"},
+      {"run", "-fullscreen", "--monitors", "mirror"},
+      {"-root", "-monitors=Each"},
+      {"-fullscreen", "-monitors"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(run(arguments), UsageError) << arguments.back();
   }

@@ -10,6 +10,8 @@
 #include "hosts/cli/Commands.h"
 #include "hosts/cli/SizeOption.h"
 #include "hosts/common/BundleWatcher.h"
+#include "hosts/common/MonitorMode.h"
+#include "hosts/wayland/WaylandHost.h"
 #include "hosts/x11/X11Host.h"
 
 namespace brivora::cli {
@@ -40,12 +42,29 @@ std::uint64_t parseWindowId(const std::string& text) {
   return id;
 }
 
+// Full screen and a window of its own go to Wayland where a compositor is at hand, unless
+// --x11 says otherwise; the root window and a window by id are X11's.
+bool usesWayland(X11Target target, std::string_view hostAsked) {
+  if (target != X11Target::fullscreen && target != X11Target::ownWindow) {
+    if (hostAsked == "-wayland") throw UsageError("-root and -window-id draw on X11, not Wayland");
+    return false;
+  }
+  if (!hostAsked.empty()) return hostAsked == "-wayland";
+  const char* display = std::getenv("WAYLAND_DISPLAY");
+  return (display && *display) || std::getenv("WAYLAND_SOCKET");
+}
+
 // The options that make `check` read the bundle this run shows.
 std::vector<std::string> checkArguments(const BundleChoice& source) {
   std::vector<std::string> arguments{"--bundle", bundleFolder(source.bundle).string()};
   if (source.images) arguments.insert(arguments.end(), {"--images", *source.images});
   if (source.imagesRecursive) arguments.push_back("--images-recursive");
   return arguments;
+}
+
+MonitorMode parseMonitors(const std::string& text) {
+  if (const std::optional<MonitorMode> mode = parseMonitorMode(text)) return *mode;
+  throw UsageError("-monitors needs each, same or span (got '" + text + "')");
 }
 
 }  // namespace
@@ -61,12 +80,20 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   Size windowSize{1280, 720};
   bool showFps = false;
   bool colourManagement = true;
+  std::string_view hostAsked;
+  MonitorMode monitors = MonitorMode::each;
   OptionReader reader(arguments);
   while (reader.next()) {
     if (takeBundleOption(reader, source)) continue;
     const std::string_view option = withOneDash(reader.word());
     if (option == "-watch") {
       watch = true;
+    } else if (option == "-x11" || option == "-wayland") {
+      hostAsked = option;
+    } else if (option == "-monitors") {
+      monitors = parseMonitors(reader.value());
+    } else if (option.starts_with("-monitors=")) {
+      monitors = parseMonitors(std::string(option.substr(10)));
     } else if (option == "-root") {
       rootAsked = true;
     } else if (option == "-window") {
@@ -111,6 +138,7 @@ int runCommand(std::span<const std::string> arguments, Output output) {
   options.target = target;
   options.windowId = windowId;
   options.windowSize = windowSize;
+  options.monitors = monitors;
   options.showFps = showFps;
   options.colourManagement = colourManagement;
   options.displayName = displayName;
@@ -127,6 +155,16 @@ int runCommand(std::span<const std::string> arguments, Output output) {
       check.start();
       return true;
     };
+  }
+  if (usesWayland(target, hostAsked)) {
+    WaylandHostOptions wayland{chosen.bundle, options.viewClass};
+    wayland.fullscreen = target == X11Target::fullscreen;
+    wayland.windowSize = windowSize;
+    wayland.monitors = monitors;
+    wayland.showFps = showFps;
+    wayland.colourManagement = colourManagement;
+    wayland.viewsOutdated = options.viewsOutdated;
+    return runWaylandHost(wayland, output.err);
   }
   return runX11Host(options, output.err);
 }

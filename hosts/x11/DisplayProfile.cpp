@@ -13,20 +13,11 @@ namespace {
 // The largest profile read from the server; display profiles are far smaller.
 constexpr long maxProfileBytes = 16L * 1024 * 1024;
 
-// The monitor whose area holds the window's centre; the first when none does.
-int monitorIndexOf(Display* display, Window window) {
-  XWindowAttributes attributes;
-  int x = 0;
-  int y = 0;
-  Window child = 0;
-  if (!XGetWindowAttributes(display, window, &attributes) ||
-      !XTranslateCoordinates(display, window, DefaultRootWindow(display), attributes.width / 2,
-                             attributes.height / 2, &x, &y, &child)) {
-    return 0;
-  }
-  const std::vector<MonitorArea> areas = monitorAreas(display);
+// The monitor whose area holds the point; the first when none does.
+int monitorIndexAt(Display* display, int x, int y) {
+  const std::vector<PixelRect> areas = monitorAreas(display);
   for (std::size_t at = 0; at < areas.size(); ++at) {
-    const MonitorArea& area = areas[at];
+    const PixelRect& area = areas[at];
     if (x >= area.x && x < area.x + area.width && y >= area.y && y < area.y + area.height) {
       return static_cast<int>(at);
     }
@@ -57,9 +48,9 @@ std::string monitorProfile(Display* display, int monitorIndex) {
   return profile;
 }
 
-ColourTarget paneColourTarget(Display* display, Window window, bool managed) {
+ColourTarget colourTargetAt(Display* display, int x, int y, bool managed) {
   if (!managed) return ColourTarget{.managed = false, .displayProfile = nullptr};
-  return ColourTarget::forDisplay(monitorProfile(display, monitorIndexOf(display, window)));
+  return ColourTarget::forDisplay(monitorProfile(display, monitorIndexAt(display, x, y)));
 }
 
 }  // namespace brivora

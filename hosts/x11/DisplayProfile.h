@@ -13,9 +13,9 @@ namespace brivora {
 // the n-th after it. Empty when none is set.
 std::string monitorProfile(Display* display, int monitorIndex);
 
-// What the wallpapers of the pane in `window` are converted to: the profile of the monitor
-// holding the window's centre, sRGB where it has none, and no conversion at all unless
-// `managed`.
-ColourTarget paneColourTarget(Display* display, Window window, bool managed);
+// What the wallpapers of a view whose frame's centre is at (`x`, `y`) on the screen are
+// converted to: the profile of the monitor holding that point, sRGB where it has none, and no
+// conversion at all unless `managed`.
+ColourTarget colourTargetAt(Display* display, int x, int y, bool managed);
 
 }  // namespace brivora

@@ -49,7 +49,7 @@ struct FramePresenter::SharedFrame {
 };
 
 FramePresenter::FramePresenter(Display* display, Window window, std::string& error)
-    : display_(display), window_(window) {
+    : display_(display) {
   XWindowAttributes attributes;
   if (!XGetWindowAttributes(display, window, &attributes)) {
     error = "the window cannot be read";
@@ -120,14 +120,20 @@ void FramePresenter::prepare(CairoGraphicsContext& canvas, int width, int height
   canvas.resize(width, height);
 }
 
-void FramePresenter::present(CairoGraphicsContext& canvas) {
+void FramePresenter::present(CairoGraphicsContext& canvas, Window window, PixelRect source, int x,
+                             int y) {
   const std::uint8_t* pixels = canvas.data();  // flushes the drawing
   const int width = canvas.width();
   const int height = canvas.height();
-  if (!gc_ || width <= 0 || height <= 0) return;
+  const PixelRect shown = intersection(source, PixelRect{0, 0, width, height});
+  if (!gc_ || shown.isEmpty()) return;
+  x += shown.x - source.x;
+  y += shown.y - source.y;
+  const auto shownWidth = static_cast<unsigned>(shown.width);
+  const auto shownHeight = static_cast<unsigned>(shown.height);
   if (shared_) {
-    XShmPutImage(display_, window_, gc_, shared_->image, 0, 0, 0, 0, static_cast<unsigned>(width),
-                 static_cast<unsigned>(height), False);
+    XShmPutImage(display_, window, gc_, shared_->image, shown.x, shown.y, x, y, shownWidth,
+                 shownHeight, False);
     return;
   }
   XImage image{};
@@ -147,8 +153,7 @@ void FramePresenter::present(CairoGraphicsContext& canvas) {
   image.blue_mask = visual_->blue_mask;
   image.byte_order = nativeByteOrder();
   if (!XInitImage(&image)) return;
-  XPutImage(display_, window_, gc_, &image, 0, 0, 0, 0, static_cast<unsigned>(width),
-            static_cast<unsigned>(height));
+  XPutImage(display_, window, gc_, &image, shown.x, shown.y, x, y, shownWidth, shownHeight);
 }
 
 }  // namespace brivora

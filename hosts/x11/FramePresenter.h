@@ -5,17 +5,20 @@
 #include <memory>
 #include <string>
 
+#include "hosts/common/PixelRect.h"
+
 namespace brivora {
 
 class CairoGraphicsContext;
 
-// Copies finished frames (premultiplied ARGB32, Cairo's layout) into an X window: through a
+// Copies finished frames (premultiplied ARGB32, Cairo's layout) into X windows: through a
 // shared-memory segment the canvas draws straight into when the server offers MIT-SHM on this
 // machine, with a plain XPutImage otherwise.
 class FramePresenter {
  public:
-  // Fails, with `error` set, unless the window's visual is TrueColor with 8-bit red, green and
-  // blue in the places ARGB32 words have them (depth 24 or 32).
+  // For frames shown in `window` and other windows of its visual. Fails, with `error` set,
+  // unless that visual is TrueColor with 8-bit red, green and blue in the places ARGB32 words
+  // have them (depth 24 or 32).
   FramePresenter(Display* display, Window window, std::string& error);
   ~FramePresenter();
   FramePresenter(const FramePresenter&) = delete;
@@ -30,14 +33,14 @@ class FramePresenter {
   // shared segment, or a canvas surface of that size. Call after any size change.
   void prepare(CairoGraphicsContext& canvas, int width, int height);
 
-  // Puts the canvas's frame at the window's top left.
-  void present(CairoGraphicsContext& canvas);
+  // Puts the part `source` of the canvas's frame at (`x`, `y`) in `window`; what of `source`
+  // lies outside the frame is left out.
+  void present(CairoGraphicsContext& canvas, Window window, PixelRect source, int x, int y);
 
  private:
   struct SharedFrame;
 
   Display* display_;
-  Window window_;
   Visual* visual_ = nullptr;
   int depth_ = 0;
   GC gc_ = nullptr;

@@ -4,90 +4,70 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "backends/cairo/CairoGraphicsContext.h"
-#include "hosts/common/PaneVisibility.h"
+#include "backends/codecs/ColourTarget.h"
+#include "hosts/common/PixelRect.h"
+#include "hosts/common/ViewPane.h"
+#include "hosts/common/ViewSupply.h"
 #include "hosts/x11/FramePresenter.h"
-#include "platform/ProcessEnd.h"
+#include "hosts/x11/SurfaceWindow.h"
 #include "platform/ScreenSaverView.h"
 
 namespace brivora {
 
-struct ViewEnvironment;
+// Where a pane's frames go: the part `source` of the frame, put at (`x`, `y`) in `surface`.
+struct PaneTarget {
+  SurfaceWindow* surface = nullptr;
+  PixelRect source;
+  int x = 0;
+  int y = 0;
+};
 
-// One window with its own view, canvas and presenter: the host has one per window it draws
-// in, as a screen-saver host makes one view per screen.
+// One view with its canvas and presenter, showing its frames in one or more windows: the host
+// has one per monitor, or one per window it draws in, as a screen-saver host makes one view
+// per screen.
 class ScreenPane {
  public:
-  // Smaller than this is a settings dialog's preview pane, not a screen.
-  static constexpr int previewMaxWidth = 640;
-  static constexpr int previewMaxHeight = 480;
-
-  // Creates the view for `window`'s present size. Fails, with `error` set, when the window
-  // cannot be drawn in or the view cannot be made.
-  ScreenPane(Display* display, Window window, bool ownsWindow, const std::string& viewClass,
-             const ViewEnvironment& environment, std::string& error);
-  ~ScreenPane();
+  // Creates the view with a frame of `width` x `height`, shown in `targets` (at least one,
+  // all of the same visual). With `followsWindow` the pane fills its one target window and
+  // follows its size. Its wallpapers are converted to `colours`. Fails, with `error` set, when
+  // the windows cannot be drawn in or the view cannot be made.
+  ScreenPane(Display* display, int width, int height, std::vector<PaneTarget> targets,
+             bool followsWindow, bool isPreview, const std::string& viewClass,
+             std::unique_ptr<ViewSeat> seat, ColourTarget colours, std::string& error);
   ScreenPane(const ScreenPane&) = delete;
   ScreenPane& operator=(const ScreenPane&) = delete;
 
-  bool usable() const { return view_ != nullptr; }
-  Window window() const { return window_; }
-  ScreenSaverView& view() { return *view_; }
+  bool usable() const { return pane_ && pane_->usable(); }
+  ScreenSaverView& view() { return pane_->view(); }
 
-  // Replaces the view by a new one, made as at creation for the window's present size. Keeps
-  // the old view when no new one can be made.
-  void renewView(const std::string& viewClass, const ViewEnvironment& environment);
+  // Points the frames at other windows (kept ones, after the monitors changed).
+  void retarget(std::vector<PaneTarget> targets) { targets_ = std::move(targets); }
 
-  // Follows the window's size and visibility from its events. False for events of other
-  // windows.
-  bool handle(const XEvent& event);
+  // Whether any of its windows can be seen; nothing is drawn while none can.
+  bool isShowing() const;
 
-  // Whether the window can be seen at all; nothing is drawn while it cannot.
-  bool isShowing() const { return visibility_.showing() && !lost_; }
-  // Follows the display's power state: a display in standby or off shows nothing.
-  void setPoweredOn(bool poweredOn) { visibility_.poweredOn = poweredOn; }
-  bool isLost() const { return lost_; }
-  void markLost() { lost_ = true; }
-
-  // Ticks the view, and draws and shows a frame when it asks for one and the window can be
-  // seen, at the window's latest size. `overlay` draws over the view's frame, on the same canvas
-  // (the frame rate, say).
+  // Ticks the view, and draws and shows a frame when it asks for one. `overlay` draws over
+  // the view's frame, on the same canvas (the frame rate, say).
   template <typename Overlay>
   bool frame(Overlay&& overlay) {
-    view_->animateOneFrame();
-    if (!isShowing() || !view_->needsDisplay()) return false;
-    followSize();
-    {
-      const CurrentGraphicsContext current(canvas_);
-      view_->draw(view_->bounds());
-      overlay();
-    }
-    // A draw cut short because the process is ending is not shown.
-    if (processEndRequested()) return false;
-    view_->clearNeedsDisplay();
-    presenter_.present(canvas_);
+    if (!pane_->tick() || !isShowing()) return false;
+    if (followsWindow_) followSize();
+    if (!pane_->draw(overlay)) return false;
+    present();
     return true;
   }
 
  private:
-  // Brings the canvas and the view to the window's size, once however many resizes came.
+  // Brings the canvas and the view to the window's latest size, once however many resizes came.
   void followSize();
-  std::unique_ptr<ScreenSaverView> makeView(const std::string& viewClass,
-                                            const ViewEnvironment& environment) const;
+  void present();
 
-  Display* display_;
-  Window window_;
-  bool ownsWindow_;
-  int width_ = 1;  // the window's size, as its last event gave it
-  int height_ = 1;
-  int drawnWidth_ = 1;  // the size the canvas and the view have
-  int drawnHeight_ = 1;
-  PaneVisibility visibility_;
-  bool lost_ = false;
-  CairoGraphicsContext canvas_{1, 1};
+  std::vector<PaneTarget> targets_;
+  bool followsWindow_;
   FramePresenter presenter_;
-  std::unique_ptr<ScreenSaverView> view_;
+  std::unique_ptr<ViewPane> pane_;
 };
 
 }  // namespace brivora

@@ -5,12 +5,14 @@
 #include "hosts/x11/ScreenPane.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <memory>
 #include <string>
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "platform/Clock.h"
+#include "platform/GraphicsContext.h"
 #include "platform/RandomSource.h"
 #include "platform/ViewRegistry.h"
 #include "tests/support/TempBundle.h"
@@ -32,8 +34,18 @@ struct PaneCase {
   const char* what;
   int type;        // an event for the window, or 0 for none
   int visibility;  // for VisibilityNotify
-  bool poweredOn;  // the display's power state, as the host passes it on
+  bool poweredOn;  // the display's power state, as the host hands it on
   bool showing;
+};
+
+struct Harness {
+  testing::TempBundle bundle;
+  ManualClock clock{Date{1'800'000'000}, 100};
+  SeededRandomSource random{1};
+
+  std::unique_ptr<ViewSeat> seat() {
+    return std::make_unique<ViewSeat>(bundle.bundle(), clock, random, nullptr);
+  }
 };
 
 TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenTicksAlwaysAndFollowsItsSize) {
@@ -44,16 +56,15 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenTicksAlwaysAndFollowsItsSize) {
   const Window window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 320, 200, 0, 0, 0);
   XMapWindow(x, window);
   XSync(x, False);
-  testing::TempBundle bundle;
-  ManualClock clock{Date{1'800'000'000}, 100};
-  SeededRandomSource random{1};
-  const ViewEnvironment environment{bundle.bundle(), clock, random};
+  Harness harness;
+  auto surface = std::make_unique<SurfaceWindow>(x, window, false);
   std::string error;
-  auto pane = std::make_unique<ScreenPane>(x, window, false,
-                                           std::string(KovaltaScreensaverView::principalClassName),
-                                           environment, error);
+  auto pane = std::make_unique<ScreenPane>(
+      x, surface->width(), surface->height(),
+      std::vector<PaneTarget>{{surface.get(), {0, 0, 320, 200}, 0, 0}}, true, true,
+      std::string(KovaltaScreensaverView::principalClassName), harness.seat(), ColourTarget{},
+      error);
   ASSERT_TRUE(pane->usable()) << error;
-  // A window this small is a settings dialog's preview.
   EXPECT_TRUE(pane->view().isPreview());
 
   const PaneCase cases[] = {
@@ -71,28 +82,97 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenTicksAlwaysAndFollowsItsSize) {
     if (c.type != 0) {
       XEvent event = eventFor(window, c.type);
       event.xvisibility.state = c.visibility;
-      EXPECT_TRUE(pane->handle(event)) << c.what;
+      EXPECT_TRUE(surface->handle(event)) << c.what;
     }
-    pane->setPoweredOn(c.poweredOn);
+    surface->setPoweredOn(c.poweredOn);
     EXPECT_EQ(pane->isShowing(), c.showing) << c.what;
     // Drawn only when it can be seen; ticked either way, which asks for the next frame.
     pane->view().clearNeedsDisplay();
     EXPECT_EQ(pane->frame(noOverlay), c.showing) << c.what;
     EXPECT_NE(pane->view().needsDisplay(), c.showing) << c.what;
   }
-  EXPECT_FALSE(pane->handle(eventFor(window + 1, UnmapNotify))) << "another window's event";
+  EXPECT_FALSE(surface->handle(eventFor(window + 1, UnmapNotify))) << "another window's event";
 
   XEvent resized = eventFor(window, ConfigureNotify);
   resized.xconfigure.width = 800;
   resized.xconfigure.height = 600;
-  pane->handle(resized);
+  surface->handle(resized);
   EXPECT_TRUE(pane->frame(noOverlay));
   EXPECT_EQ(pane->view().bounds(), (Rect{0, 0, 800, 600}));
 
-  pane->handle(eventFor(window, DestroyNotify));
-  EXPECT_TRUE(pane->isLost());
+  surface->handle(eventFor(window, DestroyNotify));
+  EXPECT_TRUE(surface->isLost());
   pane.reset();
+  surface.reset();
   XCloseDisplay(x);
+}
+
+// A view whose left half is red and right half green.
+class HalvesView final : public ScreenSaverView {
+ public:
+  using ScreenSaverView::ScreenSaverView;
+  void animateOneFrame() override { setNeedsDisplayInRect(bounds()); }
+  void draw(Rect) override {
+    const Rect area = bounds();
+    GraphicsContext::current()->fillRect(Rect{0, 0, area.width() / 2, area.height()},
+                                         Color{1, 0, 0, 1});
+    GraphicsContext::current()->fillRect(Rect{area.width() / 2, 0, area.width() / 2, area.height()},
+                                         Color{0, 1, 0, 1});
+  }
+};
+
+const bool halvesRegistered =
+    registerViewClass("HalvesTestView", [](Rect frame, bool isPreview, const ViewEnvironment&) {
+      return std::make_unique<HalvesView>(frame, isPreview);
+    });
+
+TEST(ScreenPane, PutsEachPartOfItsFrameWhereItsTargetsSay) {
+  ASSERT_TRUE(halvesRegistered);
+  for (const bool sharedMemory : {true, false}) {
+    SCOPED_TRACE(sharedMemory ? "with MIT-SHM" : "without MIT-SHM");
+    VirtualDisplay server(sharedMemory ? std::vector<std::string>{}
+                                       : std::vector<std::string>{"-extension", "MIT-SHM"});
+    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    Display* x = XOpenDisplay(server.display.c_str());
+    ASSERT_NE(x, nullptr);
+    // The windows and the pane go before the connection.
+    const auto check = [&] {
+      SurfaceWindow first(x, XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 150, 100, 0, 0, 0),
+                          true);
+      SurfaceWindow second(
+          x, XCreateSimpleWindow(x, DefaultRootWindow(x), 200, 0, 150, 100, 0, 0, 0), true);
+      XMapWindow(x, first.window());
+      XMapWindow(x, second.window());
+      XSync(x, False);
+      Harness harness;
+      std::string error;
+      // The left half at 50 in the first window, the right half at 0 in the second, and a part
+      // reaching past the frame's edge, which is cut.
+      ScreenPane pane(x, 200, 100,
+                      {{&first, {0, 0, 100, 100}, 50, 0}, {&second, {100, 0, 150, 100}, 0, 0}},
+                      false, false, "HalvesTestView", harness.seat(), ColourTarget{}, error);
+      ASSERT_TRUE(pane.usable()) << error;
+      ASSERT_TRUE(pane.frame([] {}));
+      XSync(x, False);
+      struct Probe {
+        const SurfaceWindow& window;
+        int x;
+        unsigned long colour;
+      };
+      const Probe probes[] = {{first, 25, 0x000000},  {first, 60, 0xFF0000},
+                              {first, 140, 0xFF0000}, {second, 10, 0x00FF00},
+                              {second, 90, 0x00FF00}, {second, 120, 0x000000}};
+      for (const Probe& probe : probes) {
+        XImage* shot = XGetImage(x, probe.window.window(), probe.x, 50, 1, 1, AllPlanes, ZPixmap);
+        ASSERT_NE(shot, nullptr);
+        EXPECT_EQ(XGetPixel(shot, 0, 0) & 0xFFFFFF, probe.colour)
+            << (&probe.window == &first ? "first" : "second") << " window at x " << probe.x;
+        XDestroyImage(shot);
+      }
+    };
+    check();
+    XCloseDisplay(x);
+  }
 }
 
 }  // namespace

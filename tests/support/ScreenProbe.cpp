@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 
 #include <cmath>
+#include <string>
 #include <thread>
 
 namespace brivora::testing {
@@ -48,6 +49,24 @@ bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
+}
+
+std::vector<Window> brivoraWindows(Display* x) {
+  Window root = 0;
+  Window parent = 0;
+  Window* children = nullptr;
+  unsigned count = 0;
+  std::vector<Window> found;
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return found;
+  for (unsigned at = 0; at < count; ++at) {
+    char* name = nullptr;
+    if (XFetchName(x, children[at], &name) && name) {
+      if (std::string(name) == "Brivora") found.push_back(children[at]);
+      XFree(name);
+    }
+  }
+  if (children) XFree(children);
+  return found;
 }
 
 }  // namespace brivora::testing

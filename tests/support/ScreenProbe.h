@@ -3,6 +3,7 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <vector>
 
 namespace brivora::testing {
 
@@ -27,5 +28,8 @@ int litPixels(Display* x, Window window, int width, int top, int bottom);
 // shown its first frame, however long a loaded machine took to start it.
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit);
+
+// The top-level windows named "Brivora".
+std::vector<Window> brivoraWindows(Display* x);
 
 }  // namespace brivora::testing

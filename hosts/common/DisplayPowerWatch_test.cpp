@@ -1,4 +1,4 @@
-#include "hosts/common/PaneVisibility.h"
+#include "hosts/common/DisplayPowerWatch.h"
 
 #include <gtest/gtest.h>
 

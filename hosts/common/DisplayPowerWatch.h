@@ -7,17 +7,6 @@
 
 namespace brivora {
 
-// What a live host knows of whether anyone can see a pane's frames. Its view ticks whatever
-// this says, so the slideshow keeps time; only drawing waits until the pane shows again.
-struct PaneVisibility {
-  bool mapped = true;
-  bool obscured = false;     // covered entirely by other windows
-  bool poweredOn = true;     // the display is not in standby, suspend or off
-  bool framesWanted = true;  // the compositor asks for frames (Wayland's frame callbacks)
-
-  bool showing() const { return mapped && !obscured && poweredOn && framesWanted; }
-};
-
 // The display's power state, asked of the server at most once an interval: a round trip each
 // frame would cost the server more than the answer is worth, and a display takes seconds to
 // wake anyway. The query gives whether the display is on, or nothing where the server cannot

@@ -1,0 +1,282 @@
+// Monitor modes on the root window, monitors that come and go, and how a standalone full screen
+// ends, on a private Xvfb server whose monitors the test lays out through XRandR.
+#include <gtest/gtest.h>
+
+// Xlib's macros (None, Bool, Status) clash with names in gtest, so it comes second.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FakeInput.h"
+#include "tests/support/ScreenProbe.h"
+#include "tests/support/VirtualDisplay.h"
+#include "tests/support/WallpaperColours.h"
+
+namespace brivora {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::allFilled;
+using testing::ChildProcess;
+using testing::VirtualDisplay;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr auto newMonitorLimit = 3s;
+#else
+constexpr auto newMonitorLimit = 1s;
+#endif
+constexpr auto firstFrameLimit = 20s;
+
+// The screen's halves: the left one whole, the right one's upper half.
+const PixelRect left{0, 0, 320, 480};
+const PixelRect right{320, 0, 320, 240};
+
+int ignoreErrors(Display*, XErrorEvent*) {
+  return 0;
+}
+
+// Makes `name` a monitor over `area`, in place of any of that name; with `takesOutput` it stands
+// for the screen's one output, in place of the monitor XRandR makes for it. It lasts while the
+// server does not reset, that is while some client (the test's `x`) stays connected.
+void setMonitor(Display* x, const char* name, const PixelRect& area, bool takesOutput) {
+  const Atom atom = XInternAtom(x, name, False);
+  XErrorHandler previous = XSetErrorHandler(ignoreErrors);
+  XRRDeleteMonitor(x, DefaultRootWindow(x), atom);
+  XSync(x, False);
+  XSetErrorHandler(previous);
+  if (area.isEmpty()) return;
+  XRRMonitorInfo* monitor = XRRAllocateMonitor(x, takesOutput ? 1 : 0);
+  monitor->name = atom;
+  monitor->x = area.x;
+  monitor->y = area.y;
+  monitor->width = area.width;
+  monitor->height = area.height;
+  monitor->mwidth = area.width / 4;
+  monitor->mheight = area.height / 4;
+  if (takesOutput) {
+    XRRScreenResources* resources = XRRGetScreenResources(x, DefaultRootWindow(x));
+    monitor->outputs[0] = resources->outputs[0];
+    XRRFreeScreenResources(resources);
+  }
+  XRRSetMonitor(x, DefaultRootWindow(x), monitor);
+  XSync(x, False);
+  XRRFreeMonitors(monitor);
+}
+
+// The wallpaper colour filling each area of the screen.
+std::vector<std::optional<int>> coloursShown(Display* x, const std::vector<PixelRect>& areas) {
+  XImage* shot = XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
+                           VirtualDisplay::height, AllPlanes, ZPixmap);
+  std::vector<std::optional<int>> colours;
+  for (const PixelRect& area : areas) {
+    colours.push_back(shot ? testing::colourFilling(area,
+                                                    [shot](int px, int py) {
+                                                      return static_cast<std::uint32_t>(
+                                                          XGetPixel(shot, px, py) & 0xFFFFFF);
+                                                    })
+                           : std::nullopt);
+  }
+  if (shot) XDestroyImage(shot);
+  return colours;
+}
+
+// Waits until `areas` are filled with wallpapers that `agree` accepts; what they show then.
+template <typename Agree>
+std::vector<std::optional<int>> waitForColours(Display* x, const std::vector<PixelRect>& areas,
+                                               Agree agree, std::chrono::milliseconds limit) {
+  std::vector<std::optional<int>> colours;
+  for (const auto until = Clock::now() + limit; Clock::now() < until;) {
+    colours = coloursShown(x, areas);
+    if (allFilled(colours) && agree(colours)) break;
+    std::this_thread::sleep_for(20ms);
+  }
+  return colours;
+}
+
+const auto apart = [](const std::vector<std::optional<int>>& colours) {
+  return colours[0] != colours[1];
+};
+const auto alike = [](const std::vector<std::optional<int>>& colours) {
+  return colours[0] == colours[1];
+};
+
+// A private Xvfb server and the test's connection to it, which keeps the monitors it sets.
+class X11Monitors : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    x = XOpenDisplay(server.display.c_str());
+    ASSERT_NE(x, nullptr);
+  }
+  void TearDown() override {
+    if (x) XCloseDisplay(x);
+  }
+
+  // The two monitors `left` and `right`.
+  void setTwoMonitors() {
+    setMonitor(x, "left", left, true);
+    setMonitor(x, "right", right, false);
+  }
+
+  VirtualDisplay server;
+  Display* x = nullptr;
+};
+
+TEST_F(X11Monitors, RootWindowShowsAViewPerMonitorAsTheModeSays) {
+  setTwoMonitors();
+  testing::TempBundle colours;
+  testing::writeColourBundle(colours, 1000);
+  for (const char* mode : {"each", "same"}) {
+    SCOPED_TRACE(mode);
+    ChildProcess child(ChildProcess::brivora(
+        {"--bundle", colours.folder().string(), "-root", "--monitors", mode}, server.display));
+    const bool same = std::string(mode) == "same";
+    const auto shown = same ? waitForColours(x, {left, right}, alike, firstFrameLimit)
+                            : waitForColours(x, {left, right}, apart, firstFrameLimit);
+    ASSERT_TRUE(allFilled(shown));
+    EXPECT_EQ(shown[0] == shown[1], same);
+    child.signal(SIGTERM);
+    EXPECT_EQ(child.waitFor(2s), 0);
+  }
+
+  // One picture over the whole root window, the monitors notwithstanding.
+  testing::TempBundle quadrants;
+  quadrants.write("wallpapers/quadrants.png",
+                  testing::encodePng(testing::quadrantPicture(64, 48, testing::quadrantColours)));
+  quadrants.write("theme.json", R"({"scrimEnabled": false, "playerOverlayEnabled": false,
+                                    "clockSizeRatio": 0.04, "cycleSeconds": 1000})");
+  ChildProcess child(ChildProcess::brivora(
+      {"--bundle", quadrants.folder().string(), "-root", "--monitors", "span"}, server.display));
+  bool spanned = false;
+  for (const auto until = Clock::now() + firstFrameLimit; !spanned && Clock::now() < until;) {
+    XImage* shot = XGetImage(x, DefaultRootWindow(x), 0, 0, VirtualDisplay::width,
+                             VirtualDisplay::height, AllPlanes, ZPixmap);
+    ASSERT_NE(shot, nullptr);
+    const auto shows = [shot](int px, int py, std::size_t quadrant) {
+      return testing::shows(static_cast<std::uint32_t>(XGetPixel(shot, px, py) & 0xFFFFFF),
+                            testing::quadrantColours[quadrant]);
+    };
+    spanned = shows(0, 0, 0) && shows(639, 0, 1) && shows(100, 400, 2) && shows(639, 300, 3);
+    XDestroyImage(shot);
+  }
+  EXPECT_TRUE(spanned);
+  child.signal(SIGTERM);
+  EXPECT_EQ(child.waitFor(2s), 0);
+}
+
+TEST_F(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
+  setTwoMonitors();
+  testing::TempBundle bundle;
+  testing::writeColourBundle(bundle, 1000);
+  const PixelRect tall{320, 0, 320, 480};
+  for (const char* where : {"-fullscreen", "-root"}) {
+    SCOPED_TRACE(where);
+    setMonitor(x, "right", right, false);
+    ChildProcess child(
+        ChildProcess::brivora({"--bundle", bundle.folder().string(), where}, server.display));
+    ASSERT_TRUE(allFilled(waitForColours(x, {left, right}, apart, firstFrameLimit)));
+    const bool fullscreen = std::string(where) == "-fullscreen";
+    EXPECT_EQ(testing::brivoraWindows(x).size(), fullscreen ? 2u : 0u);
+
+    // The right monitor goes: its window and view go; the program goes on.
+    setMonitor(x, "right", {}, false);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_FALSE(child.status()) << "it ended when a monitor went";
+    EXPECT_EQ(testing::brivoraWindows(x).size(), fullscreen ? 1u : 0u);
+
+    // A taller one comes back in its place.
+    setMonitor(x, "right", tall, false);
+    const auto plugged = Clock::now();
+    const auto shown = waitForColours(x, {left, tall}, apart, 10s);
+    EXPECT_TRUE(allFilled(shown) && shown[0] != shown[1]);
+    EXPECT_LE(Clock::now() - plugged, newMonitorLimit);
+    child.signal(SIGTERM);
+    EXPECT_EQ(child.waitFor(2s), 0);
+  }
+}
+
+TEST_F(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
+  testing::TempBundle bundle;
+  testing::writeColourBundle(bundle, 1000);
+  enum Input { keyA, keyQ, button, nudge, move };
+  struct Row {
+    const char* where;
+    std::vector<Input> inputs;  // given one after the other
+    int endsAfter;              // the input it ends on; -1 for none
+  };
+  const Row rows[] = {
+      {"-fullscreen", {keyA}, 0},
+      {"-fullscreen", {button}, 0},
+      {"-fullscreen", {nudge, nudge, move}, 2},
+      {"-window", {keyA, button, move, keyQ}, 3},
+      {"-root", {keyA, keyQ, button, move}, -1},
+      {"-window-id", {keyA, keyQ, button, move}, -1},
+  };
+  for (const Row& row : rows) {
+    const std::string where = row.where;
+    SCOPED_TRACE(where);
+    std::vector<std::string> arguments = {"--bundle", bundle.folder().string(), where};
+    if (where == "-window-id") {
+      const Window given = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 640, 480, 0, 0, 0);
+      XMapWindow(x, given);
+      XSync(x, False);
+      char id[32];
+      std::snprintf(id, sizeof id, "0x%lx", given);
+      arguments.push_back(id);
+    }
+    int pointerX = 300;
+    testing::movePointerTo(x, pointerX, 200);
+    ChildProcess child(ChildProcess::brivora(arguments, server.display));
+    ASSERT_TRUE(allFilled(waitForColours(
+        x, {{0, 0, VirtualDisplay::width, VirtualDisplay::height}},
+        [](const auto&) { return true; }, firstFrameLimit)));
+    // Past the moment in which pointer reports only say where it rests.
+    std::this_thread::sleep_for(700ms);
+    for (std::size_t at = 0; at < row.inputs.size(); ++at) {
+      switch (row.inputs[at]) {
+        case keyA:
+          testing::pressKey(x, XK_a);
+          break;
+        case keyQ:
+          testing::pressKey(x, XK_q);
+          break;
+        case button:
+          testing::clickButton(x);
+          break;
+        case nudge:  // 4 pixels, then 8 from where it rested: not yet more than 10
+          pointerX += 4;
+          testing::movePointerTo(x, pointerX, 200);
+          break;
+        case move:
+          pointerX += 40;
+          testing::movePointerTo(x, pointerX, 200);
+          break;
+      }
+      const bool ends = static_cast<int>(at) == row.endsAfter;
+      if (ends) {
+        EXPECT_EQ(child.waitFor(2s), 0) << "input " << at;
+      } else {
+        std::this_thread::sleep_for(200ms);
+        EXPECT_FALSE(child.status()) << "it ended on input " << at;
+      }
+    }
+    if (row.endsAfter < 0) {
+      child.signal(SIGTERM);
+      EXPECT_EQ(child.waitFor(2s), 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brivora

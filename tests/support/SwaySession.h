@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempBundle.h"
+
+namespace brivora::testing {
+
+// A monitor of a sway session: its mode in pixels and its scale.
+struct SwayOutput {
+  int width = 0;
+  int height = 0;
+  int scale = 1;
+};
+
+// A picture of what sway shows: 0xRRGGBB words, rows from the top.
+struct SwayScreenshot {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> rgb;
+
+  std::uint32_t at(int x, int y) const {
+    return rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+               static_cast<std::size_t>(x)];
+  }
+};
+
+// A headless sway session with XWayland, run as an ordinary user (sway refuses root), for
+// tests that need a real compositor with several monitors. Its outputs are HEADLESS-1
+// onwards, side by side from the left edge, tops aligned. Ended when the object goes.
+class SwaySession {
+ public:
+  // Starts sway with `outputs` and waits until XWayland lists them as monitors (a Wayland-only
+  // session, without `withX11`, until sway has started). Where it cannot
+  // (sway, XWayland or grim not installed, no ordinary account), `display` stays empty and
+  // `whyNot` says why.
+  explicit SwaySession(const std::vector<SwayOutput>& outputs, bool withX11 = true);
+  ~SwaySession();
+  SwaySession(const SwaySession&) = delete;
+  SwaySession& operator=(const SwaySession&) = delete;
+
+  // Whether sway runs; `whyNot` says why not.
+  bool started() const { return !socket_.empty() && whyNot.empty(); }
+
+  std::string display;  // XWayland's, for X11 programs
+  std::string whyNot;
+
+  // The environment a Wayland client of this session needs ("NAME=value" words).
+  std::vector<std::string> waylandEnvironment() const;
+
+  // Runs one sway command ("create_output", "output HEADLESS-2 disable"); whether sway took it.
+  bool command(const std::string& text) const;
+
+  // Types the keys with a virtual keyboard (wtype's arguments, such as "-k", "Escape"); whether
+  // it could. The keyboard is announced a moment before the first key, so that clients that
+  // ask for a keyboard only once the seat has one hear it.
+  bool type(const std::vector<std::string>& keys) const;
+
+  // Ends sway at once, as a crash would.
+  void kill();
+
+  // What output `name` shows, or the whole layout when `name` is empty; an empty picture when
+  // grim could not take it.
+  SwayScreenshot screenshot(const std::string& name = {}) const;
+
+  // How many monitors XWayland lists now.
+  int monitorCount() const;
+
+ private:
+  TempBundle scratch_;
+  std::string waylandDisplay_;
+  std::string socket_;
+  std::unique_ptr<ChildProcess> sway_;
+};
+
+}  // namespace brivora::testing

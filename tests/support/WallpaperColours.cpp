@@ -1,0 +1,54 @@
+#include "tests/support/WallpaperColours.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace brivora::testing {
+
+void writeColourBundle(const TempBundle& bundle, double cycleSeconds) {
+  for (std::size_t at = 0; at < wallpaperColours.size(); ++at) {
+    bundle.write("wallpapers/colour-" + std::to_string(at) + ".png",
+                 encodePng(solidPicture(64, 36, wallpaperColours[at])));
+  }
+  bundle.write("theme.json", R"({"scrimEnabled": false, "playerOverlayEnabled": false,
+                                 "crossfadeSeconds": 0, "clockSizeRatio": 0.06,
+                                 "kenBurnsZoom": 1.1,
+                                 "cycleSeconds": )" +
+                                 std::to_string(cycleSeconds) + "}");
+}
+
+bool shows(std::uint32_t pixel, Rgba colour, int tolerance) {
+  const auto near = [&](int shift, int wanted) {
+    return std::abs(static_cast<int>((pixel >> shift) & 0xFF) - wanted) <= tolerance;
+  };
+  return near(16, colour.red) && near(8, colour.green) && near(0, colour.blue);
+}
+
+std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel) {
+  // The outermost pixels: a picture one pixel off, or a frame or title bar, shows there.
+  const int left = area.x;
+  const int right = area.right() - 1;
+  const int top = area.y;
+  const int bottom = area.bottom() - 1;
+  const int midX = area.x + area.width / 2;
+  const int midY = area.y + area.height / 2;
+  const int points[][2] = {{left, top},   {midX, top},    {right, top},    {left, midY},
+                           {right, midY}, {left, bottom}, {right, bottom}, {midX, top + 20}};
+  for (std::size_t colour = 0; colour < wallpaperColours.size(); ++colour) {
+    bool filled = true;
+    for (const auto& point : points) {
+      filled = filled && shows(pixel(point[0], point[1]), wallpaperColours[colour]);
+    }
+    if (filled) return static_cast<int>(colour);
+  }
+  return std::nullopt;
+}
+
+bool allFilled(const std::vector<std::optional<int>>& colours) {
+  for (const auto& colour : colours) {
+    if (!colour) return false;
+  }
+  return true;
+}
+
+}  // namespace brivora::testing
