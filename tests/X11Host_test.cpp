@@ -117,7 +117,7 @@ TEST_F(X11Host, WatchCreatesTheViewAnewAfterEachChangeOfTheBundle) {
     reportsBefore = testing::readText(launch.output).size();
   }
   child.signal(SIGTERM);
-  EXPECT_EQ(child.waitFor(500ms), 0);
+  EXPECT_EQ(child.waitFor(5s), 0);
 }
 
 TEST_F(X11Host, MissingWindowOrDisplayIsAnEnvironmentError) {
