@@ -26,12 +26,8 @@ using testing::ChildProcess;
 using testing::SwayScreenshot;
 using testing::SwaySession;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto newMonitorLimit = 3s;
-#else
-constexpr auto newMonitorLimit = 1s;
-#endif
-constexpr auto firstFrameLimit = 20s;
+using testing::firstFrameLimit;
+using testing::newMonitorLimit;
 
 // Where sway puts its outputs: side by side from the left, tops aligned.
 const PixelRect wide{0, 0, 1280, 720};

@@ -34,21 +34,10 @@ using testing::SwaySession;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr auto exitLimit = 2000ms;
-constexpr auto newOutputLimit = 3s;
 #else
 constexpr auto exitLimit = 200ms;
-constexpr auto newOutputLimit = 1s;
 #endif
-constexpr auto firstFrameLimit = 20s;
-
-// Brivora full screen (or as `arguments` say) on the session's Wayland display.
-testing::Launch brivoraOn(const SwaySession& session, std::vector<std::string> arguments) {
-  testing::Launch launch = ChildProcess::brivora(arguments);
-  for (const std::string& variable : session.waylandEnvironment()) {
-    launch.environment.push_back(variable);
-  }
-  return launch;
-}
+using testing::firstFrameLimit;
 
 // The wallpaper colour output `name` is filled with (in `part` of it, when given), if any.
 std::optional<int> outputColour(const SwaySession& session, const std::string& name,
@@ -74,7 +63,7 @@ TEST(WaylandHost, CoversEveryOutputSharplyAtItsScaleAndEndsAtOnce) {
   testing::TempBundle bundle;
   bundle.makeFolder("wallpapers");
   bundle.write("theme.json", R"({"timeFormat": "'10:10'", "dateFormat": "'SATURDAY'"})");
-  ChildProcess child(brivoraOn(session, {"--bundle", bundle.folder().string(), "-fullscreen"}));
+  ChildProcess child(session.brivora({"--bundle", bundle.folder().string(), "-fullscreen"}));
   // Each output shows the frame drawn at its own pixel size: the scale-2 output's 800x450
   // logical pixels as 1600x900, not a smaller frame enlarged.
   for (const auto& [name, size] :
@@ -126,8 +115,8 @@ TEST(WaylandHost, MonitorModesOutputsThatComeAndTheEndOnInput) {
   for (const Row& row :
        {Row{"span", halves, false}, Row{"same", colours, true}, Row{"each", colours, false}}) {
     SCOPED_TRACE(row.mode);
-    ChildProcess child(brivoraOn(session, {"--bundle", row.bundle.folder().string(), "-fullscreen",
-                                           "--monitors", row.mode}));
+    ChildProcess child(session.brivora(
+        {"--bundle", row.bundle.folder().string(), "-fullscreen", "--monitors", row.mode}));
     const bool span = std::string(row.mode) == "span";
     const std::optional<int> first = waitForColour(session, "HEADLESS-1", firstFrameLimit,
                                                    span ? std::optional(leftPart) : std::nullopt);
@@ -145,7 +134,7 @@ TEST(WaylandHost, MonitorModesOutputsThatComeAndTheEndOnInput) {
       const std::optional<int> third = waitForColour(session, "HEADLESS-3", 10s);
       const auto covered = Clock::now() - plugged;
       ASSERT_TRUE(third) << "the new output is not covered";
-      EXPECT_LE(covered, newOutputLimit)
+      EXPECT_LE(covered, testing::newMonitorLimit)
           << std::chrono::duration_cast<std::chrono::milliseconds>(covered).count() << " ms";
       EXPECT_EQ((std::set<std::optional<int>>{outputColour(session, "HEADLESS-1"),
                                               outputColour(session, "HEADLESS-2"), third})
@@ -184,8 +173,7 @@ TEST(WaylandHost, UnderALockerItCoversItsOutputAndLeavesInputAlone) {
   testing::writeColourBundle(bundle, 1000);
   const int connection = lockerConnection(session);
   ASSERT_GE(connection, 0);
-  testing::Launch launch =
-      brivoraOn(session, {"--bundle", bundle.folder().string(), "-fullscreen"});
+  testing::Launch launch = session.brivora({"--bundle", bundle.folder().string(), "-fullscreen"});
   launch.environment.insert(launch.environment.end(),
                             {"WAYLAND_DISPLAY", "WAYLAND_SOCKET=" + std::to_string(connection),
                              "SWAYLOCK_PLUGIN_OUTPUT_NAME=HEADLESS-2"});
@@ -206,7 +194,7 @@ TEST(WaylandHost, AWindowEndsOnEscapeAndALostCompositorEndsTheRun) {
   {
     SwaySession session({{1280, 720, 1}}, false);
     if (!session.started()) GTEST_SKIP() << session.whyNot;
-    ChildProcess child(brivoraOn(session, {"--bundle", bundle.folder().string(), "-window"}));
+    ChildProcess child(session.brivora({"--bundle", bundle.folder().string(), "-window"}));
     // Sway tiles the window over the output, inside its border and title bar.
     ASSERT_TRUE(
         waitForColour(session, "HEADLESS-1", firstFrameLimit, PixelRect{40, 80, 1200, 600}));
@@ -217,8 +205,7 @@ TEST(WaylandHost, AWindowEndsOnEscapeAndALostCompositorEndsTheRun) {
     EXPECT_EQ(child.waitFor(2s), 0);
   }
   SwaySession session({{1280, 720, 1}}, false);
-  testing::Launch launch =
-      brivoraOn(session, {"--bundle", bundle.folder().string(), "-fullscreen"});
+  testing::Launch launch = session.brivora({"--bundle", bundle.folder().string(), "-fullscreen"});
   launch.output = bundle.folder() / "run.log";
   ChildProcess child(launch);
   ASSERT_TRUE(waitForColour(session, "HEADLESS-1", firstFrameLimit));

@@ -25,12 +25,8 @@ using testing::allFilled;
 using testing::ChildProcess;
 using testing::VirtualDisplay;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto newMonitorLimit = 3s;
-#else
-constexpr auto newMonitorLimit = 1s;
-#endif
-constexpr auto firstFrameLimit = 20s;
+using testing::firstFrameLimit;
+using testing::newMonitorLimit;
 
 // The screen's halves: the left one whole, the right one's upper half.
 const PixelRect left{0, 0, 320, 480};

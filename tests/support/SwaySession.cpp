@@ -156,6 +156,13 @@ std::vector<std::string> SwaySession::waylandEnvironment() const {
           "WAYLAND_DISPLAY=" + waylandDisplay_};
 }
 
+Launch SwaySession::brivora(const std::vector<std::string>& arguments) const {
+  Launch launch = ChildProcess::brivora(arguments);
+  const std::vector<std::string> wayland = waylandEnvironment();
+  launch.environment.insert(launch.environment.end(), wayland.begin(), wayland.end());
+  return launch;
+}
+
 bool SwaySession::command(const std::string& text) const {
   return ChildProcess({{"swaymsg", "-s", socket_, text}}).waitFor(commandLimit) == 0;
 }

@@ -60,6 +60,9 @@ class SwaySession {
   // The environment a Wayland client of this session needs ("NAME=value" words).
   std::vector<std::string> waylandEnvironment() const;
 
+  // `brivora` with `arguments` as a Wayland client of this session.
+  Launch brivora(const std::vector<std::string>& arguments) const;
+
   // Runs one sway command ("create_output", "output HEADLESS-2 disable"); whether sway took it.
   bool command(const std::string& text) const;
 

@@ -5,6 +5,15 @@
 
 namespace brivora::testing {
 
+// How long a host may take to show its first frame (a loaded machine, the sanitizer build's
+// start), and to cover a monitor that comes while it runs.
+inline constexpr std::chrono::seconds firstFrameLimit{20};
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr std::chrono::seconds newMonitorLimit{3};
+#else
+inline constexpr std::chrono::seconds newMonitorLimit{1};
+#endif
+
 // Asks `done` every `interval` until it says yes or `limit` has passed; whether it said yes.
 // Limits are generous for a loaded machine: a test that passes waits only as long as it must.
 template <typename Done>
