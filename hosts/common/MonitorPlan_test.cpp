@@ -27,6 +27,9 @@ std::vector<std::string> describe(const MonitorPlan& plan) {
   return views;
 }
 
+constexpr MonitorMode each = MonitorMode::each;
+constexpr MonitorMode same = MonitorMode::same;
+constexpr MonitorMode span = MonitorMode::span;
 const PixelRect wide{0, 0, 1280, 720};
 const PixelRect small{1280, 0, 800, 450};
 const PixelRect below{0, 720, 1920, 1080};
@@ -42,40 +45,40 @@ TEST(MonitorPlan, FullScreenCoversEachMonitorAsTheModeSays) {
   const Row rows[] = {
       {"one view per monitor, sized to it",
        {wide, small},
-       MonitorMode::each,
+       each,
        {wide, small},
        {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
       {"same lays out like each",
        {wide, small},
-       MonitorMode::same,
+       same,
        {wide, small},
        {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
       {"span: one view over the box, each monitor its part",
        {wide, small},
-       MonitorMode::span,
+       span,
        {wide, small},
        {"2080x720: 0:0,0,1280,720@0,0 1:1280,0,800,450@0,0"}},
       {"span below and right of the origin",
        {small, below},
-       MonitorMode::span,
+       span,
        {small, below},
        {"2080x1800: 0:1280,0,800,450@0,0 1:0,720,1920,1080@0,0"}},
       {"a mirror at the same place counts once",
        {wide, wide, small},
-       MonitorMode::each,
+       each,
        {wide, small},
        {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
       {"a smaller mirror inside a monitor adds nothing",
        {{0, 0, 640, 480}, wide},
-       MonitorMode::each,
+       each,
        {wide},
        {"1280x720: 0:0,0,1280,720@0,0"}},
       {"empty monitors are passed over",
        {{0, 0, 0, 720}, small},
-       MonitorMode::span,
+       span,
        {small},
        {"800x450: 0:0,0,800,450@0,0"}},
-      {"no monitors, nothing to show", {}, MonitorMode::span, {}, {}},
+      {"no monitors, nothing to show", {}, span, {}, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -99,39 +102,39 @@ TEST(MonitorPlan, AGivenSurfaceGetsAViewPerMonitorItMeets) {
       {"the root window over two monitors",
        root,
        {wide, small},
-       MonitorMode::each,
+       each,
        {"1280x720: 0:0,0,1280,720@0,0", "800x450: 0:0,0,800,450@1280,0"}},
       {"same places views as each",
        root,
        {wide, small},
-       MonitorMode::same,
+       same,
        {"1280x720: 0:0,0,1280,720@0,0", "800x450: 0:0,0,800,450@1280,0"}},
       {"span keeps one view over the whole window",
        root,
        {wide, small},
-       MonitorMode::span,
+       span,
        {"2080x720: 0:0,0,2080,720@0,0"}},
       {"a daemon's window on the second monitor",
        small,
        {wide, small},
-       MonitorMode::each,
+       each,
        {"800x450: 0:0,0,800,450@0,0"}},
       {"a preview inside one monitor",
        {100, 100, 320, 200},
        {wide, small},
-       MonitorMode::each,
+       each,
        {"320x200: 0:0,0,320,200@0,0"}},
       {"a window across the seam is cut at it",
        {1000, 100, 600, 200},
        {wide, small},
-       MonitorMode::each,
+       each,
        {"280x200: 0:0,0,280,200@0,0", "320x200: 0:0,0,320,200@280,0"}},
       {"no monitor meets it: one view over all",
        {5000, 0, 300, 200},
        {wide},
-       MonitorMode::each,
+       each,
        {"300x200: 0:0,0,300,200@0,0"}},
-      {"an empty surface has no view", {0, 0, 0, 0}, {wide}, MonitorMode::each, {}},
+      {"an empty surface has no view", {0, 0, 0, 0}, {wide}, each, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -154,43 +157,33 @@ TEST(MonitorPlan, ChangesKeepWhatStaysAndRemakeWhatChanged) {
   };
   const PixelRect smallResized{1280, 0, 1024, 576};
   const Row rows[] = {
-      {"nothing changed", {wide, small}, {wide, small}, MonitorMode::each, {0, 1}, {0, 1}},
-      {"a monitor added",
-       {wide},
-       {wide, small},
-       MonitorMode::each,
-       {0, std::nullopt},
-       {0, std::nullopt}},
-      {"a monitor removed", {wide, small}, {small}, MonitorMode::each, {1}, {1}},
+      {"nothing changed", {wide, small}, {wide, small}, each, {0, 1}, {0, 1}},
+      {"a monitor added", {wide}, {wide, small}, each, {0, std::nullopt}, {0, std::nullopt}},
+      {"a monitor removed", {wide, small}, {small}, each, {1}, {1}},
       {"a resolution changed",
        {wide, small},
        {wide, smallResized},
-       MonitorMode::each,
+       each,
        {0, std::nullopt},
        {0, std::nullopt}},
-      {"the order changed", {wide, small}, {small, wide}, MonitorMode::each, {1, 0}, {1, 0}},
-      {"same keeps all when nothing changed",
-       {wide, small},
-       {wide, small},
-       MonitorMode::same,
-       {0, 1},
-       {0, 1}},
+      {"the order changed", {wide, small}, {small, wide}, each, {1, 0}, {1, 0}},
+      {"same keeps all when nothing changed", {wide, small}, {wide, small}, same, {0, 1}, {0, 1}},
       {"same makes every view anew for an added monitor",
        {wide},
        {wide, small},
-       MonitorMode::same,
+       same,
        {0, std::nullopt},
        {std::nullopt, std::nullopt}},
       {"same makes every view anew for a removed one",
        {wide, small},
        {wide},
-       MonitorMode::same,
+       same,
        {0},
        {std::nullopt}},
       {"span remakes the view when the box grows",
        {wide},
        {wide, small},
-       MonitorMode::span,
+       span,
        {0, std::nullopt},
        {std::nullopt}},
   };
@@ -204,9 +197,9 @@ TEST(MonitorPlan, ChangesKeepWhatStaysAndRemakeWhatChanged) {
 }
 
 TEST(MonitorPlan, AGivenSurfaceIsKeptAsItGrowsAndSoAreTheViewsOfMonitorsThatStay) {
-  const MonitorPlan before = planSurface({0, 0, 1280, 720}, {wide}, MonitorMode::each);
-  const MonitorPlan after = planSurface({0, 0, 2080, 720}, {wide, small}, MonitorMode::each);
-  const PlanCarryOver carried = carryOver(before, after, MonitorMode::each);
+  const MonitorPlan before = planSurface({0, 0, 1280, 720}, {wide}, each);
+  const MonitorPlan after = planSurface({0, 0, 2080, 720}, {wide, small}, each);
+  const PlanCarryOver carried = carryOver(before, after, each);
   EXPECT_EQ(carried.surfaces, (std::vector<std::optional<std::size_t>>{0}));
   EXPECT_EQ(carried.views, (std::vector<std::optional<std::size_t>>{0, std::nullopt}));
 }
