@@ -90,7 +90,7 @@ const char* const everyOverlayTheme = R"({
   "credit": "Photographs: Brivora", "creditPosition": "top-right", "creditOpacity": 1,
   "creditSizeRatio": 0.025})";
 
-TEST(ViewPixels, OverlayInkStaysInTheMeasuredBoxesInItsColours) {
+TEST(ViewPixels, OverlayInkStaysInTheMeasuredBoxes) {
   const ZoneScope zone("UTC");
   ViewHarness harness(everyOverlayTheme, {"a.jpg"});
   // Over a black wallpaper, so that only the overlays' ink is lit.
