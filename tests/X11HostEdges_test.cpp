@@ -108,7 +108,7 @@ TEST_F(X11HostEdges, ShowsTheSameFramesWithAndWithoutSharedMemory) {
     ChildProcess child(
         ChildProcess::brivora({"--bundle", bundle.folder().string(), "-root"}, display->display));
     EXPECT_TRUE(testing::waitForQuadrants(screen, DefaultRootWindow(screen), VirtualDisplay::width,
-                                 VirtualDisplay::height, 20s));
+                                          VirtualDisplay::height, 20s));
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(1s), 0);
     XCloseDisplay(screen);
