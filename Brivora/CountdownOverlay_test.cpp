@@ -93,6 +93,7 @@ TEST(CountdownOverlay, PlacesTheColumnAtEachAnchorWithItsBackgroundAround) {
 struct RemainingCase {
   double secondsLeft;
   std::optional<std::string_view> number;
+  std::string theme = {};  // in place of a countdown `secondsLeft` away
 };
 
 TEST(CountdownOverlay, CountsWholeSecondsAndVanishesAtTheTarget) {
@@ -103,9 +104,14 @@ TEST(CountdownOverlay, CountsWholeSecondsAndVanishesAtTheTarget) {
       {120 * day + 59, "120 天  00:00:59"},
       {0, std::nullopt},
       {-5, std::nullopt},
+      // No target, or one that does not parse.
+      {0, std::nullopt, R"({"countdownBgEnabled": true})"},
+      {0, std::nullopt, R"({"countdownTo": "soon", "countdownBgEnabled": true})"},
   };
   for (const RemainingCase& c : cases) {
-    ViewHarness harness(countdownTheme(c.secondsLeft, R"("countdownBgEnabled": true)"), {"a.jpg"});
+    ViewHarness harness(
+        c.theme.empty() ? countdownTheme(c.secondsLeft, R"("countdownBgEnabled": true)") : c.theme,
+        {"a.jpg"});
     KovaltaScreensaverView& view = harness.create(viewSize);
     const auto calls = harness.draw();
     if (!c.number) {
@@ -160,21 +166,15 @@ TEST(CountdownOverlay, ColoursAndShadowFollowTheBackgroundSetting) {
   const Shadow dark{Color{0, 0, 0, 0.65}, 14, Size{0, -2}};
   const Shadow none{Color::clear(), 0, Size{0, 0}};
   const double ink = 0x1A / 255.0;
+  const Color yellow{229 / 255.0, 184 / 255.0, 11 / 255.0, 0.92};
+  const std::string bluePlate = R"("countdownBgEnabled": true, "countdownTextColor": "#0000FF",
+                                   "countdownBgColor": "nope", "countdownBgOpacity": 0.5)";
   const StyleCase cases[] = {
       // On the wallpaper the text takes the clock's colour and a dark shadow.
       {R"("clockColor": "#00FF00")", {0, 1, 0, 0.55}, {0, 1, 0, 0.92}, dark, std::nullopt},
       // On the background it is near-black by default, without a visible shadow.
-      {R"("countdownBgEnabled": true)",
-       {ink, ink, ink, 0.75},
-       {ink, ink, ink, 1},
-       none,
-       Color{229 / 255.0, 184 / 255.0, 11 / 255.0, 0.92}},
-      {R"("countdownBgEnabled": true, "countdownTextColor": "#0000FF", "countdownBgColor": "nope",
-          "countdownBgOpacity": 0.5)",
-       {0, 0, 1, 0.75},
-       {0, 0, 1, 1},
-       none,
-       Color{1, 0.8, 0, 0.5}},
+      {R"("countdownBgEnabled": true)", {ink, ink, ink, 0.75}, {ink, ink, ink, 1}, none, yellow},
+      {bluePlate, {0, 0, 1, 0.75}, {0, 0, 1, 1}, none, Color{1, 0.8, 0, 0.5}},
       // A text colour that does not parse is white.
       {R"("countdownTextColor": "#GGGGGG")", {1, 1, 1, 0.55}, {1, 1, 1, 0.92}, dark, std::nullopt},
   };
@@ -265,16 +265,6 @@ TEST(CountdownOverlay, CreditUnderRaisesABottomCountdown) {
     const std::optional<CountdownPlacement> placement = placementOf(view);
     ASSERT_TRUE(placement);
     EXPECT_NEAR(placement->contentY, c.contentY, 1e-9) << c.creditPosition << c.countdownPosition;
-  }
-}
-
-TEST(CountdownOverlay, NoTargetNoCountdown) {
-  const ZoneScope zone("UTC");
-  for (const std::string_view theme : {"{}", R"({"countdownTo": "soon"})"}) {
-    ViewHarness harness(std::string(theme), {"a.jpg"});
-    KovaltaScreensaverView& view = harness.create(viewSize);
-    EXPECT_FALSE(placementOf(view));
-    EXPECT_FALSE(textDrawn(harness.draw(), defaultLabel));
   }
 }
 

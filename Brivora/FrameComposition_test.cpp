@@ -20,20 +20,9 @@ TEST(ImagePlacement, CoversTheViewThenZoomsAndDrifts) {
     Rect expected;
   };
   const std::vector<Row> rows = {
-      {"wider view: width fits, height overflows",
-       {1000, 1000},
-       {0, 0, 400, 200},
-       0,
-       {},
-       1.2,
-       {0, -100, 400, 400}},
-      {"narrower view: height fits, width overflows",
-       {4000, 1000},
-       {0, 0, 400, 200},
-       0,
-       {},
-       1.2,
-       {-200, 0, 800, 200}},
+      // The width fits and the height overflows, then the other way round.
+      {"wider view", {1000, 1000}, {0, 0, 400, 200}, 0, {}, 1.2, {0, -100, 400, 400}},
+      {"narrower view", {4000, 1000}, {0, 0, 400, 200}, 0, {}, 1.2, {-200, 0, 800, 200}},
       {"same aspect", {1920, 1080}, {0, 0, 160, 90}, 0, {0.02, 0.02}, 1.5, {0, 0, 160, 90}},
       {"half way", {100, 100}, {0, 0, 100, 100}, 0.5, {0.02, -0.02}, 1.2, {-4, -6, 110, 110}},
       {"at the end", {100, 100}, {0, 0, 100, 100}, 1, {0.02, 0}, 1.2, {-8, -10, 120, 120}},

@@ -18,14 +18,9 @@ Meta loadMetaText(std::string_view json) {
 }
 
 TEST(MetaLoad, UnusableFilesGiveTheEmptyMeta) {
-  const std::string_view texts[] = {"",
-                                    "not json",
-                                    "[]",
-                                    "[{\"default\": {}}]",
-                                    "\"x\"",
-                                    "null",
-                                    "{\"default\": {\"name\": \"A\"},}"};
-  for (std::string_view text : texts) {
+  // Not JSON, not an object, and a trailing comma.
+  for (const std::string_view text : {"", "not json", "[]", R"([{"default": {}}])", R"("x")",
+                                      "null", R"({"default": {"name": "A"},})"}) {
     EXPECT_EQ(loadMetaText(text), Meta::empty()) << text;
   }
   TempBundle noFile;

@@ -18,26 +18,23 @@ std::vector<std::string> namesOf(const std::vector<std::filesystem::path>& image
   return names;
 }
 
-std::vector<std::string> wallpapersAmong(std::initializer_list<std::string_view> files) {
-  TempBundle bundle;
-  bundle.makeFolder("wallpapers");
-  for (std::string_view file : files) bundle.write("wallpapers/" + std::string(file), "x");
-  return namesOf(collectImages(bundle.bundle()));
-}
-
-TEST(CollectImages, SortsByCodePointsCaseSensitivelyAndNotNumerically) {
+TEST(CollectImages, KeepsTheFourExtensionsInAnyCaseSortedByCodePoints) {
   using List = std::vector<std::string>;
-  EXPECT_EQ(wallpapersAmong({"b.png", "A.JPG", "a.jpeg"}), (List{"A.JPG", "a.jpeg", "b.png"}));
-  EXPECT_EQ(wallpapersAmong({"2.jpg", "10.jpg"}), (List{"10.jpg", "2.jpg"}));
-  EXPECT_EQ(wallpapersAmong({"\xC3\xA9t\xC3\xA9.jpg", "zoo.jpg", "Zed.jpg"}),
-            (List{"Zed.jpg", "zoo.jpg", "\xC3\xA9t\xC3\xA9.jpg"}));
-}
-
-TEST(CollectImages, KeepsOnlyTheFourExtensionsInAnyCase) {
-  using List = std::vector<std::string>;
-  EXPECT_EQ(wallpapersAmong({"notes.txt", "cover", "a.gif", "b.webp", "c.tif", "d.Jpeg", "e.HEIC",
-                             "f.PnG", "g.jpg.txt", "h.txt.jpg", "i.", "j.jpgx"}),
-            (List{"d.Jpeg", "e.HEIC", "f.PnG", "h.txt.jpg"}));
+  const std::pair<List, List> rows[] = {
+      {{"b.png", "A.JPG", "a.jpeg"}, {"A.JPG", "a.jpeg", "b.png"}},
+      {{"2.jpg", "10.jpg"}, {"10.jpg", "2.jpg"}},
+      {{"\xC3\xA9t\xC3\xA9.jpg", "zoo.jpg", "Zed.jpg"},
+       {"Zed.jpg", "zoo.jpg", "\xC3\xA9t\xC3\xA9.jpg"}},
+      {{"notes.txt", "cover", "a.gif", "b.webp", "c.tif", "d.Jpeg", "e.HEIC", "f.PnG", "g.jpg.txt",
+        "h.txt.jpg", "i.", "j.jpgx"},
+       {"d.Jpeg", "e.HEIC", "f.PnG", "h.txt.jpg"}},
+  };
+  for (const auto& [files, expected] : rows) {
+    TempBundle bundle;
+    bundle.makeFolder("wallpapers");
+    for (const std::string& file : files) bundle.write("wallpapers/" + file, "x");
+    EXPECT_EQ(namesOf(collectImages(bundle.bundle())), expected);
+  }
 }
 
 TEST(CollectImages, IncludesHiddenFilesButNotSubFolderContents) {

@@ -82,41 +82,23 @@ bool isLit(Rgb pixel) {
 constexpr int overlayWidth = 960;
 constexpr int overlayHeight = 540;
 
-// Every overlay in its own part of the screen, over a black wallpaper.
-ViewHarness& everyOverlay(ViewHarness& harness) {
-  harness.images.pixelColor = 0xFF000000;
-  harness.bundle.write("meta.json", R"({"default": {"name": "Mira Solberg",
-                                        "subtitle": "MIDFIELD", "fact": "Nine goals"}})");
-  harness.create(Size{overlayWidth, overlayHeight});
-  harness.moveTo(3);
-  return harness;
-}
-
+// Every overlay in its own part of the screen.
 const char* const everyOverlayTheme = R"({
-  "clockPosition": "top-left", "showAmPm": true, "clockColor": "nonsense",
-  "dateColor": "#FF0000", "dateSizeRatio": 0.04,
+  "clockPosition": "top-left", "showAmPm": true, "dateSizeRatio": 0.04,
   "countdownTo": "2027-03-01T00:00:00Z", "countdownPosition": "bottom-right",
   "playerOverlayPosition": "bottom-left",
   "credit": "Photographs: Brivora", "creditPosition": "top-right", "creditOpacity": 1,
   "creditSizeRatio": 0.025})";
 
-// The brightest pixel of a text's box.
-Rgb brightestIn(CairoGraphicsContext& canvas, const PixelBox& box) {
-  Rgb best{0, 0, 0};
-  for (int row = std::max(box.top, 0); row < std::min(box.bottom, canvas.height()); ++row) {
-    for (int column = std::max(box.left, 0); column < std::min(box.right, canvas.width());
-         ++column) {
-      const Rgb pixel = pixelAt(canvas, column, row);
-      if (pixel.r + pixel.g + pixel.b > best.r + best.g + best.b) best = pixel;
-    }
-  }
-  return best;
-}
-
-TEST(ViewPixels, OverlayInkStaysInTheMeasuredBoxesInItsColours) {
+TEST(ViewPixels, OverlayInkStaysInTheMeasuredBoxes) {
   const ZoneScope zone("UTC");
   ViewHarness harness(everyOverlayTheme, {"a.jpg"});
-  everyOverlay(harness);
+  // Over a black wallpaper, so that only the overlays' ink is lit.
+  harness.images.pixelColor = 0xFF000000;
+  harness.bundle.write("meta.json", R"({"default": {"name": "Mira Solberg",
+                                        "subtitle": "MIDFIELD", "fact": "Nine goals"}})");
+  harness.create(Size{overlayWidth, overlayHeight});
+  harness.moveTo(3);
   CairoGraphicsContext canvas(overlayWidth, overlayHeight);
   MeasuredTexts recorder(canvas);
   {
@@ -147,15 +129,6 @@ TEST(ViewPixels, OverlayInkStaysInTheMeasuredBoxesInItsColours) {
   for (std::size_t at = 0; at < boxes.size(); ++at) {
     EXPECT_GT(inkInBox[at], 10) << recorder.texts[at].text.string;
   }
-
-  // A clock colour that does not parse is white; the date keeps its red.
-  const Rgb time = brightestIn(canvas, pixelBox(recorder.texts[0], overlayHeight, 0));
-  EXPECT_EQ(recorder.texts[0].text.string, "8:00");
-  EXPECT_GT(std::min({time.r, time.g, time.b}), 230);
-  const Rgb date = brightestIn(canvas, pixelBox(recorder.texts[2], overlayHeight, 0));
-  EXPECT_EQ(recorder.texts[2].text.string, "FRIDAY, JAN 15");
-  EXPECT_GT(date.r, 200);
-  EXPECT_LT(std::max(date.g, date.b), 30);
 }
 
 }  // namespace

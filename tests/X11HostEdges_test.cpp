@@ -94,42 +94,9 @@ TEST_F(X11HostEdges, EndsWithinTwoHundredMillisecondsOfASignalWhateverTheDecoder
   EXPECT_LE(slowest, exitLimit) << "seed " << seed;
 }
 
-// A bundle whose only wallpaper is the four coloured quadrants, with nothing drawn over the
-// middle of each quadrant: no scrim, no caption, the clock in a corner.
-void writeQuadrantBundle(const testing::TempBundle& bundle) {
-  bundle.write("wallpapers/quadrants.png",
-               testing::encodePng(testing::quadrantPicture(
-                   VirtualDisplay::width, VirtualDisplay::height, testing::quadrantColours)));
-  bundle.write("theme.json",
-               R"({"scrimEnabled": false, "playerOverlayEnabled": false, "cycleSeconds": 1000,
-                   "clockPosition": "bottom-left", "clockSizeRatio": 0.05})");
-}
-
-// Waits until the middles of the quadrants of the `width` x `height` picture at the top left of
-// `window` show the quadrant colours.
-bool waitForQuadrants(Display* x, Window window, int width, int height,
-                      std::chrono::milliseconds limit) {
-  return testing::waitUntil(
-      [&] {
-        const testing::Screenshot shot = testing::screenshot(x, window, width, height);
-        for (int quadrant = 0; shot && quadrant < 4; ++quadrant) {
-          // The middle third of the quadrant, well inside its edges however the picture drifts.
-          const int left = (quadrant % 2) * width / 2 + width / 6;
-          const int top = (quadrant / 2) * height / 2 + height / 6;
-          if (!testing::isNear(
-                  testing::meanColour(shot.get(), left, top, left + width / 6, top + height / 6),
-                  testing::quadrantColours[static_cast<std::size_t>(quadrant)], 30)) {
-            return false;
-          }
-        }
-        return shot != nullptr;
-      },
-      limit);
-}
-
 TEST_F(X11HostEdges, ShowsTheSameFramesWithAndWithoutSharedMemory) {
   testing::TempBundle bundle;
-  writeQuadrantBundle(bundle);
+  testing::writeQuadrantBundle(bundle);
   VirtualDisplay withoutSharedMemory({"-extension", "MIT-SHM"});
   for (const VirtualDisplay* display : {&server, &withoutSharedMemory}) {
     const bool sharedMemory = display == &server;
@@ -140,8 +107,8 @@ TEST_F(X11HostEdges, ShowsTheSameFramesWithAndWithoutSharedMemory) {
     ASSERT_EQ(XQueryExtension(screen, "MIT-SHM", &opcode, &event, &error) != 0, sharedMemory);
     ChildProcess child(
         ChildProcess::brivora({"--bundle", bundle.folder().string(), "-root"}, display->display));
-    EXPECT_TRUE(waitForQuadrants(screen, DefaultRootWindow(screen), VirtualDisplay::width,
-                                 VirtualDisplay::height, 20s));
+    EXPECT_TRUE(testing::waitForQuadrants(screen, DefaultRootWindow(screen), VirtualDisplay::width,
+                                          VirtualDisplay::height, 20s));
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(1s), 0);
     XCloseDisplay(screen);
@@ -150,7 +117,7 @@ TEST_F(X11HostEdges, ShowsTheSameFramesWithAndWithoutSharedMemory) {
 
 TEST_F(X11HostEdges, EndsWithOneLineWhenTheServerGoesAway) {
   testing::TempBundle bundle;
-  writeQuadrantBundle(bundle);
+  testing::writeQuadrantBundle(bundle);
   testing::Launch launch = ChildProcess::brivora(
       {"--bundle", bundle.folder().string(), "-window", "-geometry", "640x480"}, server.display);
   launch.output = bundle.folder() / "run.log";
@@ -168,12 +135,12 @@ TEST_F(X11HostEdges, EndsWithOneLineWhenTheServerGoesAway) {
 
 TEST_F(X11HostEdges, WindowStormsLeaveItDrawingAtTheFinalSize) {
   testing::TempBundle bundle;
-  writeQuadrantBundle(bundle);
+  testing::writeQuadrantBundle(bundle);
   const Window window = testing::openWindow(x, 200, 150);
   ChildProcess child(ChildProcess::brivora(
       {"--bundle", bundle.folder().string(), "-window-id", testing::windowId(window)},
       server.display));
-  ASSERT_TRUE(waitForQuadrants(x, window, 200, 150, 20s));
+  ASSERT_TRUE(testing::waitForQuadrants(x, window, 200, 150, 20s));
 
   // A hundred sizes and twenty hidings within two seconds.
   for (int step = 0; step < 100; ++step) {
@@ -190,7 +157,7 @@ TEST_F(X11HostEdges, WindowStormsLeaveItDrawingAtTheFinalSize) {
   constexpr int finalHeight = 440;
   XResizeWindow(x, window, finalWidth, finalHeight);
   XSync(x, False);
-  EXPECT_TRUE(waitForQuadrants(x, window, finalWidth, finalHeight, 5s));
+  EXPECT_TRUE(testing::waitForQuadrants(x, window, finalWidth, finalHeight, 5s));
   EXPECT_FALSE(child.status()) << "it ended during the storm";
   child.signal(SIGTERM);
   EXPECT_EQ(child.waitFor(1s), 0);

@@ -135,29 +135,20 @@ TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
 // unseen; anything else must still find the fill under it.
 TEST(CairoImage, AnOpaqueFillShowsWhereverTheImageOverItDoesNotCover) {
   const Color grey{0.5, 0.5, 0.5, 1};
+  const Image opaque = markedImage({red, red}, true);
+  const Image translucent = markedImage({0x80800000u, 0x80800000u}, false);
+  const Rect over{-2, -2, 70, 52};
   const struct {
     const char* what;
-    Image image;
+    const Image& image;
     Rect rect;
     double fraction;
     ProbedPixel corner;  // at surface (0, 0)
   } cases[] = {
-      {"opaque, covering", markedImage({red, red}, true), {-2, -2, 70, 52}, 1, {255, 255, 0, 0}},
-      {"marked translucent, covering",
-       markedImage({0x80800000u, 0x80800000u}, false),
-       {-2, -2, 70, 52},
-       1,
-       {255, 191, 64, 64}},
-      {"opaque, fading in",
-       markedImage({red, red}, true),
-       {-2, -2, 70, 52},
-       0.5,
-       {255, 191, 64, 64}},
-      {"opaque, short of the top",
-       markedImage({red, red}, true),
-       {0, 0, 64, 47},
-       1,
-       {255, 128, 128, 128}},
+      {"opaque, covering", opaque, over, 1, {255, 255, 0, 0}},
+      {"marked translucent, covering", translucent, over, 1, {255, 191, 64, 64}},
+      {"opaque, fading in", opaque, over, 0.5, {255, 191, 64, 64}},
+      {"opaque, short of the top", opaque, {0, 0, 64, 47}, 1, {255, 128, 128, 128}},
   };
   for (const auto& c : cases) {
     CairoGraphicsContext context(frameWidth, frameHeight);

@@ -122,63 +122,48 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
   // yellow, 10 % black.
   const Picture inks = solidPicture(16, 16, {204, 77, 26, 230});
   const std::vector<std::uint8_t> grays(16 * 16, 128);
+  const auto png = [&](const std::string& chunks) { return pngWith(encodePng(solid), chunks); };
+  const std::string p3 = madeProfile(displayP3, 0);
+  const std::string gamma18 = madeProfile(adobeRgbChromaticities, 1.8);
+  std::string chrm;
+  for (std::uint32_t value : {31270, 32900, 64000, 33000, 21000, 71000, 15000, 6000}) {
+    chrm += bigEndian32(value);
+  }
+  const std::string gamaChrm = pngChunk("gAMA", bigEndian32(55556)) + pngChunk("cHRM", chrm);
+  const double fromLinear[] = {160 * 255.0 / 65535, 1000 * 255.0 / 65535, 20000 * 255.0 / 65535};
+  const std::vector<double> darkest(3, 2 * 255.0 / 1023);
   struct Row {
     const char* what;
-    std::optional<std::string> file;  // none: this libheif cannot write it
-    std::string source;               // the profile the file's numbers are in; empty for sRGB
-    std::vector<double> numbers;      // transicc's input; empty: the numbers as decoded
-    std::string display = {};         // the target profile; empty for sRGB
-    std::string says = {};            // part of what describeImageColours says
+    std::optional<std::string> file;   // none: this libheif cannot write it
+    std::string source;                // the profile the file's numbers are in; empty for sRGB
+    std::string says = {};             // part of what describeImageColours says
+    std::vector<double> numbers = {};  // transicc's input; empty: the numbers as decoded
+    std::string display = {};          // the target profile; empty for sRGB
   };
+  const std::string cmykJpeg =
+      encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)});
+  const std::string grayPng =
+      pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray));
+  const std::string linearPng = pngWith(png16({160, 1000, 20000}), iccpChunk(linear));
+  const std::optional<std::string> linearHeic =
+      encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10});
+  const std::optional<std::string> p3Heic =
+      encodeHeic(solid, 1, false, {.nclxPrimaries = 12, .nclxTransfer = 13});
   const Row rows[] = {
-      {"PNG iCCP", pngWith(encodePng(solid), iccpChunk(adobe)), adobe, {}, {}, "ICC profile"},
-      {"JPEG APP2, three parts, last first",
-       jpegOf(solid, iccMarkers(adobe, 3, true)),
-       adobe,
-       {},
-       {},
+      {"PNG iCCP", png(iccpChunk(adobe)), adobe, "ICC profile"},
+      {"JPEG APP2, three parts, last first", jpegOf(solid, iccMarkers(adobe, 3, true)), adobe,
        "(APP2 ICC_PROFILE)"},
-      {"HEIC colr prof", encodeHeic(solid, 1, false, {.icc = adobe}), adobe, {}, {}, "colr prof"},
-      {"HEIC colr nclx, Display P3",
-       encodeHeic(solid, 1, false, {.nclxPrimaries = 12, .nclxTransfer = 13}),
-       madeProfile(displayP3, 0),
-       {},
-       {},
-       "Display P3"},
-      {"PNG gAMA and cHRM",
-       pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(55556)) +
-                                     pngChunk("cHRM", bigEndian32(31270) + bigEndian32(32900) +
-                                                          bigEndian32(64000) + bigEndian32(33000) +
-                                                          bigEndian32(21000) + bigEndian32(71000) +
-                                                          bigEndian32(15000) + bigEndian32(6000))),
-       madeProfile(adobeRgbChromaticities, 1.8),
-       {},
-       {},
-       "gAMA and cHRM"},
-      {"JPEG EXIF uncalibrated, R03",
-       jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")),
-       adobe,
-       {},
-       {},
+      {"HEIC colr prof", encodeHeic(solid, 1, false, {.icc = adobe}), adobe, "colr prof"},
+      {"HEIC colr nclx, Display P3", p3Heic, p3, "Display P3"},
+      {"PNG gAMA and cHRM", png(gamaChrm), gamma18, "gAMA and cHRM"},
+      {"JPEG EXIF uncalibrated, R03", jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")), adobe,
        "Adobe RGB (EXIF colour space)"},
-      {"JPEG CMYK, inverted, APP2",
-       encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)}),
-       cmyk,
-       {20, 70, 90, 10}},
-      {"PNG gray with a gray profile",
-       pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray)),
-       gray,
-       {128}},
+      {"JPEG CMYK, inverted, APP2", cmykJpeg, cmyk, "", {20, 70, 90, 10}},
+      {"PNG gray with a gray profile", grayPng, gray, "", {128}},
       // Values so dark that rounding them to 8 bits before converting would show.
-      {"16-bit PNG in linear light",
-       pngWith(png16({160, 1000, 20000}), iccpChunk(linear)),
-       linear,
-       {160 * 255.0 / 65535, 1000 * 255.0 / 65535, 20000 * 255.0 / 65535}},
-      {"10-bit HEIC in linear light",
-       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10}),
-       linear,
-       {2 * 255.0 / 1023, 2 * 255.0 / 1023, 2 * 255.0 / 1023}},
-      {"untagged PNG to an Adobe RGB display", pngWith(encodePng(solid)), {}, {}, adobe},
+      {"16-bit PNG in linear light", linearPng, linear, "", {fromLinear, fromLinear + 3}},
+      {"10-bit HEIC in linear light", linearHeic, linear, "", darkest},
+      {"untagged PNG to an Adobe RGB display", png({}), {}, "", {}, adobe},
   };
   for (const Row& row : rows) {
     if (!row.file) continue;

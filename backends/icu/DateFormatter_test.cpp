@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/UnicodeText.h"
 #include "tests/support/ZoneScope.h"
 
 namespace brivora {
@@ -44,15 +43,6 @@ TEST(DateFormatter, WritesPatternsInEnglishInTheCurrentZone) {
     const ZoneScope zone(c.zone);
     EXPECT_EQ(DateFormatter(c.pattern).string(c.date), c.text) << c.zone << " " << c.pattern;
   }
-}
-
-TEST(DateFormatter, DateLineUpperCasesWithFullUnicodeRules) {
-  const ZoneScope zone("UTC");
-  EXPECT_EQ(unicode::uppercased(DateFormatter("EEEE, MMM d").string(saturdayAfternoonUtc)),
-            "SATURDAY, DEC 5");
-  // Literal text in the pattern is upper-cased too, beyond ASCII.
-  EXPECT_EQ(unicode::uppercased(DateFormatter("'straße' d").string(saturdayAfternoonUtc)),
-            "STRASSE 5");
 }
 
 TEST(SystemTimeZone, FollowsTheZoneTheCLibraryReadsOnceItChanges) {

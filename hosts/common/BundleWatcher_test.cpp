@@ -15,23 +15,14 @@ using testing::TempBundle;
 TEST(ChangeSettling, FiresOnceAQuietSpellHasFollowedTheLastChange) {
   struct Step {
     int atMs;
-    bool change;  // a change at that moment, or a question
+    bool change = false;  // a change at that moment, or a question
     bool settled = false;
   };
   const std::vector<Step> rows[] = {
-      {{0, false, false}, {1000, false, false}},
-      {{0, true},
-       {299, false, false},
-       {300, false, true},
-       {301, false, false},
-       {900, false, false}},
+      {{0}, {1000}},
+      {{0, true}, {299}, {300, false, true}, {301}, {900}},
       // Every change starts the spell afresh.
-      {{0, true},
-       {250, false, false},
-       {250, true},
-       {500, true},
-       {799, false, false},
-       {800, false, true}},
+      {{0, true}, {250}, {250, true}, {500, true}, {799}, {800, false, true}},
   };
   for (const std::vector<Step>& row : rows) {
     ChangeSettling settling(300ms);

@@ -34,6 +34,16 @@ const PixelRect wide{0, 0, 1280, 720};
 const PixelRect small{1280, 0, 800, 450};
 const PixelRect below{0, 720, 1920, 1080};
 
+// A view that shows the whole of surface `surface`, of `width` x `height`, as describe() does.
+std::string whole(int width, int height, int surface = 0) {
+  const std::string w = std::to_string(width), h = std::to_string(height);
+  return w + "x" + h + ": " + std::to_string(surface) + ":0,0," + w + "," + h + "@0,0";
+}
+
+// The views of `wide` and `small`, each over its own surface.
+const std::string wideView = whole(1280, 720);
+const std::string smallView = whole(800, 450, 1);
+
 TEST(MonitorPlan, FullScreenCoversEachMonitorAsTheModeSays) {
   struct Row {
     const char* what;
@@ -42,42 +52,18 @@ TEST(MonitorPlan, FullScreenCoversEachMonitorAsTheModeSays) {
     std::vector<PixelRect> surfaces;
     std::vector<std::string> views;
   };
+  const std::string spanned = "2080x720: 0:0,0,1280,720@0,0 1:1280,0,800,450@0,0";
+  const std::string spannedBelow = "2080x1800: 0:1280,0,800,450@0,0 1:0,720,1920,1080@0,0";
+  const PixelRect inside{0, 0, 640, 480};
+  const PixelRect empty{0, 0, 0, 720};
   const Row rows[] = {
-      {"one view per monitor, sized to it",
-       {wide, small},
-       each,
-       {wide, small},
-       {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
-      {"same lays out like each",
-       {wide, small},
-       same,
-       {wide, small},
-       {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
-      {"span: one view over the box, each monitor its part",
-       {wide, small},
-       span,
-       {wide, small},
-       {"2080x720: 0:0,0,1280,720@0,0 1:1280,0,800,450@0,0"}},
-      {"span below and right of the origin",
-       {small, below},
-       span,
-       {small, below},
-       {"2080x1800: 0:1280,0,800,450@0,0 1:0,720,1920,1080@0,0"}},
-      {"a mirror at the same place counts once",
-       {wide, wide, small},
-       each,
-       {wide, small},
-       {"1280x720: 0:0,0,1280,720@0,0", "800x450: 1:0,0,800,450@0,0"}},
-      {"a smaller mirror inside a monitor adds nothing",
-       {{0, 0, 640, 480}, wide},
-       each,
-       {wide},
-       {"1280x720: 0:0,0,1280,720@0,0"}},
-      {"empty monitors are passed over",
-       {{0, 0, 0, 720}, small},
-       span,
-       {small},
-       {"800x450: 0:0,0,800,450@0,0"}},
+      {"one view per monitor, its size", {wide, small}, each, {wide, small}, {wideView, smallView}},
+      {"same lays out like each", {wide, small}, same, {wide, small}, {wideView, smallView}},
+      {"span: one view, a part per monitor", {wide, small}, span, {wide, small}, {spanned}},
+      {"span below and right of the origin", {small, below}, span, {small, below}, {spannedBelow}},
+      {"a mirror counts once", {wide, wide, small}, each, {wide, small}, {wideView, smallView}},
+      {"a smaller mirror inside a monitor adds nothing", {inside, wide}, each, {wide}, {wideView}},
+      {"empty monitors are passed over", {empty, small}, span, {small}, {whole(800, 450)}},
       {"no monitors, nothing to show", {}, span, {}, {}},
   };
   for (const Row& row : rows) {
@@ -98,42 +84,19 @@ TEST(MonitorPlan, AGivenSurfaceGetsAViewPerMonitorItMeets) {
     std::vector<std::string> views;
   };
   const PixelRect root{0, 0, 2080, 720};
+  const std::vector<std::string> rootViews = {wideView, "800x450: 0:0,0,800,450@1280,0"};
+  const PixelRect preview{100, 100, 320, 200};
+  const PixelRect seam{1000, 100, 600, 200};
+  const PixelRect far{5000, 0, 300, 200};
+  const std::vector<std::string> seamViews = {whole(280, 200), "320x200: 0:0,0,320,200@280,0"};
   const Row rows[] = {
-      {"the root window over two monitors",
-       root,
-       {wide, small},
-       each,
-       {"1280x720: 0:0,0,1280,720@0,0", "800x450: 0:0,0,800,450@1280,0"}},
-      {"same places views as each",
-       root,
-       {wide, small},
-       same,
-       {"1280x720: 0:0,0,1280,720@0,0", "800x450: 0:0,0,800,450@1280,0"}},
-      {"span keeps one view over the whole window",
-       root,
-       {wide, small},
-       span,
-       {"2080x720: 0:0,0,2080,720@0,0"}},
-      {"a daemon's window on the second monitor",
-       small,
-       {wide, small},
-       each,
-       {"800x450: 0:0,0,800,450@0,0"}},
-      {"a preview inside one monitor",
-       {100, 100, 320, 200},
-       {wide, small},
-       each,
-       {"320x200: 0:0,0,320,200@0,0"}},
-      {"a window across the seam is cut at it",
-       {1000, 100, 600, 200},
-       {wide, small},
-       each,
-       {"280x200: 0:0,0,280,200@0,0", "320x200: 0:0,0,320,200@280,0"}},
-      {"no monitor meets it: one view over all",
-       {5000, 0, 300, 200},
-       {wide},
-       each,
-       {"300x200: 0:0,0,300,200@0,0"}},
+      {"the root window over two monitors", root, {wide, small}, each, rootViews},
+      {"same places views as each", root, {wide, small}, same, rootViews},
+      {"span keeps one view over the whole window", root, {wide, small}, span, {whole(2080, 720)}},
+      {"a daemon's window on the second monitor", small, {wide, small}, each, {whole(800, 450)}},
+      {"a preview inside one monitor", preview, {wide, small}, each, {whole(320, 200)}},
+      {"a window across the seam is cut at it", seam, {wide, small}, each, seamViews},
+      {"no monitor meets it: one view over all", far, {wide}, each, {whole(300, 200)}},
       {"an empty surface has no view", {0, 0, 0, 0}, {wide}, each, {}},
   };
   for (const Row& row : rows) {
@@ -155,37 +118,23 @@ TEST(MonitorPlan, ChangesKeepWhatStaysAndRemakeWhatChanged) {
     Kept surfaces;
     Kept views;
   };
-  const PixelRect smallResized{1280, 0, 1024, 576};
+  constexpr std::nullopt_t anew = std::nullopt;
+  const PixelRect resized{1280, 0, 1024, 576};
   const Row rows[] = {
       {"nothing changed", {wide, small}, {wide, small}, each, {0, 1}, {0, 1}},
-      {"a monitor added", {wide}, {wide, small}, each, {0, std::nullopt}, {0, std::nullopt}},
+      {"a monitor added", {wide}, {wide, small}, each, {0, anew}, {0, anew}},
       {"a monitor removed", {wide, small}, {small}, each, {1}, {1}},
-      {"a resolution changed",
-       {wide, small},
-       {wide, smallResized},
-       each,
-       {0, std::nullopt},
-       {0, std::nullopt}},
+      {"a resolution changed", {wide, small}, {wide, resized}, each, {0, anew}, {0, anew}},
       {"the order changed", {wide, small}, {small, wide}, each, {1, 0}, {1, 0}},
       {"same keeps all when nothing changed", {wide, small}, {wide, small}, same, {0, 1}, {0, 1}},
-      {"same makes every view anew for an added monitor",
+      {"same: every view anew for an added monitor",
        {wide},
        {wide, small},
        same,
-       {0, std::nullopt},
-       {std::nullopt, std::nullopt}},
-      {"same makes every view anew for a removed one",
-       {wide, small},
-       {wide},
-       same,
-       {0},
-       {std::nullopt}},
-      {"span remakes the view when the box grows",
-       {wide},
-       {wide, small},
-       span,
-       {0, std::nullopt},
-       {std::nullopt}},
+       {0, anew},
+       {anew, anew}},
+      {"same: every view anew for a removed one", {wide, small}, {wide}, same, {0}, {anew}},
+      {"span remakes the view when the box grows", {wide}, {wide, small}, span, {0, anew}, {anew}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

@@ -40,23 +40,20 @@ PixelAt pixelsOf(XImage* shot) {
       [shot](int x, int y) { return static_cast<std::uint32_t>(XGetPixel(shot, x, y)) & 0xFFFFFF; };
 }
 
-int litPixels(Display* x, Window window, int width, int top, int bottom) {
-  XImage* shot = XGetImage(x, window, 0, top, static_cast<unsigned>(width),
-                           static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
-  if (!shot) return 0;
-  int lit = 0;
-  for (int row = 0; row < bottom - top; ++row) {
-    for (int column = 0; column < width; ++column) {
-      lit += (XGetPixel(shot, column, row) & 0xFF) > 60;
-    }
-  }
-  XDestroyImage(shot);
-  return lit;
-}
-
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit) {
-  return waitUntil([&] { return litPixels(x, window, width, top, bottom) > enough; }, limit);
+  return waitUntil(
+      [&] {
+        const Screenshot shot = screenshot(x, window, width, bottom);
+        int lit = 0;
+        for (int row = top; shot && row < bottom; ++row) {
+          for (int column = 0; column < width; ++column) {
+            lit += (XGetPixel(shot.get(), column, row) & 0xFF) > 60;
+          }
+        }
+        return lit > enough;
+      },
+      limit);
 }
 
 std::vector<Window> brivoraWindows(Display* x) {
@@ -102,6 +99,34 @@ std::string windowId(Window window) {
   char id[32];
   std::snprintf(id, sizeof id, "0x%lx", window);
   return id;
+}
+
+void writeQuadrantBundle(const TempBundle& bundle) {
+  bundle.write(
+      "wallpapers/quadrants.png",
+      encodePng(quadrantPicture(VirtualDisplay::width, VirtualDisplay::height, quadrantColours)));
+  bundle.write("theme.json",
+               R"({"scrimEnabled": false, "playerOverlayEnabled": false, "cycleSeconds": 1000,
+                   "clockPosition": "bottom-left", "clockSizeRatio": 0.05})");
+}
+
+bool waitForQuadrants(Display* x, Window window, int width, int height,
+                      std::chrono::milliseconds limit) {
+  return waitUntil(
+      [&] {
+        const Screenshot shot = screenshot(x, window, width, height);
+        for (int quadrant = 0; shot && quadrant < 4; ++quadrant) {
+          // The middle third of the quadrant, well inside its edges however the picture drifts.
+          const int left = (quadrant % 2) * width / 2 + width / 6;
+          const int top = (quadrant / 2) * height / 2 + height / 6;
+          if (!isNear(meanColour(shot.get(), left, top, left + width / 6, top + height / 6),
+                      quadrantColours[static_cast<std::size_t>(quadrant)], 30)) {
+            return false;
+          }
+        }
+        return shot != nullptr;
+      },
+      limit);
 }
 
 }  // namespace brivora::testing

@@ -41,12 +41,9 @@ Screenshot screenshot(Display* x, Window window, int width, int height);
 // The 0xRRGGBB words of a screenshot.
 PixelAt pixelsOf(XImage* shot);
 
-// How many pixels of `window` in rows [`top`, `bottom`) and columns [0, `width`) are lit (blue
-// above 60).
-int litPixels(Display* x, Window window, int width, int top, int bottom);
-
-// Waits, up to `limit`, until more than `enough` pixels of those rows are lit: the host has
-// shown its first frame, however long a loaded machine took to start it.
+// Waits, up to `limit`, until more than `enough` pixels of `window` in rows [`top`, `bottom`)
+// and columns [0, `width`) are lit (blue above 60): the host has shown its first frame, however
+// long a loaded machine took to start it.
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit);
 
@@ -60,6 +57,16 @@ std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect);
 // -window-id takes it.
 Window openWindow(Display* x, int width, int height);
 std::string windowId(Window window);
+
+// A bundle whose only wallpaper is the four coloured quadrants at the virtual screen's size,
+// with nothing drawn over the middle of each quadrant: no scrim, no caption, the clock in a
+// corner.
+void writeQuadrantBundle(const TempBundle& bundle);
+
+// Waits until the middles of the quadrants of the `width` x `height` picture at the top left of
+// `window` show the quadrant colours.
+bool waitForQuadrants(Display* x, Window window, int width, int height,
+                      std::chrono::milliseconds limit);
 
 // A private Xvfb server and the test's connection to it; skipped where Xvfb is not installed.
 class XvfbTest : public ::testing::Test {

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "tests/support/TestAccount.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brivora::testing {
 
@@ -103,11 +103,7 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
       {},
       folder / "sway.log"};
   sway_ = std::make_unique<ChildProcess>(launch);
-  const auto until = std::chrono::steady_clock::now() + startLimit;
-  while (!std::filesystem::exists(ready) && std::chrono::steady_clock::now() < until &&
-         !sway_->status()) {
-    std::this_thread::sleep_for(20ms);
-  }
+  waitUntil([&] { return std::filesystem::exists(ready) || sway_->status(); }, startLimit);
   std::istringstream words(readText(ready));
   std::string x11;
   if (withX11) words >> x11;
@@ -117,20 +113,14 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
     return;
   }
   display = x11;
-  while (withX11 && monitorCount() < static_cast<int>(outputs.size()) &&
-         std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(20ms);
-  }
+  waitUntil([&] { return !withX11 || monitorCount() >= static_cast<int>(outputs.size()); },
+            startLimit);
 }
 
 SwaySession::~SwaySession() {
   if (!sway_) return;
   const auto ended = [this](std::chrono::milliseconds limit) {
-    for (const auto until = std::chrono::steady_clock::now() + limit;
-         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(10ms)) {
-      if (sway_->status()) return true;
-    }
-    return false;
+    return waitUntil([this] { return sway_->status().has_value(); }, limit, 10ms);
   };
   if (!socket_.empty()) command("exit");
   // runuser passes a termination signal on to sway, where a kill would leave sway running.
