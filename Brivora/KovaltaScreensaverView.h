@@ -86,6 +86,8 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   void claimShown();
   void primeFirstCycle();
   void advance();
+  // Chooses, loads and claims the next wallpaper after the current one, and starts the cycle.
+  void bringInNext();
 
   // Frame composition.
   void drawEmptyPackage(Rect bounds);
