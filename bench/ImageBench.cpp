@@ -1,7 +1,8 @@
 // The frame's image passes on the Cairo backend, each the way frames draw it now beside the way
 // it costs without the shortcut: the covering image replacing the black fill or blended over it,
-// the incoming crossfade image blended from its kept scaled copy or scaled afresh; and the
-// dithered scrim.
+// the incoming crossfade image blended from its kept scaled copy or scaled afresh; the dithered
+// scrim with AVX2 and without; and a whole frame's calls drawn in one walk over its rows or
+// each over the frame in turn.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/cairo/CpuFeatures.h"
 #include "platform/Image.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -107,5 +110,63 @@ void scrim(benchmark::State& state) {
   }
 }
 BENCHMARK(scrim)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+
+// The same scrim on a machine without AVX2: the byte loop the compiler vectorises.
+void scrimWithoutAvx2(benchmark::State& state) {
+  const ScalarPathsOnly scalar;
+  scrim(state);
+}
+BENCHMARK(scrimWithoutAvx2)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+
+// A holding frame's calls: the black fill, the covering wallpaper, the scrim over 45 % of the
+// frame, the clock and date with their shadows, the countdown's rounded background and its
+// label. `readAfterEach` reads the frame after the wallpaper and after every later call, so each
+// is drawn over the frame in a pass of its own.
+void frameCalls(benchmark::State& state, bool readAfterEach) {
+  const int width = static_cast<int>(state.range(0));
+  const int height = static_cast<int>(state.range(1));
+  const double scale = height / 1080.0;
+  CairoGraphicsContext canvas(width, height);
+  const Image image = wallpaper(width, height, true);
+  const Shadow shadow{{0, 0, 0, 0.55}, 16 * scale, {0, -2 * scale}};
+  const AttributedString texts[] = {
+      {"10:45", Font{.size = 108 * scale}, Color{1, 1, 1, 1}, 0, shadow},
+      {"SATURDAY, DEC 5", Font{.size = 21.6 * scale}, Color{1, 1, 1, 1}, 6 * scale, std::nullopt},
+      {"KOVALTA CUP FINAL", Font{.size = 14 * scale}, Color{0, 0, 0, 0.8}, 2 * scale, std::nullopt},
+  };
+  const Point points[] = {
+      {96 * scale, 160 * scale}, {100 * scale, 130 * scale}, {1520 * scale, 110 * scale}};
+  const auto read = [&] {
+    if (readAfterEach) benchmark::DoNotOptimize(canvas.data());
+  };
+  std::int64_t frame = 0;
+  for (auto _ : state) {
+    canvas.fillRect(Rect{0, 0, static_cast<double>(width), static_cast<double>(height)},
+                    Color::black());
+    canvas.drawImage(image, coverRect(width, height, frame++), 1);
+    read();
+    canvas.drawGradient(Rect{0, 0, static_cast<double>(width), height * 0.45}, Color{0, 0, 0, 0.65},
+                        Color::clear(), 90);
+    read();
+    canvas.drawText(texts[0], points[0]);
+    read();
+    canvas.drawText(texts[1], points[1]);
+    read();
+    canvas.fillRoundedRect(Rect{1500 * scale, 50 * scale, 370 * scale, 95 * scale}, 12 * scale,
+                           Color{0.9, 0.72, 0.04, 1});
+    read();
+    canvas.drawText(texts[2], points[2]);
+    benchmark::DoNotOptimize(canvas.data());
+  }
+}
+
+void frameInOneWalk(benchmark::State& state) {
+  frameCalls(state, false);
+}
+void frameCallByCall(benchmark::State& state) {
+  frameCalls(state, true);
+}
+BENCHMARK(frameInOneWalk)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+BENCHMARK(frameCallByCall)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
 
 }  // namespace

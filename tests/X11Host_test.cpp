@@ -203,7 +203,7 @@ TEST(X11Host, WatchCreatesTheViewAnewAfterEachChangeOfTheBundle) {
     reportsBefore = reports.size();
   }
   child.signal(SIGTERM);
-  EXPECT_EQ(child.waitFor(500ms), 0);
+  EXPECT_EQ(child.waitFor(5s), 0);
   XCloseDisplay(x);
 }
 

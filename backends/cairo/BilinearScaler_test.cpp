@@ -1,6 +1,8 @@
 // The scaler against pixman's own bilinear filter, which it stands in for.
 #include "backends/cairo/BilinearScaler.h"
 
+#include "backends/cairo/CpuFeatures.h"
+
 #include <cairo.h>
 #include <gtest/gtest.h>
 
@@ -63,7 +65,7 @@ int largestChannelDifference(const std::vector<std::uint32_t>& a,
 }
 
 TEST(BilinearScaler, SamplesAsPixmanDoesWithinRounding) {
-  if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 here";
+  if (!vectorPathsEnabled()) GTEST_SKIP() << "no AVX2 here";
   const struct {
     const char* what;
     int sourceWidth, sourceHeight, width, height;
@@ -83,6 +85,43 @@ TEST(BilinearScaler, SamplesAsPixmanDoesWithinRounding) {
         << c.what;
     EXPECT_LE(largestChannelDifference(scaled, pixmanScaled(source, c.rect, c.width, c.height)), 4)
         << c.what;
+  }
+}
+
+// Every block of eight columns is sampled by its own picks and weights, the row ends one by one:
+// the same image moved by whole pixels must give the same pixels, whichever lane, block or
+// loop each column lands in.
+TEST(BilinearScaler, WholePixelMovesGiveTheSamePixels) {
+  if (!vectorPathsEnabled()) GTEST_SKIP() << "no AVX2 here";
+  const struct {
+    const char* what;
+    int sourceWidth, sourceHeight;
+    SurfaceRect rect;
+  } cases[] = {
+      // Positions in 1/64ths, so moving them adds no floating-point rounding.
+      {"zoomed a little", 206, 118, {-3.296875, -2.703125, 200.4, 112.5}},
+      {"enlarged", 40, 30, {-1.59375, -0.40625, 99, 71}},
+      {"shrunk to under half: gathered", 260, 170, {-0.703125, -0.203125, 81, 51}},
+  };
+  constexpr int width = 61;
+  constexpr int height = 37;
+  for (const auto& c : cases) {
+    const ImagePixels source = noise(c.sourceWidth, c.sourceHeight);
+    std::vector<std::uint32_t> still(width * height);
+    ASSERT_TRUE(scaleBilinearInto(source, c.rect, still.data(), width, height, width)) << c.what;
+    for (int shift = 1; shift <= 9; ++shift) {
+      const int movedWidth = width + shift;
+      std::vector<std::uint32_t> moved(movedWidth * (height + shift));
+      const SurfaceRect rect{c.rect.x + shift, c.rect.y + shift, c.rect.width, c.rect.height};
+      ASSERT_TRUE(
+          scaleBilinearInto(source, rect, moved.data(), movedWidth, height + shift, movedWidth));
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          ASSERT_EQ(still[y * width + x], moved[(y + shift) * movedWidth + x + shift])
+              << c.what << ", moved by " << shift << ", at " << x << "," << y;
+        }
+      }
+    }
   }
 }
 

@@ -7,8 +7,10 @@
 #include <utility>
 
 #include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/CpuFeatures.h"
 #include "backends/cairo/GradientFill.h"
 #include "backends/cairo/ImagePainter.h"
+#include "backends/cairo/RowPasses.h"
 #include "backends/cairo/ShapeFill.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 #include "backends/cairo/TextRenderer.h"
@@ -35,17 +37,32 @@ struct CairoGraphicsContext::State {
   Cairo cairo;
   ImagePainter images;
   TextRenderer text;
-  // An opaque fill of the whole surface not drawn yet: an opaque image drawn next takes its
-  // place wherever it covers whole pixels.
+  // What the frame has drawn so far and not yet written, drawn together in one walk over the
+  // frame when something else comes or the frame is read. Images are held, not their pixels,
+  // so a frame waits for a wallpaper still decoding only then, its text laid out meanwhile;
+  // they are copies, which keep the pixels as long as they are held.
+  // First an opaque fill of the whole surface: an opaque image drawn next takes its place
+  // wherever it covers whole pixels.
   std::optional<Color> deferredFill;
-  // That opaque image over the fill, not drawn yet either: when the next draw fades an image
-  // in over it, all three are drawn in one pass.
-  struct Cover {
-    const ImagePixels* pixels;
+  struct HeldImage {
+    Image image;  // a copy: it shares the pixels, so they outlive the caller's image
     Rect rect;
-    Color fill;
+    double fraction;
   };
-  std::optional<Cover> deferredCover;
+  // An image at full opacity over the fill, and one fading in over that.
+  std::optional<HeldImage> deferredCover;
+  std::optional<HeldImage> deferredIncoming;
+  // Gradients, rounded rects and text over all of that, where the AVX2 paths run.
+  RowPasses passes;
+  // The last rounded rect's coverage: a countdown's background comes back every frame.
+  struct KeptShape {
+    Rect rect;
+    double radius;
+    int surfaceWidth;
+    int surfaceHeight;
+    ShapeMask shape;
+  };
+  std::optional<KeptShape> keptShape;
 
   void replaceSurface(int width, int height) { useSurface(makeFrameSurface(width, height)); }
 
@@ -63,29 +80,52 @@ struct CairoGraphicsContext::State {
     cairo.reset(cairo_create(surface.get()));
     images.reset();
     text.forgetRasters();
+    forgetDeferred();
+  }
+
+  void forgetDeferred() {
     deferredFill.reset();
     deferredCover.reset();
+    deferredIncoming.reset();
+    passes.clear();
   }
+
+  int width() const { return cairo_image_surface_get_width(surface.get()); }
+  int height() const { return cairo_image_surface_get_height(surface.get()); }
 
   bool coversSurface(Rect rect) const {
-    return rect.minX() <= 0 && rect.minY() <= 0 &&
-           rect.maxX() >= cairo_image_surface_get_width(surface.get()) &&
-           rect.maxY() >= cairo_image_surface_get_height(surface.get());
+    return rect.minX() <= 0 && rect.minY() <= 0 && rect.maxX() >= width() &&
+           rect.maxY() >= height();
   }
 
-  // Draws what was deferred, before anything that does not replace it.
+  // Where gradients and text may be held back for the walk.
+  bool passesHeldBack() const { return vectorPathsEnabled(); }
+
+  // Draws what was deferred, before anything that does not join it, or the frame is read.
   void drawDeferred() {
-    if (deferredCover) {
-      images.drawOverFill(cairo.get(), deferredCover->fill, *deferredCover->pixels,
-                          deferredCover->rect);
-      deferredCover.reset();
+    const ImagePixels* cover = deferredCover ? deferredCover->image.pixels() : nullptr;
+    const ImagePixels* incoming = deferredIncoming ? deferredIncoming->image.pixels() : nullptr;
+    if (deferredFill && cover && cover->opaque) {
+      const std::optional<ImagePainter::Incoming> fading =
+          incoming ? std::optional<ImagePainter::Incoming>(
+                         {*incoming, deferredIncoming->rect, deferredIncoming->fraction})
+                   : std::nullopt;
+      images.drawOverFill(cairo.get(), *deferredFill, *cover, deferredCover->rect,
+                          fading ? &*fading : nullptr, passes);
+    } else {
+      // One by one: the fill, the image over it, the one fading in, then the passes.
+      if (deferredFill) {
+        const Rect whole{Point{},
+                         Size{static_cast<double>(width()), static_cast<double>(height())}};
+        fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
+      }
+      if (cover) images.draw(cairo.get(), *cover, deferredCover->rect, deferredCover->fraction);
+      if (incoming) {
+        images.draw(cairo.get(), *incoming, deferredIncoming->rect, deferredIncoming->fraction);
+      }
+      passes.blendAll(surface.get());
     }
-    if (!deferredFill) return;
-    const Rect whole{Point{},
-                     Size{static_cast<double>(cairo_image_surface_get_width(surface.get())),
-                          static_cast<double>(cairo_image_surface_get_height(surface.get()))}};
-    fillSurfaceRect(cairo.get(), whole, *deferredFill, CompositingOperation::copy);
-    deferredFill.reset();
+    forgetDeferred();
   }
 };
 
@@ -157,6 +197,7 @@ bool CairoGraphicsContext::writePng(const std::filesystem::path& path, std::stri
 void CairoGraphicsContext::fillRect(Rect rect, Color color) {
   if (isFinite(rect) && isFinite(color) && color.a >= 1 && state_->coversSurface(rect)) {
     // Opaque over everything: the same whatever the operation, and whatever came before.
+    state_->forgetDeferred();
     state_->deferredFill = color;
     return;
   }
@@ -165,31 +206,56 @@ void CairoGraphicsContext::fillRect(Rect rect, Color color) {
 }
 
 void CairoGraphicsContext::drawImage(const Image& image, Rect rect, double fraction) {
-  const ImagePixels* pixels = image.pixels();
-  if (!pixels) return;
-  if (state_->deferredCover && fraction > 0 && fraction < 1) {
-    const State::Cover cover = *state_->deferredCover;
-    state_->deferredCover.reset();
-    const ImagePainter::Incoming incoming{*pixels, rect, fraction};
-    state_->images.drawOverFill(state_->cairo.get(), cover.fill, *cover.pixels, cover.rect,
-                                &incoming);
+  // Nothing shows of an image at no opacity.
+  if (!(fraction > 0)) return;
+  if (state_->passes.empty() && state_->deferredFill && !state_->deferredCover && fraction >= 1) {
+    state_->deferredCover = State::HeldImage{image, rect, fraction};
     return;
   }
-  if (state_->deferredFill && pixels->opaque && fraction >= 1) {
-    state_->deferredCover = State::Cover{pixels, rect, *state_->deferredFill};
-    state_->deferredFill.reset();
+  if (state_->passes.empty() && state_->deferredCover && !state_->deferredIncoming &&
+      fraction < 1) {
+    state_->deferredIncoming = State::HeldImage{image, rect, fraction};
     return;
   }
   state_->drawDeferred();
-  state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  if (const ImagePixels* pixels = image.pixels()) {
+    state_->images.draw(state_->cairo.get(), *pixels, rect, fraction);
+  }
 }
 
 void CairoGraphicsContext::drawGradient(Rect rect, Color start, Color end, double angleDegrees) {
+  if (state_->passesHeldBack()) {
+    if (auto rows =
+            GradientRows::plan(rect, start, end, angleDegrees, state_->width(), state_->height())) {
+      state_->passes.add(std::move(*rows));
+    }
+    return;
+  }
   state_->drawDeferred();
   fillGradient(state_->cairo.get(), rect, start, end, angleDegrees);
 }
 
 void CairoGraphicsContext::fillRoundedRect(Rect rect, double radius, Color color) {
+  if (state_->passesHeldBack()) {
+    if (!isFinite(color)) return;
+    std::optional<State::KeptShape>& kept = state_->keptShape;
+    const int width = state_->width();
+    const int height = state_->height();
+    if (!kept || kept->rect != rect || kept->radius != radius || kept->surfaceWidth != width ||
+        kept->surfaceHeight != height) {
+      kept.reset();
+      if (auto shape = roundedRectMask(rect, radius, width, height)) {
+        kept = State::KeptShape{rect, radius, width, height, std::move(*shape)};
+      }
+    }
+    if (kept) {
+      if (auto rows = MaskRows::place(kept->shape.mask.get(), kept->shape.x, kept->shape.y, color,
+                                      width, height)) {
+        state_->passes.add(std::move(*rows));
+      }
+    }
+    return;
+  }
   state_->drawDeferred();
   fillSurfaceRoundedRect(state_->cairo.get(), rect, radius, color);
 }
@@ -199,6 +265,10 @@ Size CairoGraphicsContext::measureText(const AttributedString& text) {
 }
 
 void CairoGraphicsContext::drawText(const AttributedString& text, Point point) {
+  if (state_->passesHeldBack()) {
+    state_->text.draw(state_->cairo.get(), text, point, &state_->passes);
+    return;
+  }
   state_->drawDeferred();
   state_->text.draw(state_->cairo.get(), text, point);
 }

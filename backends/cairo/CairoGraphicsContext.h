@@ -11,7 +11,9 @@
 namespace brivora {
 
 // A graphics context over a Cairo ARGB32 image surface, one pixel per point. View coordinates
-// (origin lower left, y up) are flipped onto the surface (origin top left, y down).
+// (origin lower left, y up) are flipped onto the surface (origin top left, y down). Drawing
+// calls may be held back and drawn together in one walk over the frame when it is read
+// (`data`, `writePng`); what they draw is kept alive until then.
 class CairoGraphicsContext final : public GraphicsContext {
  public:
   // A surface of `width` × `height` pixels (at least 1 × 1), cleared to transparent black.

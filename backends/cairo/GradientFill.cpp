@@ -6,8 +6,13 @@
 #include <cstdint>
 #include <numbers>
 
-#include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/CpuFeatures.h"
 #include "backends/cairo/SurfaceCoordinates.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define BRIVORA_GRADIENT_AVX2 1
+#endif
 
 namespace brivora {
 
@@ -16,6 +21,7 @@ namespace {
 constexpr int ditherSize = 16;
 constexpr int bytesPerPixel = 4;
 constexpr double fixedOne = 65536;  // values carry 16 bits below the surface's 8
+constexpr std::uint32_t keepAll = 65536;
 
 // The 16×16 Bayer matrix: every threshold from 0 to 255 once, spread as evenly as can be.
 constexpr std::array<std::array<std::uint8_t, ditherSize>, ditherSize> bayerMatrix() {
@@ -36,11 +42,21 @@ constexpr std::array<std::array<std::uint8_t, ditherSize>, ditherSize> bayerMatr
 }
 constexpr auto bayer = bayerMatrix();
 
+// What the dither adds below the surface's 8 bits at pixel (x, y): a threshold from the middle
+// of one of 256 steps.
+std::uint32_t ditherThreshold(int x, int y) {
+  return (bayer[static_cast<std::size_t>(y % ditherSize)]
+               [static_cast<std::size_t>(x % ditherSize)] *
+              2u +
+          1)
+         << 7;
+}
+
 // A source pixel in fixed point: what is added to each channel (B, G, R, A in memory order),
 // and what the destination is multiplied by (1 − alpha).
 struct FixedSource {
   std::array<std::uint32_t, 4> add{};
-  std::uint32_t keep = 65536;
+  std::uint32_t keep = keepAll;
 };
 
 FixedSource fixedSource(Color start, Color end, double t, double coverage) {
@@ -75,10 +91,8 @@ inline void blendPixel(std::uint8_t* pixel, const FixedSource& source, std::uint
 // with the thresholds laid out beside the additions so the compiler can vectorise it.
 void blendRun(std::uint8_t* pixels, int x, int count, int y, const FixedSource& source) {
   std::array<std::uint32_t, ditherSize * bytesPerPixel> add{};
-  const auto& thresholds = bayer[static_cast<std::size_t>(y % ditherSize)];
   for (int i = 0; i < ditherSize; ++i) {
-    const std::uint32_t threshold =
-        (thresholds[static_cast<std::size_t>((x + i) % ditherSize)] * 2u + 1) << 7;
+    const std::uint32_t threshold = ditherThreshold(x + i, y);
     for (std::size_t c = 0; c < 4; ++c) {
       add[static_cast<std::size_t>(i) * 4 + c] = source.add[c] + threshold;
     }
@@ -100,6 +114,84 @@ void blendRun(std::uint8_t* pixels, int x, int count, int y, const FixedSource& 
   }
 }
 
+#ifdef BRIVORA_GRADIENT_AVX2
+
+// The additions of a block of eight pixels in 16-bit lanes, in the order unpacking bytes gives
+// (pixels 0, 1, 4, 5 in the low half, 2, 3, 6, 7 in the high), split for the carry: the low 16
+// bits subtracted from 0xFFFF, and the high 16 bits plus one.
+struct BlockAdditions {
+  __m256i notLow[2];
+  __m256i highPlusOne[2];
+};
+
+// (p × keep + addition) >> 16 for sixteen channels p in 16-bit lanes, exactly: the 32-bit
+// product's halves, its high half plus the addition's, plus the carry from the low halves
+// (which the comparison gives as 0 for a carry and −1 for none).
+__attribute__((target("avx2"), always_inline)) inline __m256i ditheredLanes(__m256i p, __m256i keep,
+                                                                            __m256i notLow,
+                                                                            __m256i highPlusOne) {
+  const __m256i productLow = _mm256_mullo_epi16(p, keep);
+  const __m256i productHigh = _mm256_mulhi_epu16(p, keep);
+  const __m256i noCarry = _mm256_cmpeq_epi16(_mm256_max_epu16(productLow, notLow), notLow);
+  return _mm256_add_epi16(_mm256_add_epi16(productHigh, highPlusOne), noCarry);
+}
+
+// blendRun with AVX2, to the same bytes: eight pixels a step, the dither's sixteen columns in
+// two alternating blocks. `source.keep` must be below 65536.
+__attribute__((target("avx2"))) void blendRunAvx2(std::uint8_t* pixels, int x, int count, int y,
+                                                  const FixedSource& source) {
+  constexpr int blockPixels = 8;
+  constexpr int lanePixels[2][4] = {{0, 1, 4, 5}, {2, 3, 6, 7}};
+  BlockAdditions blocks[2];
+  for (int parity = 0; parity < 2; ++parity) {
+    for (int half = 0; half < 2; ++half) {
+      alignas(32) std::uint16_t notLow[16];
+      alignas(32) std::uint16_t highPlusOne[16];
+      for (int lane = 0; lane < 16; ++lane) {
+        const int pixel = parity * blockPixels + lanePixels[half][lane / 4];
+        const std::uint32_t addition =
+            source.add[static_cast<std::size_t>(lane % 4)] + ditherThreshold(x + pixel, y);
+        notLow[lane] = static_cast<std::uint16_t>(0xFFFF - (addition & 0xFFFF));
+        highPlusOne[lane] = static_cast<std::uint16_t>((addition >> 16) + 1);
+      }
+      blocks[parity].notLow[half] = _mm256_load_si256(reinterpret_cast<const __m256i*>(notLow));
+      blocks[parity].highPlusOne[half] =
+          _mm256_load_si256(reinterpret_cast<const __m256i*>(highPlusOne));
+    }
+  }
+  const __m256i keep = _mm256_set1_epi16(static_cast<short>(source.keep));
+  const __m256i zero = _mm256_setzero_si256();
+  int done = 0;
+  for (int parity = 0; done + blockPixels <= count; done += blockPixels, parity ^= 1) {
+    auto* at = reinterpret_cast<__m256i*>(pixels + static_cast<std::ptrdiff_t>(done) * 4);
+    const __m256i before = _mm256_loadu_si256(at);
+    const BlockAdditions& block = blocks[parity];
+    const __m256i low = ditheredLanes(_mm256_unpacklo_epi8(before, zero), keep, block.notLow[0],
+                                      block.highPlusOne[0]);
+    const __m256i high = ditheredLanes(_mm256_unpackhi_epi8(before, zero), keep, block.notLow[1],
+                                       block.highPlusOne[1]);
+    _mm256_storeu_si256(at, _mm256_packus_epi16(low, high));
+  }
+  if (done < count) {
+    blendRun(pixels + static_cast<std::ptrdiff_t>(done) * 4, x + done, count - done, y, source);
+  }
+}
+
+#endif
+
+// A run of whole pixels with one source, with AVX2 where it may run.
+void blendWholePixels(std::uint8_t* pixels, int x, int count, int y, const FixedSource& source) {
+  // Keeping all of the destination adds less than one step to it, whatever the dither.
+  if (source.keep >= keepAll) return;
+#ifdef BRIVORA_GRADIENT_AVX2
+  if (vectorPathsEnabled()) {
+    blendRunAvx2(pixels, x, count, y, source);
+    return;
+  }
+#endif
+  blendRun(pixels, x, count, y, source);
+}
+
 }  // namespace
 
 GradientLine gradientLine(Rect rect, double angleDegrees) {
@@ -112,68 +204,83 @@ GradientLine gradientLine(Rect rect, double angleDegrees) {
           {rect.midX() + dx * reach, rect.midY() + dy * reach}};
 }
 
-void fillGradient(cairo_t* cairo, Rect rect, Color start, Color end, double angleDegrees) {
+std::optional<GradientRows> GradientRows::plan(Rect rect, Color start, Color end,
+                                               double angleDegrees, int surfaceWidth,
+                                               int surfaceHeight) {
   if (!isFinite(rect) || !isFinite(start) || !isFinite(end) || !std::isfinite(angleDegrees)) {
-    return;
+    return std::nullopt;
   }
+  const SurfaceRect onSurface = surfaceRect(rect, surfaceHeight);
+  if (!isInSurfaceRange(onSurface)) return std::nullopt;
+  const auto visible = visiblePart(onSurface, surfaceWidth, surfaceHeight);
+  if (!visible) return std::nullopt;
+  GradientRows rows;
+  rows.start_ = start;
+  rows.end_ = end;
+  rows.xFrom_ = visible->x;
+  rows.xTo_ = visible->x + visible->width;
+  rows.yFrom_ = visible->y;
+  rows.yTo_ = visible->y + visible->height;
+  rows.left_ = static_cast<int>(std::floor(rows.xFrom_));
+  rows.top_ = static_cast<int>(std::floor(rows.yFrom_));
+  rows.right_ = static_cast<int>(std::ceil(rows.xTo_));
+  rows.bottom_ = static_cast<int>(std::ceil(rows.yTo_));
+
+  const GradientLine line = gradientLine(rect, angleDegrees);
+  rows.from_ = surfacePoint(line.start, surfaceHeight);
+  const Point to = surfacePoint(line.end, surfaceHeight);
+  rows.dx_ = to.x - rows.from_.x;
+  rows.dy_ = to.y - rows.from_.y;
+  rows.lengthSquared_ = rows.dx_ * rows.dx_ + rows.dy_ * rows.dy_;
+  // Rows of one colour: the whole run shares one source.
+  rows.rowsAlike_ = std::fabs(rows.dx_) < 1e-9 * std::sqrt(rows.lengthSquared_);
+  return rows;
+}
+
+void GradientRows::blendRow(int y, std::uint8_t* row) const {
+  if (y < top_ || y >= bottom_) return;
+  // Where along the line a pixel's centre falls: 0 at the start, 1 at the end.
+  const auto along = [&](int x) {
+    if (!(lengthSquared_ > 0)) return 0.0;
+    return ((x + 0.5 - from_.x) * dx_ + (y + 0.5 - from_.y) * dy_) / lengthSquared_;
+  };
+  const double rowCoverage = coverageOf(y, yFrom_, yTo_);
+  const auto blendOne = [&](int x) {
+    const FixedSource source =
+        fixedSource(start_, end_, along(x), rowCoverage * coverageOf(x, xFrom_, xTo_));
+    blendPixel(row + static_cast<std::ptrdiff_t>(x) * bytesPerPixel, source, ditherThreshold(x, y));
+  };
+  // Whole pixels in the middle; the partly covered edges one by one.
+  const int first = coverageOf(left_, xFrom_, xTo_) < 1 ? left_ + 1 : left_;
+  const int last = coverageOf(right_ - 1, xFrom_, xTo_) < 1 ? right_ - 1 : right_;
+  if (first > left_) blendOne(left_);
+  if (rowsAlike_) {
+    if (last > first) {
+      blendWholePixels(row + static_cast<std::ptrdiff_t>(first) * bytesPerPixel, first,
+                       last - first, y, fixedSource(start_, end_, along(first), rowCoverage));
+    }
+  } else {
+    for (int x = first; x < last; ++x) blendOne(x);
+  }
+  if (last < right_ && right_ - 1 >= first) blendOne(right_ - 1);
+}
+
+void fillGradient(cairo_t* cairo, Rect rect, Color start, Color end, double angleDegrees) {
   cairo_surface_t* target = cairo_get_target(cairo);
   const cairo_format_t format = cairo_image_surface_get_format(target);
   if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return;
-  const int surfaceWidth = cairo_image_surface_get_width(target);
-  const int surfaceHeight = cairo_image_surface_get_height(target);
-  const SurfaceRect onSurface = surfaceRect(rect, surfaceHeight);
-  if (!isInSurfaceRange(onSurface)) return;
-  const auto visible = visiblePart(onSurface, surfaceWidth, surfaceHeight);
-  if (!visible) return;
-  const int left = static_cast<int>(std::floor(visible->x));
-  const int top = static_cast<int>(std::floor(visible->y));
-  const int right = static_cast<int>(std::ceil(visible->x + visible->width));
-  const int bottom = static_cast<int>(std::ceil(visible->y + visible->height));
-
-  const GradientLine line = gradientLine(rect, angleDegrees);
-  const Point from = surfacePoint(line.start, surfaceHeight);
-  const Point to = surfacePoint(line.end, surfaceHeight);
-  const double dx = to.x - from.x;
-  const double dy = to.y - from.y;
-  const double lengthSquared = dx * dx + dy * dy;
-  // Where along the line a pixel's centre falls: 0 at the start, 1 at the end.
-  const auto along = [&](int x, int y) {
-    if (!(lengthSquared > 0)) return 0.0;
-    return ((x + 0.5 - from.x) * dx + (y + 0.5 - from.y) * dy) / lengthSquared;
-  };
-  // Rows (or columns) of one colour: the whole run shares one source.
-  const bool rowsAlike = std::fabs(dx) < 1e-9 * std::sqrt(lengthSquared);
-
+  const std::optional<GradientRows> rows =
+      GradientRows::plan(rect, start, end, angleDegrees, cairo_image_surface_get_width(target),
+                         cairo_image_surface_get_height(target));
+  if (!rows) return;
   cairo_surface_flush(target);
   unsigned char* data = cairo_image_surface_get_data(target);
   const int stride = cairo_image_surface_get_stride(target);
-  const double xFrom = visible->x;
-  const double xTo = visible->x + visible->width;
-  for (int y = top; y < bottom; ++y) {
-    const double rowCoverage = coverageOf(y, visible->y, visible->y + visible->height);
-    auto* row = data + static_cast<std::ptrdiff_t>(y) * stride;
-    const auto& thresholds = bayer[static_cast<std::size_t>(y % ditherSize)];
-    auto blendOne = [&](int x) {
-      const FixedSource source =
-          fixedSource(start, end, along(x, y), rowCoverage * coverageOf(x, xFrom, xTo));
-      blendPixel(row + static_cast<std::ptrdiff_t>(x) * bytesPerPixel, source,
-                 (thresholds[static_cast<std::size_t>(x % ditherSize)] * 2u + 1) << 7);
-    };
-    // Whole pixels in the middle; the partly covered edges one by one.
-    const int first = coverageOf(left, xFrom, xTo) < 1 ? left + 1 : left;
-    const int last = coverageOf(right - 1, xFrom, xTo) < 1 ? right - 1 : right;
-    if (first > left) blendOne(left);
-    if (rowsAlike) {
-      if (last > first) {
-        blendRun(row + static_cast<std::ptrdiff_t>(first) * bytesPerPixel, first, last - first, y,
-                 fixedSource(start, end, along(first, y), rowCoverage));
-      }
-    } else {
-      for (int x = first; x < last; ++x) blendOne(x);
-    }
-    if (last < right && right - 1 >= first) blendOne(right - 1);
+  for (int y = rows->top(); y < rows->bottom(); ++y) {
+    rows->blendRow(y, data + static_cast<std::ptrdiff_t>(y) * stride);
   }
-  cairo_surface_mark_dirty_rectangle(target, left, top, right - left, bottom - top);
+  cairo_surface_mark_dirty_rectangle(target, 0, rows->top(), cairo_image_surface_get_width(target),
+                                     rows->bottom() - rows->top());
 }
 
 }  // namespace brivora

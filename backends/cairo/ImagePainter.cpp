@@ -1,8 +1,10 @@
 #include "backends/cairo/ImagePainter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "backends/cairo/BilinearScaler.h"
 #include "backends/cairo/PrefaultedSurface.h"
@@ -115,11 +117,11 @@ void ImagePainter::draw(cairo_t* frame, const ImagePixels& pixels, Rect rect, do
 }
 
 void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& wallpaper, Rect rect,
-                                const Incoming* incoming) {
+                                const Incoming* incoming, const RowPasses& passes) {
   cairo_surface_t* target = cairo_get_target(frame);
   const int width = cairo_image_surface_get_width(target);
   const int height = cairo_image_surface_get_height(target);
-  // The passes one by one, within `clip` (surface pixels) when given.
+  // The draws one by one, within `clip` (surface pixels) when given.
   const auto drawPasses = [&](const SurfaceRect* clip, bool withIncoming) {
     cairo_save(frame);
     if (clip) {
@@ -131,6 +133,10 @@ void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& w
     draw(frame, wallpaper, rect, 1);
     if (withIncoming) draw(frame, incoming->pixels, incoming->rect, incoming->fraction);
     cairo_restore(frame);
+  };
+  const auto drawOneByOne = [&] {
+    drawPasses(nullptr, incoming != nullptr);
+    passes.blendAll(target);
   };
 
   // The whole pixels the wallpaper covers; the rest of the frame is drawn pass by pass.
@@ -147,43 +153,39 @@ void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& w
       usable ? std::clamp(static_cast<int>(std::floor(onSurface.y + onSurface.height)), 0, height)
              : 0;
   if (!(left < right && top < bottom)) {
-    drawPasses(nullptr, incoming != nullptr);
+    drawOneByOne();
+    return;
+  }
+  const SurfaceRect fromInterior{onSurface.x - left, onSurface.y - top, onSurface.width,
+                                 onSurface.height};
+  std::optional<BilinearRows> scaling =
+      BilinearRows::prepare(wallpaper, fromInterior, right - left, bottom - top);
+  if (!scaling) {
+    drawOneByOne();
     return;
   }
 
   // A wallpaper is on screen: the next one will fade in over it, so the scratch it needs is
   // made now rather than on the crossfade's first frame.
   cairo_surface_t* scratch = scratchFor(target);
-  RowOverlay overlay;
-  bool incomingInPass = false;
+  const std::uint32_t* overlay = nullptr;
+  std::ptrdiff_t overlayStride = 0;
+  int overlayAlpha = 0;
   if (incoming && scratch && incoming->fraction > 0 && incoming->fraction < 1 &&
       isFinite(incoming->rect)) {
     const SurfaceRect incomingOnSurface = surfaceRect(incoming->rect, height);
     if (covers(incomingOnSurface, width, height) && isInSurfaceRange(incomingOnSurface) &&
         keepScaled(scratch, incoming->pixels, incomingOnSurface,
                    SurfaceRect{0, 0, static_cast<double>(width), static_cast<double>(height)})) {
-      const int scratchStride = cairo_image_surface_get_stride(scratch) / 4;
+      overlayStride = cairo_image_surface_get_stride(scratch) / 4;
       overlay =
-          RowOverlay{reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(scratch)) +
-                         static_cast<std::ptrdiff_t>(top) * scratchStride + left,
-                     scratchStride, maskAlpha(incoming->fraction)};
-      incomingInPass = true;
+          reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(scratch)) + left;
+      overlayAlpha = maskAlpha(incoming->fraction);
     }
   }
+  const bool incomingInWalk = overlay != nullptr;
 
-  cairo_surface_flush(target);
-  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
-  const int stride = cairo_image_surface_get_stride(target) / 4;
-  const SurfaceRect fromInterior{onSurface.x - left, onSurface.y - top, onSurface.width,
-                                 onSurface.height};
-  if (!data || !scaleBilinearInto(wallpaper, fromInterior,
-                                  data + static_cast<std::ptrdiff_t>(top) * stride + left,
-                                  right - left, bottom - top, stride, overlay)) {
-    drawPasses(nullptr, incoming != nullptr);
-    return;
-  }
-  cairo_surface_mark_dirty(target);
-
+  // The border first: it lies outside the rows and columns the walk scales into.
   const double w = width;
   const double h = height;
   const SurfaceRect borders[] = {
@@ -194,11 +196,36 @@ void ImagePainter::drawOverFill(cairo_t* frame, Color fill, const ImagePixels& w
        static_cast<double>(bottom - top)},
   };
   for (const SurfaceRect& border : borders) {
-    if (border.width > 0 && border.height > 0) drawPasses(&border, incomingInPass);
+    if (border.width > 0 && border.height > 0) drawPasses(&border, incomingInWalk);
   }
-  if (incoming && !incomingInPass) {
+  if (incoming && !incomingInWalk) {
+    // The incoming image is drawn over the whole frame afterwards: nothing may follow it in
+    // the walk.
+    walkRows(target, *scaling, left, top, bottom, nullptr, 0, 0, false, RowPasses());
     draw(frame, incoming->pixels, incoming->rect, incoming->fraction);
+    passes.blendAll(target);
+    return;
   }
+  walkRows(target, *scaling, left, top, bottom, overlay, overlayStride, overlayAlpha,
+           incomingInWalk && incoming->pixels.opaque, passes);
+}
+
+void ImagePainter::walkRows(cairo_surface_t* target, BilinearRows& scaling, int left, int top,
+                            int bottom, const std::uint32_t* overlay, std::ptrdiff_t overlayStride,
+                            int overlayAlpha, bool overlayOpaque, const RowPasses& passes) {
+  cairo_surface_flush(target);
+  auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(target));
+  const int stride = cairo_image_surface_get_stride(target) / 4;
+  const int height = cairo_image_surface_get_height(target);
+  for (int y = 0; y < height; ++y) {
+    std::uint32_t* row = data + static_cast<std::ptrdiff_t>(y) * stride;
+    if (y >= top && y < bottom) {
+      scaling.scaleRow(y - top, row + left, overlay ? overlay + y * overlayStride : nullptr,
+                       overlayAlpha, overlayOpaque);
+    }
+    passes.blendRow(y, row);
+  }
+  cairo_surface_mark_dirty(target);
 }
 
 bool ImagePainter::keepScaled(cairo_surface_t* scratch, const ImagePixels& pixels,

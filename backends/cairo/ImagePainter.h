@@ -2,10 +2,13 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
+#include "backends/cairo/BilinearScaler.h"
 #include "backends/cairo/CairoHandles.h"
+#include "backends/cairo/RowPasses.h"
 #include "backends/cairo/SurfaceCoordinates.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"
@@ -32,11 +35,11 @@ class ImagePainter {
   };
 
   // Draws what filling the whole frame with the opaque `fill`, then drawing the opaque
-  // `wallpaper` into `rect` at full opacity, then `incoming` when given, would draw: the same
-  // pixels within a rounding step, in one pass over the whole pixels the wallpaper covers.
-  // Only the rows and columns it covers in part or not at all are drawn pass by pass.
+  // `wallpaper` into `rect` at full opacity, then `incoming` when given, then `passes`, would
+  // draw: the same pixels within a rounding step, in one walk over the frame's rows. Only the
+  // rows and columns the wallpaper covers in part or not at all are drawn draw by draw first.
   void drawOverFill(cairo_t* frame, Color fill, const ImagePixels& wallpaper, Rect rect,
-                    const Incoming* incoming = nullptr);
+                    const Incoming* incoming, const RowPasses& passes);
 
   // Drops the scratch surface; the next translucent draw makes one of the frame's size.
   void reset();
@@ -52,6 +55,14 @@ class ImagePainter {
   };
 
   cairo_surface_t* scratchFor(cairo_surface_t* frame);
+
+  // The walk: every row of `target`, the scaled wallpaper written into rows [top, bottom)
+  // from column `left`, `overlay` (rows `overlayStride` words apart, from column `left`)
+  // blended over it at `overlayAlpha` when given (`overlayOpaque`: its alpha is full
+  // everywhere), then `passes` drawn over the whole row.
+  static void walkRows(cairo_surface_t* target, BilinearRows& scaling, int left, int top,
+                       int bottom, const std::uint32_t* overlay, std::ptrdiff_t overlayStride,
+                       int overlayAlpha, bool overlayOpaque, const RowPasses& passes);
 
   // Makes the scratch hold `pixels` scaled onto `onSurface` within `visible`, unless it holds
   // them already; false when it cannot.

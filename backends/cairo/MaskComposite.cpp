@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "backends/cairo/CpuFeatures.h"
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define BRIVORA_MASK_COMPOSITE_AVX2 1
@@ -126,41 +128,74 @@ __attribute__((target("avx2"))) void overRowsAvx2(std::uint8_t* frame, int frame
   }
 }
 
-bool hasAvx2() {
-  static const bool has = __builtin_cpu_supports("avx2");
-  return has;
-}
-
 #endif
 
 }  // namespace
 
-void paintThroughMask(cairo_t* frame, cairo_surface_t* mask, int x, int y, Color color) {
+std::optional<MaskRows> MaskRows::place(cairo_surface_t* mask, int x, int y, Color color,
+                                        int frameWidth, int frameHeight) {
 #ifdef BRIVORA_MASK_COMPOSITE_AVX2
-  cairo_surface_t* target = cairo_get_target(frame);
-  if (hasAvx2() && cairo_image_surface_get_format(target) == CAIRO_FORMAT_ARGB32 &&
-      cairo_image_surface_get_format(mask) == CAIRO_FORMAT_A8) {
-    // The part of the mask on the frame.
-    const int left = std::max(x, 0);
-    const int top = std::max(y, 0);
-    const int right =
-        std::min(x + cairo_image_surface_get_width(mask), cairo_image_surface_get_width(target));
-    const int bottom =
-        std::min(y + cairo_image_surface_get_height(mask), cairo_image_surface_get_height(target));
-    if (left >= right || top >= bottom) return;
-    cairo_surface_flush(target);
-    const int frameStride = cairo_image_surface_get_stride(target);
-    const int maskStride = cairo_image_surface_get_stride(mask);
-    overRowsAvx2(
-        cairo_image_surface_get_data(target) + std::ptrdiff_t{top} * frameStride +
-            std::ptrdiff_t{left} * 4,
-        frameStride,
-        cairo_image_surface_get_data(mask) + std::ptrdiff_t{top - y} * maskStride + (left - x),
-        maskStride, right - left, bottom - top, solidPixel(color));
-    cairo_surface_mark_dirty_rectangle(target, left, top, right - left, bottom - top);
-    return;
+  if (!vectorPathsEnabled() || cairo_image_surface_get_format(mask) != CAIRO_FORMAT_A8) {
+    return std::nullopt;
   }
+  MaskRows rows;
+  // The part of the mask on the frame.
+  rows.left_ = std::max(x, 0);
+  rows.top_ = std::max(y, 0);
+  rows.right_ = std::min(x + cairo_image_surface_get_width(mask), frameWidth);
+  rows.bottom_ = std::min(y + cairo_image_surface_get_height(mask), frameHeight);
+  if (rows.left_ >= rows.right_ || rows.top_ >= rows.bottom_) return std::nullopt;
+  cairo_surface_flush(mask);
+  rows.mask_.reset(cairo_surface_reference(mask));
+  rows.x_ = x;
+  rows.y_ = y;
+  const SolidPixel source = solidPixel(color);
+  rows.source_ = {source.a, source.r, source.g, source.b};
+  return rows;
+#else
+  static_cast<void>(mask);
+  static_cast<void>(x);
+  static_cast<void>(y);
+  static_cast<void>(color);
+  static_cast<void>(frameWidth);
+  static_cast<void>(frameHeight);
+  return std::nullopt;
 #endif
+}
+
+void MaskRows::blendRow(int y, std::uint32_t* row) const {
+#ifdef BRIVORA_MASK_COMPOSITE_AVX2
+  if (y < top_ || y >= bottom_) return;
+  const int maskStride = cairo_image_surface_get_stride(mask_.get());
+  overRowsAvx2(reinterpret_cast<std::uint8_t*>(row + left_), 0,
+               cairo_image_surface_get_data(mask_.get()) + std::ptrdiff_t{y - y_} * maskStride +
+                   (left_ - x_),
+               maskStride, right_ - left_, 1,
+               SolidPixel{source_[0], source_[1], source_[2], source_[3]});
+#else
+  static_cast<void>(y);
+  static_cast<void>(row);
+#endif
+}
+
+void paintThroughMask(cairo_t* frame, cairo_surface_t* mask, int x, int y, Color color) {
+  cairo_surface_t* target = cairo_get_target(frame);
+  if (cairo_image_surface_get_format(target) == CAIRO_FORMAT_ARGB32) {
+    const int width = cairo_image_surface_get_width(target);
+    const int height = cairo_image_surface_get_height(target);
+    if (const auto rows = MaskRows::place(mask, x, y, color, width, height)) {
+      cairo_surface_flush(target);
+      auto* data = cairo_image_surface_get_data(target);
+      const int stride = cairo_image_surface_get_stride(target);
+      for (int row = rows->top(); row < rows->bottom(); ++row) {
+        rows->blendRow(row, reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t{row} * stride));
+      }
+      cairo_surface_mark_dirty_rectangle(target, 0, rows->top(), width,
+                                         rows->bottom() - rows->top());
+      return;
+    }
+    // Nothing of the mask on the frame draws nothing either way.
+  }
   cairo_save(frame);
   cairo_set_source_rgba(frame, color.r, color.g, color.b, color.a);
   cairo_mask_surface(frame, mask, x, y);

@@ -62,4 +62,31 @@ void fillSurfaceRoundedRect(cairo_t* cairo, Rect rect, double radius, Color colo
   cairo_restore(cairo);
 }
 
+std::optional<ShapeMask> roundedRectMask(Rect rect, double radius, int surfaceWidth,
+                                         int surfaceHeight) {
+  if (!isFinite(rect) || !std::isfinite(radius)) return std::nullopt;
+  const SurfaceRect onSurface = standardized(surfaceRect(rect, surfaceHeight));
+  if (onSurface.width <= 0 || onSurface.height <= 0 || !isInSurfaceRange(onSurface)) {
+    return std::nullopt;
+  }
+  const auto visible = visiblePart(onSurface, surfaceWidth, surfaceHeight);
+  if (!visible) return std::nullopt;
+  const int left = static_cast<int>(std::floor(visible->x));
+  const int top = static_cast<int>(std::floor(visible->y));
+  const int right = static_cast<int>(std::ceil(visible->x + visible->width));
+  const int bottom = static_cast<int>(std::ceil(visible->y + visible->height));
+  ShapeMask shape{
+      CairoSurface(cairo_image_surface_create(CAIRO_FORMAT_A8, right - left, bottom - top)), left,
+      top};
+  if (cairo_surface_status(shape.mask.get()) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+  const Cairo painter(cairo_create(shape.mask.get()));
+  cairo_translate(painter.get(), -left, -top);
+  cairo_set_source_rgba(painter.get(), 0, 0, 0, 1);
+  addRoundedRect(painter.get(), onSurface,
+                 std::clamp(radius, 0.0, std::min(onSurface.width, onSurface.height) / 2));
+  cairo_fill(painter.get());
+  cairo_surface_flush(shape.mask.get());
+  return shape;
+}
+
 }  // namespace brivora

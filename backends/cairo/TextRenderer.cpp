@@ -28,7 +28,8 @@ Size TextRenderer::measure(const AttributedString& text) {
   return {box.width, box.height};
 }
 
-void TextRenderer::draw(cairo_t* frame, const AttributedString& text, Point point) {
+void TextRenderer::draw(cairo_t* frame, const AttributedString& text, Point point,
+                        RowPasses* passes) {
   if (text.string.empty() || !isLayoutable(text) || !isFinite(point)) return;
   const Color color = text.color.value_or(Color::black());
   if (!(color.a > 0)) return;
@@ -41,10 +42,10 @@ void TextRenderer::draw(cairo_t* frame, const AttributedString& text, Point poin
 
   if (text.shadow) {
     if (const auto shadow = textShadowPaint(origin, *text.shadow, color.a)) {
-      composite(frame, shaped, shadow->origin, shadow->blurRadii, shadow->color);
+      composite(frame, shaped, shadow->origin, shadow->blurRadii, shadow->color, passes);
     }
   }
-  composite(frame, shaped, origin, {}, color);
+  composite(frame, shaped, origin, {}, color, passes);
 }
 
 void TextRenderer::forgetRasters() {
@@ -68,7 +69,7 @@ const ShapedText& TextRenderer::shape(const AttributedString& text) {
 }
 
 void TextRenderer::composite(cairo_t* frame, const ShapedText& shaped, Point origin,
-                             const std::array<int, 3>& blurRadii, Color color) {
+                             const std::array<int, 3>& blurRadii, Color color, RowPasses* passes) {
   cairo_surface_t* target = cairo_get_target(frame);
   const std::optional<TextRasterPlacement> placement =
       placeTextRaster(shaped, origin, blurRadii, cairo_image_surface_get_width(target),
@@ -85,7 +86,16 @@ void TextRenderer::composite(cairo_t* frame, const ShapedText& shaped, Point ori
     raster = rendered.get();
   }
 
-  paintThroughMask(frame, raster, placement->x, placement->y, color);
+  if (passes) {
+    // Held back: the passes keep a reference to the raster, whatever the cache drops.
+    if (auto rows = MaskRows::place(raster, placement->x, placement->y, color,
+                                    cairo_image_surface_get_width(target),
+                                    cairo_image_surface_get_height(target))) {
+      passes->add(std::move(*rows));
+    }
+  } else {
+    paintThroughMask(frame, raster, placement->x, placement->y, color);
+  }
   if (rendered) {
     const std::size_t bytes = rasterBytes(rendered.get());
     rasters_.insert(placement->key, std::move(rendered), bytes);

@@ -7,6 +7,7 @@
 
 #include "backends/cairo/CairoHandles.h"
 #include "backends/cairo/LruCache.h"
+#include "backends/cairo/RowPasses.h"
 #include "backends/cairo/TextCache.h"
 #include "backends/cairo/TextLayout.h"
 #include "backends/cairo/TextRaster.h"
@@ -29,8 +30,9 @@ class TextRenderer {
 
   // Draws `text`, its shadow first, with the lower-left corner of its measured box at `point`
   // (view coordinates) on the image surface `frame` draws to. The shadow's alpha is scaled
-  // by the text colour's; clear text draws nothing.
-  void draw(cairo_t* frame, const AttributedString& text, Point point);
+  // by the text colour's; clear text draws nothing. With `passes`, where the AVX2 paths run,
+  // the composites are added to them instead of drawn.
+  void draw(cairo_t* frame, const AttributedString& text, Point point, RowPasses* passes = nullptr);
 
   // Forgets the rasters, as when the frame changes size; shaped lines stay.
   void forgetRasters();
@@ -45,7 +47,7 @@ class TextRenderer {
 
   // Paints `color` through the raster of `shaped` at `origin`, blurred by `blurRadii`.
   void composite(cairo_t* frame, const ShapedText& shaped, Point origin,
-                 const std::array<int, 3>& blurRadii, Color color);
+                 const std::array<int, 3>& blurRadii, Color color, RowPasses* passes);
 
   PangoFontMapHandle fontMap_;
   PangoContextHandle context_;

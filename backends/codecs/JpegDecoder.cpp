@@ -16,6 +16,7 @@
 #include "backends/codecs/ExifOrientation.h"
 #include "backends/codecs/IccSegments.h"
 #include "backends/codecs/PixelReduction.h"
+#include "backends/codecs/SparseCoefficients.h"
 
 namespace brivora {
 
@@ -107,7 +108,8 @@ struct JpegSession {
   std::optional<RowConverter> converter;
   std::optional<AreaReducer> reducer;
   std::vector<std::uint32_t> row;
-  std::vector<JSAMPLE> samples;  // for gray and CMYK rows; others come out as ARGB words
+  std::vector<JSAMPLE> samples;     // for gray and CMYK rows; others come out as ARGB words
+  SparseCoefficients coefficients;  // released after libjpeg, which points into it
 
   JpegSession() = default;
   JpegSession(const JpegSession&) = delete;
@@ -166,6 +168,8 @@ enum class JpegOutcome { decoded, tooLarge, corrupt, cancelled };
                          : std::endian::native == std::endian::little ? JCS_EXT_BGRA
                                                                       : JCS_EXT_ARGB;
   session.converter.emplace(session.colour.tag, layout, *colours);
+  // A progressive file is read whole before its first row comes out.
+  session.coefficients.install(info);
   jpeg_start_decompress(&info);
 
   const PixelSize output{static_cast<int>(info.output_width), static_cast<int>(info.output_height)};

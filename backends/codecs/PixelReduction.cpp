@@ -91,12 +91,23 @@ void AreaReducer::emitRow() {
     return;
   }
   const std::uint64_t half = pixelWeight_ / 2;
+  // Division by the pixel weight through its reciprocal, a step right where the rounding of
+  // the product lands on the wrong side of a whole number: the same quotients, several times
+  // faster than dividing.
+  const double reciprocal = 1.0 / static_cast<double>(pixelWeight_);
+  const auto divide = [&](std::uint64_t value) {
+    auto quotient = static_cast<std::uint64_t>(static_cast<double>(value) * reciprocal);
+    if (quotient * pixelWeight_ > value) {
+      --quotient;
+    } else if ((quotient + 1) * pixelWeight_ <= value) {
+      ++quotient;
+    }
+    return static_cast<std::uint32_t>(quotient);
+  };
   for (int x = 0; x < target_.width; ++x) {
     const std::uint64_t* sums = &current_[static_cast<std::size_t>(x) * channelCount];
     std::uint32_t word = 0;
-    for (int c = 0; c < channelCount; ++c) {
-      word |= static_cast<std::uint32_t>((sums[c] + half) / pixelWeight_) << (8 * c);
-    }
+    for (int c = 0; c < channelCount; ++c) word |= divide(sums[c] + half) << (8 * c);
     output_.argb.push_back(word);
   }
   ++outputRow_;

@@ -34,6 +34,25 @@ TEST(AreaReduction, AveragesTheAreaEachOutputPixelCovers) {
   EXPECT_EQ(reducePixels({2, 1, {0x00000000, 0xFFFF0000}}, {1, 1}).argb, Words{0x80800000});
 }
 
+// Columns of two levels a step apart, halved: every output pixel lies exactly halfway and
+// rounds up, whatever the sizes; quotients that land on whole numbers are where a division's
+// rounding shows first.
+TEST(AreaReduction, HalfwayAveragesRoundUp) {
+  const struct { int width, height; } sizes[] = {{1000, 700}, {2240, 30}, {14, 5}, {3998, 2}};
+  for (const auto& size : sizes) {
+    for (const std::uint32_t level : {0u, 0x7Fu, 0xFEu}) {
+      Words source;
+      for (int at = 0; at < size.width * size.height; ++at) {
+        source.push_back((level + at % 2) * 0x01010101u);
+      }
+      const PixelSize target{size.width / 2, size.height};
+      EXPECT_EQ(reducePixels({size.width, size.height, source}, target).argb,
+                Words(target.area(), (level + 1) * 0x01010101u))
+          << size.width << "x" << size.height << " " << level;
+    }
+  }
+}
+
 TEST(AreaReduction, RowsNeverHandedOverComeOutTransparent) {
   AreaReducer reducer({2, 4}, {1, 2});
   const Words row(2, 0xFFFFFFFF);

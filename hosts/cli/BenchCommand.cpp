@@ -95,7 +95,7 @@ class FrameTimer {
                      SystemClock().now(), 1);
     if (!session_->view()) throw EnvironmentError("the screen saver view could not be created");
     canvas_.emplace(static_cast<int>(options.size->width), static_cast<int>(options.size->height));
-    session_->draw(*canvas_);
+    drawFrame();
     result_.firstFrame = millisecondsSince(start);
     view_ = dynamic_cast<KovaltaScreensaverView*>(session_->view());
   }
@@ -139,7 +139,7 @@ class FrameTimer {
       const bool timeCrossfade =
           crossfading && !beganCrossfade && crossfadeThisCycle < crossfadePerCycle_;
       if (changedCycle || beganCrossfade || timeHolding || timeCrossfade) {
-        session_->draw(*canvas_);
+        drawFrame();
         const double spent = millisecondsSince(start);
         if (changedCycle || beganCrossfade) {
           result_.cycleChanges.push_back(spent);
@@ -188,9 +188,16 @@ class FrameTimer {
         std::chrono::duration_cast<Stopwatch::duration>(std::chrono::duration<double>(bounded));
     while (view_->nextImage() && !view_->nextImage()->isReady() && Stopwatch::now() < until) {
       const Stopwatch::time_point frameStart = Stopwatch::now();
-      session_->draw(*canvas_);
+      drawFrame();
       std::this_thread::sleep_until(frameStart + interval);
     }
+  }
+
+  // Draws the present moment and reads the frame back, as a host does before showing it: the
+  // canvas may hold drawing back until then.
+  void drawFrame() {
+    session_->draw(*canvas_);
+    static_cast<void>(canvas_->data());
   }
 
   bool enoughFrames() const {
@@ -201,7 +208,7 @@ class FrameTimer {
   double timeFrame() {
     const Stopwatch::time_point start = Stopwatch::now();
     session_->advanceTo(session_->elapsed() + session_->view()->animationTimeInterval());
-    session_->draw(*canvas_);
+    drawFrame();
     return millisecondsSince(start);
   }
 

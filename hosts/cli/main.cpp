@@ -1,4 +1,5 @@
 // The `brivora` program: the screen saver's hosts and tools behind one command.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -18,6 +19,8 @@ namespace {
 
 // How long the end of the program waits for a decode that can be stopped to stop.
 constexpr std::chrono::milliseconds decodeStopGrace{20};
+// Blocks from this size up are mapped for themselves and given back whole when freed.
+constexpr int ownMappingBytes = 256 * 1024;
 
 int runProgram(const std::vector<std::string>& arguments) {
   try {
@@ -35,6 +38,10 @@ int runProgram(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Decoding makes and frees buffers of megabytes. Left to itself, the allocator raises the
+  // size it maps separately to the largest block freed so far, and keeps the next ones in its
+  // heaps, where they stay resident after they are freed: a fixed threshold gives them back.
+  mallopt(M_MMAP_THRESHOLD, ownMappingBytes);
   const int status = runProgram(std::vector<std::string>(argv + 1, argv + argc));
   // A decode nobody will see (HEIF cannot be stopped) must not hold up the end. Everything
   // the program writes is written by now, so it may end without its static destructors, which

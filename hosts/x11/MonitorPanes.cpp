@@ -76,6 +76,7 @@ bool MonitorPanes::follow(const MonitorPlan& plan, std::string& error) {
       if (surfaces[at].window) continue;
       surfaces[at].window = std::make_unique<SurfaceWindow>(
           display_, createFullscreenWindow(display_, plan.surfaces[at]), true);
+      surfaces[at].window->setPoweredOn(poweredOn_);
     }
   } else {
     // The given window stays whatever its place.
@@ -138,6 +139,11 @@ bool MonitorPanes::anyShowing() const {
 bool MonitorPanes::anyLost() const {
   return std::any_of(surfaces_.begin(), surfaces_.end(),
                      [](const Surface& surface) { return surface.window->isLost(); });
+}
+
+void MonitorPanes::setPoweredOn(bool poweredOn) {
+  poweredOn_ = poweredOn;
+  for (const Surface& surface : surfaces_) surface.window->setPoweredOn(poweredOn);
 }
 
 void MonitorPanes::markAllLost() {

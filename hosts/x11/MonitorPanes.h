@@ -51,6 +51,8 @@ class MonitorPanes {
 
   bool anyShowing() const;
   bool anyLost() const;
+  // Follows the display's power state, for every window now and to come.
+  void setPoweredOn(bool poweredOn);
   // Every window is gone (the server said so): none is destroyed at the end.
   void markAllLost();
 
@@ -60,7 +62,8 @@ class MonitorPanes {
   // Raises the full-screen windows another window covers, each at most once a second.
   void raiseCovered();
 
-  // Ticks every pane, and draws and shows the frames they ask for; whether any was shown.
+  // Ticks every pane, and draws and shows the frames they ask for where they can be seen;
+  // whether any was shown.
   template <typename Overlay>
   bool frame(Overlay&& overlay) {
     bool shown = false;
@@ -85,6 +88,7 @@ class MonitorPanes {
   ViewSupply& supply_;
   bool colourManagement_;
   bool followsWindow_ = false;
+  bool poweredOn_ = true;
   MonitorPlan plan_;
   std::vector<Surface> surfaces_;
   std::vector<std::unique_ptr<ScreenPane>> panes_;

@@ -32,8 +32,9 @@ XEvent eventFor(Window window, int type) {
 
 struct PaneCase {
   const char* what;
-  int type;
+  int type;        // an event for the window, or 0 for none
   int visibility;  // for VisibilityNotify
+  bool poweredOn;  // the display's power state, as the host hands it on
   bool showing;
 };
 
@@ -47,7 +48,7 @@ struct Harness {
   }
 };
 
-TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
+TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenTicksAlwaysAndFollowsItsSize) {
   VirtualDisplay server;
   if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
   Display* x = XOpenDisplay(server.display.c_str());
@@ -67,20 +68,28 @@ TEST(ScreenPane, DrawsOnlyWhileItsWindowCanBeSeenAndFollowsItsSize) {
   EXPECT_TRUE(pane->view().isPreview());
 
   const PaneCase cases[] = {
-      {"fully obscured", VisibilityNotify, VisibilityFullyObscured, false},
-      {"partly uncovered", VisibilityNotify, VisibilityPartiallyObscured, true},
-      {"unmapped", UnmapNotify, 0, false},
-      {"mapped again", MapNotify, 0, true},
+      {"fully obscured", VisibilityNotify, VisibilityFullyObscured, true, false},
+      {"partly uncovered", VisibilityNotify, VisibilityPartiallyObscured, true, true},
+      {"unmapped", UnmapNotify, 0, true, false},
+      {"mapped again", MapNotify, 0, true, true},
+      // No test server has DPMS: the power state is handed in as the host would.
+      {"display powered off", 0, 0, false, false},
+      {"display on again", 0, 0, true, true},
   };
   const auto noOverlay = [] {};
   EXPECT_TRUE(pane->frame(noOverlay));
   for (const PaneCase& c : cases) {
-    XEvent event = eventFor(window, c.type);
-    event.xvisibility.state = c.visibility;
-    EXPECT_TRUE(surface->handle(event)) << c.what;
+    if (c.type != 0) {
+      XEvent event = eventFor(window, c.type);
+      event.xvisibility.state = c.visibility;
+      EXPECT_TRUE(surface->handle(event)) << c.what;
+    }
+    surface->setPoweredOn(c.poweredOn);
     EXPECT_EQ(pane->isShowing(), c.showing) << c.what;
-    pane->view().setNeedsDisplayInRect(pane->view().bounds());
+    // Drawn only when it can be seen; ticked either way, which asks for the next frame.
+    pane->view().clearNeedsDisplay();
     EXPECT_EQ(pane->frame(noOverlay), c.showing) << c.what;
+    EXPECT_NE(pane->view().needsDisplay(), c.showing) << c.what;
   }
   EXPECT_FALSE(surface->handle(eventFor(window + 1, UnmapNotify))) << "another window's event";
 

@@ -26,7 +26,9 @@ class SurfaceWindow {
   bool handle(const XEvent& event);
 
   // Whether the window can be seen at all; nothing is shown in it while it cannot.
-  bool isShowing() const { return mapped_ && !obscured_ && !lost_; }
+  bool isShowing() const { return mapped_ && !obscured_ && !lost_ && poweredOn_; }
+  // Follows the display's power state: a display in standby or off shows nothing.
+  void setPoweredOn(bool poweredOn) { poweredOn_ = poweredOn; }
   // Whether another window covers part of it or all of it.
   bool isCovered() const { return covered_; }
   bool isLost() const { return lost_; }
@@ -47,6 +49,7 @@ class SurfaceWindow {
   bool obscured_ = false;
   bool covered_ = false;
   bool lost_ = false;
+  bool poweredOn_ = true;
 };
 
 }  // namespace brivora

@@ -13,11 +13,13 @@
 #include <string>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "hosts/common/DisplayPowerWatch.h"
 #include "hosts/common/FramePacer.h"
 #include "hosts/common/FrameRateMeter.h"
 #include "hosts/common/MonitorPlan.h"
 #include "hosts/common/PointerTravel.h"
 #include "hosts/common/ViewSupply.h"
+#include "hosts/x11/DisplayPower.h"
 #include "hosts/x11/FullscreenWindow.h"
 #include "hosts/x11/MonitorPanes.h"
 #include "hosts/x11/Monitors.h"
@@ -174,6 +176,7 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
   }
   PointerTravel pointer(0);
   FrameRateMeter fps;
+  DisplayPowerWatch power([x] { return displayPoweredOn(x); });
 
   endOnTerminationSignals();
   FramePacer pacer(Steady::now());
@@ -236,15 +239,22 @@ int runX11Host(const X11HostOptions& options, std::ostream& err) {
 
     const auto now = Steady::now();
     if (pacer.zoneCheckDue(now)) followSystemTimeZone();
-    const bool anyShowing = panes->anyShowing();
-    const auto wait = anyShowing ? pacer.wait(now, idleWake) : idleWake;
-    if (wait.count() > 0) {
-      pollfd connection{ConnectionNumber(x), POLLIN, 0};
-      poll(&connection, 1, static_cast<int>(wait.count()));
-      if (!anyShowing) pacer.idle(Steady::now());
-      continue;
+    panes->setPoweredOn(power.poweredOn(now));
+    pollfd connection{ConnectionNumber(x), POLLIN, 0};
+    if (panes->anyShowing()) {
+      const auto wait = pacer.wait(now, idleWake);
+      if (wait.count() > 0) {
+        poll(&connection, 1, static_cast<int>(wait.count()));
+        continue;
+      }
+      pacer.frameTaken(now, panes->animationInterval());
+    } else {
+      // Nothing can be seen: nothing is drawn, but the views still tick, less often, so the
+      // slideshow keeps time and shows the right wallpaper when it is seen again.
+      poll(&connection, 1, static_cast<int>(idleWake.count()));
+      pacer.idle(Steady::now());
+      if (processEndRequested()) continue;
     }
-    pacer.frameTaken(now, panes->animationInterval());
 
     supply.beginFrame();
     const bool shown = panes->frame([&] {

@@ -1,0 +1,130 @@
+// Frames whose calls are held back and drawn in one walk over the rows, against the same
+// calls drawn one by one (the frame read after each), and against the fallback without AVX2.
+#include "backends/cairo/RowPasses.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "backends/cairo/CairoGraphicsContext.h"
+#include "backends/cairo/CpuFeatures.h"
+#include "platform/Image.h"
+#include "platform/Text.h"
+
+namespace brivora {
+namespace {
+
+constexpr int width = 203;  // not a multiple of eight: the rows' ends take the scalar paths
+constexpr int height = 120;
+
+Image noiseImage(int imageWidth, int imageHeight, unsigned seed, bool opaque) {
+  auto pixels = std::make_shared<ImagePixels>();
+  pixels->width = imageWidth;
+  pixels->height = imageHeight;
+  pixels->opaque = opaque;
+  std::uint32_t state = seed;
+  for (int at = 0; at < imageWidth * imageHeight; ++at) {
+    state = state * 1664525u + 1013904223u;
+    const std::uint32_t alpha = opaque ? 255 : 128;
+    // Premultiplied: no channel above the alpha.
+    const std::uint32_t r = (state >> 8 & 0xFF) * alpha / 255;
+    const std::uint32_t g = (state >> 16 & 0xFF) * alpha / 255;
+    const std::uint32_t b = (state >> 24) * alpha / 255;
+    pixels->argb.push_back(alpha << 24 | r << 16 | g << 8 | b);
+  }
+  return Image("noise.jpg", {4000, 3000}, std::move(pixels));
+}
+
+AttributedString caption(const char* text, double size, std::optional<Shadow> shadow) {
+  return {.string = text,
+          .font = Font{.size = size},
+          .color = Color{1, 1, 1, 0.9},
+          .kern = 0,
+          .shadow = shadow};
+}
+
+struct Scene {
+  const char* what;
+  bool fill;
+  std::optional<Rect> wallpaperRect;  // the opaque wallpaper, at full opacity
+  bool wallpaperOpaque;
+  double incoming;  // the next wallpaper's fraction, 0 for none
+  double scrimAngle;
+  bool roundedRect;  // between the texts, as the countdown's background
+};
+
+// Draws the scene as a frame of the view does; with `readEachCall`, reads the frame back after
+// the wallpapers and after every later call, so nothing is held back past them.
+std::vector<std::uint8_t> drawScene(const Scene& scene, bool readEachCall) {
+  static const Image current = noiseImage(230, 140, 1, true);
+  static const Image translucent = noiseImage(230, 140, 2, false);
+  static const Image next = noiseImage(220, 130, 3, true);
+  CairoGraphicsContext context(width, height);
+  const auto read = [&] {
+    if (readEachCall) static_cast<void>(context.data());
+  };
+  // A fill of every level the gradient's carry can meet, where no wallpaper covers it.
+  if (scene.fill) context.fillRect({0, 0, width, height}, Color{0.35, 0.6, 0.8, 1});
+  if (scene.wallpaperRect) {
+    context.drawImage(scene.wallpaperOpaque ? current : translucent, *scene.wallpaperRect, 1);
+  }
+  if (scene.incoming > 0) {
+    context.drawImage(next, {-4.5, -3.25, width + 9.0, height + 6.5}, scene.incoming);
+  }
+  read();
+  context.drawGradient({0, 0, width, height * 0.55}, Color{0.1, 0.3, 0.05, 0.65},
+                       Color{0.4, 0, 0.2, 0.1}, scene.scrimAngle);
+  read();
+  const Shadow soft{Color{0, 0, 0, 0.5}, 6, {0, -2}};
+  context.drawText(caption("10:45", 40, soft), {12.3, 10.6});
+  read();
+  if (scene.roundedRect) {
+    context.fillRoundedRect({120.5, 8.25, 70, 30}, 6, Color{0.9, 0.72, 0.04, 1});
+    read();
+  }
+  context.drawText(caption("FINAL", 14, std::nullopt), {126.2, 16.4});
+  read();
+  context.drawText(caption("Mira Solberg", 16, soft), {8, 96.5});
+  const std::uint8_t* data = context.data();
+  return {data, data + static_cast<std::ptrdiff_t>(context.stride()) * height};
+}
+
+int largestDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+  int largest = 0;
+  for (std::size_t at = 0; at < a.size(); ++at)
+    largest = std::max(largest, std::abs(a[at] - b[at]));
+  return largest;
+}
+
+TEST(RowPasses, OneWalkDrawsWhatTheCallsDrawOneByOneAndTheFallbackAgrees) {
+  const Rect covering{-6.3, -2.7, width + 12.6, height + 5.4};
+  const Rect short_{3.4, 2.2, width - 9.0, height - 5.0};  // the drift outran the zoom
+  const Scene scenes[] = {
+      {"holding", true, covering, true, 0, 90, true},
+      {"crossfade", true, covering, true, 0.37, 90, true},
+      {"crossfade, wallpaper short of the edges", true, short_, true, 0.8, 90, true},
+      {"scrim at the top", true, covering, true, 0, 270, false},
+      {"slanted gradient", true, covering, true, 0, 30, false},
+      {"translucent wallpaper", true, covering, false, 0, 90, true},
+      {"no wallpaper", true, std::nullopt, true, 0, 90, true},
+      {"nothing under the scrim", false, std::nullopt, true, 0, 90, false},
+  };
+  for (const Scene& scene : scenes) {
+    const std::vector<std::uint8_t> walked = drawScene(scene, false);
+    EXPECT_EQ(walked, drawScene(scene, true)) << scene.what;
+    const ScalarPathsOnly fallback;
+    // Only pixman's scaling rounds differently; gradients and text give the same bytes.
+    EXPECT_LE(largestDifference(walked, drawScene(scene, false)), 4) << scene.what;
+    if (!scene.wallpaperRect && scene.incoming == 0) {
+      EXPECT_EQ(walked, drawScene(scene, false)) << scene.what;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brivora
