@@ -24,7 +24,8 @@ class RandomSource;
 
 // The screen saver: a slideshow of the bundle's wallpapers, each slowly zooming and drifting
 // for one cycle while the next crossfades in at its end, under a scrim and text overlays.
-// Everything is read from the bundle once, at creation; nothing is reloaded.
+// Everything is read from the bundle once, at creation; nothing is reloaded. The class keeps
+// the module's own name (after its sample theme, Kovalta); hosts create it as "BrivoraView".
 class KovaltaScreensaverView final : public ScreenSaverView {
  public:
   // The name hosts create the view by.
@@ -34,7 +35,8 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   // environment's bundle, then primes the first cycle when there are wallpapers. Never fails.
   KovaltaScreensaverView(Rect frame, bool isPreview, const ViewEnvironment& environment);
 
-  // Creation from an archive is not supported: stops the process with a message.
+  // Creation from an archive (the name of the macOS archive initialiser, kept) is not
+  // supported: stops the process with a message.
   [[noreturn]] static void initWithCoder();
 
   // Starts a new cycle once the running one has lasted its length, or the crossfade once its
@@ -50,6 +52,7 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   // The slideshow's state, read-only, for hosts and tests. Indices are -1 before a wallpaper
   // is chosen, so for the whole life of a view without wallpapers.
   const Theme& theme() const { return theme_; }
+  // The wallpaper files as paths on disk (URLs where the name comes from), in showing order.
   const std::vector<std::filesystem::path>& imageURLs() const { return imageURLs_; }
   std::int64_t currentIndex() const { return currentIndex_; }
   std::int64_t nextIndex() const { return nextIndex_; }
@@ -83,6 +86,8 @@ class KovaltaScreensaverView final : public ScreenSaverView {
   void claimShown();
   void primeFirstCycle();
   void advance();
+  // Chooses, loads and claims the next wallpaper after the current one, and starts the cycle.
+  void bringInNext();
 
   // Frame composition.
   void drawEmptyPackage(Rect bounds);

@@ -52,13 +52,7 @@ void KovaltaScreensaverView::primeFirstCycle() {
   currentIndex_ = pickIndex(-1);
   currentImage_ = loadWallpaper(currentIndex_);
   currentPan_ = randomPan();
-  nextIndex_ = pickIndex(currentIndex_);
-  nextImage_ = loadWallpaper(nextIndex_);
-  nextPan_ = randomPan();
-  claimShown();
-  // Read after both loads, so that loading does not shorten the first cycle.
-  cycleStart_ = clock_.uptime();
-  transitionStart_.reset();
+  bringInNext();
 }
 
 void KovaltaScreensaverView::advance() {
@@ -66,11 +60,15 @@ void KovaltaScreensaverView::advance() {
   currentImage_ = std::move(nextImage_);
   currentIndex_ = nextIndex_;
   currentPan_ = nextPan_;
+  bringInNext();
+}
+
+void KovaltaScreensaverView::bringInNext() {
   nextIndex_ = pickIndex(currentIndex_);
   nextImage_ = loadWallpaper(nextIndex_);
   nextPan_ = randomPan();
   claimShown();
-  // Read after the load, so that loading the file does not shorten the new cycle.
+  // Read after the loads, so that loading the files does not shorten the cycle.
   cycleStart_ = clock_.uptime();
   transitionStart_.reset();
 }

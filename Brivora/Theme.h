@@ -64,7 +64,7 @@ struct Theme {
   static Theme load(const Bundle& bundle);
 
   // The clock's font weight from `clockWeight`, compared in lower case; regular for any
-  // other name.
+  // other name. Named after the AppKit weight it stands for; it gives our FontWeight.
   FontWeight nsFontWeight() const;
 
   // The clock's design from `clockFamily`, compared in lower case: "rounded" or "serif";

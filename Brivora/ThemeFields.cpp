@@ -1,10 +1,47 @@
 #include "Brivora/ThemeFields.h"
 
+#include "platform/FontWeight.h"
+
 namespace brivora {
 
 namespace {
 
 using Kind = ThemeFieldKind;
+
+// Sizes are fractions of the view's height: above zero, at most all of it.
+constexpr ThemeRange sizeRatio{0, false, 1, true};
+constexpr ThemeRange fraction{0, true, 1, true};
+// Margins on two sides leave room between them.
+constexpr ThemeRange marginRatio{0, true, 0.5, false};
+constexpr ThemeRange positive{.low = 0, .lowIncluded = false};
+constexpr ThemeRange notNegative{.low = 0};
+// A zoom below 1 shows the picture's edges; far above, only a blur of pixels.
+constexpr ThemeRange zoom{1, true, 4, true};
+
+// The words each overlay places itself by; any other puts it at its first word's place.
+constexpr std::array<std::string_view, 7> clockPositionWords = {
+    "bottom-center", "top-left",     "top-center", "top-right",
+    "bottom-left",   "bottom-right", "center"};
+constexpr std::array<std::string_view, 6> countdownPositionWords = {
+    "bottom-center", "top-left", "top-center", "top-right", "bottom-left", "bottom-right"};
+constexpr std::array<std::string_view, 4> captionPositionWords = {"top-left", "top-right",
+                                                                  "bottom-left", "bottom-right"};
+// The fallback takes every credit position but the last, "inside-countdown".
+constexpr std::array<std::string_view, 8> creditPositionWords = {
+    "bottom-right", "bottom-left", "bottom-center",   "top-right",
+    "top-left",     "under-clock", "under-countdown", "inside-countdown"};
+constexpr std::array<std::string_view, 3> designWords = {"default", "rounded", "serif"};
+
+constexpr ThemeWords clockPositions{clockPositionWords, "a clock position", "bottom-center", true};
+constexpr ThemeWords countdownPositions{countdownPositionWords, "a countdown position",
+                                        "bottom-center", true};
+constexpr ThemeWords captionPositions{captionPositionWords, "a caption position", "top-left", true};
+constexpr ThemeWords creditPositions{creditPositionWords, "a credit position", "bottom-right",
+                                     true};
+constexpr ThemeWords fallbackCreditPositions{std::span(creditPositionWords).first<7>(),
+                                             "a fallback credit position", "bottom-right", true};
+constexpr ThemeWords designs{designWords, "a design", "the default design"};
+constexpr ThemeWords weights{fontWeightNames, "a weight", "regular"};
 
 }  // namespace
 
@@ -15,45 +52,59 @@ const std::array<ThemeField, themeFieldCount>& themeFields() {
       {"dateColor", Kind::text, &Theme::dateColor},
       {"timeFormat", Kind::text, &Theme::timeFormat},
       {"dateFormat", Kind::text, &Theme::dateFormat},
-      {"clockSizeRatio", Kind::number, &Theme::clockSizeRatio},
-      {"dateSizeRatio", Kind::number, &Theme::dateSizeRatio},
-      {"clockPosition", Kind::text, &Theme::clockPosition},
-      {"clockFamily", Kind::text, &Theme::clockFamily},
-      {"clockWeight", Kind::text, &Theme::clockWeight},
+      {"clockSizeRatio", Kind::number, &Theme::clockSizeRatio, sizeRatio},
+      {"dateSizeRatio", Kind::number, &Theme::dateSizeRatio, sizeRatio},
+      {"clockPosition", Kind::text, &Theme::clockPosition, std::nullopt, clockPositions},
+      {"clockFamily", Kind::text, &Theme::clockFamily, std::nullopt, designs},
+      {"clockWeight", Kind::text, &Theme::clockWeight, std::nullopt, weights},
       {"showAmPm", Kind::flag, &Theme::showAmPm},
       {"clockKern", Kind::number, &Theme::clockKern},
       {"dateKern", Kind::number, &Theme::dateKern},
-      {"edgeMarginRatio", Kind::number, &Theme::edgeMarginRatio},
+      {"edgeMarginRatio", Kind::number, &Theme::edgeMarginRatio, marginRatio},
       {"scrimEnabled", Kind::flag, &Theme::scrimEnabled},
-      {"scrimHeightRatio", Kind::number, &Theme::scrimHeightRatio},
-      {"scrimOpacity", Kind::number, &Theme::scrimOpacity},
+      {"scrimHeightRatio", Kind::number, &Theme::scrimHeightRatio, fraction},
+      {"scrimOpacity", Kind::number, &Theme::scrimOpacity, fraction},
       {"credit", Kind::text, &Theme::credit},
-      {"creditPosition", Kind::text, &Theme::creditPosition},
-      {"creditFallbackPosition", Kind::text, &Theme::creditFallbackPosition},
-      {"creditSizeRatio", Kind::number, &Theme::creditSizeRatio},
-      {"creditOpacity", Kind::number, &Theme::creditOpacity},
+      {"creditPosition", Kind::text, &Theme::creditPosition, std::nullopt, creditPositions},
+      {"creditFallbackPosition", Kind::text, &Theme::creditFallbackPosition, std::nullopt,
+       fallbackCreditPositions},
+      {"creditSizeRatio", Kind::number, &Theme::creditSizeRatio, sizeRatio},
+      {"creditOpacity", Kind::number, &Theme::creditOpacity, fraction},
       {"countdownTo", Kind::text, &Theme::countdownTo},
       {"countdownLabel", Kind::text, &Theme::countdownLabel},
-      {"countdownPosition", Kind::text, &Theme::countdownPosition},
-      {"countdownLabelSizeRatio", Kind::number, &Theme::countdownLabelSizeRatio},
-      {"countdownNumberSizeRatio", Kind::number, &Theme::countdownNumberSizeRatio},
+      {"countdownPosition", Kind::text, &Theme::countdownPosition, std::nullopt,
+       countdownPositions},
+      {"countdownLabelSizeRatio", Kind::number, &Theme::countdownLabelSizeRatio, sizeRatio},
+      {"countdownNumberSizeRatio", Kind::number, &Theme::countdownNumberSizeRatio, sizeRatio},
       {"countdownTextColor", Kind::text, &Theme::countdownTextColor},
       {"countdownBgEnabled", Kind::flag, &Theme::countdownBgEnabled},
       {"countdownBgColor", Kind::text, &Theme::countdownBgColor},
-      {"countdownBgOpacity", Kind::number, &Theme::countdownBgOpacity},
-      {"countdownBgPaddingX", Kind::number, &Theme::countdownBgPaddingX},
-      {"countdownBgPaddingY", Kind::number, &Theme::countdownBgPaddingY},
-      {"countdownBgCornerRadius", Kind::number, &Theme::countdownBgCornerRadius},
+      {"countdownBgOpacity", Kind::number, &Theme::countdownBgOpacity, fraction},
+      {"countdownBgPaddingX", Kind::number, &Theme::countdownBgPaddingX, fraction},
+      {"countdownBgPaddingY", Kind::number, &Theme::countdownBgPaddingY, fraction},
+      {"countdownBgCornerRadius", Kind::number, &Theme::countdownBgCornerRadius, fraction},
       {"playerOverlayEnabled", Kind::flag, &Theme::playerOverlayEnabled},
-      {"playerOverlayPosition", Kind::text, &Theme::playerOverlayPosition},
-      {"playerNameSizeRatio", Kind::number, &Theme::playerNameSizeRatio},
-      {"playerSubtitleSizeRatio", Kind::number, &Theme::playerSubtitleSizeRatio},
-      {"playerFactSizeRatio", Kind::number, &Theme::playerFactSizeRatio},
-      {"cycleSeconds", Kind::seconds, &Theme::cycleSeconds},
-      {"crossfadeSeconds", Kind::seconds, &Theme::crossfadeSeconds},
-      {"kenBurnsZoom", Kind::number, &Theme::kenBurnsZoom},
+      {"playerOverlayPosition", Kind::text, &Theme::playerOverlayPosition, std::nullopt,
+       captionPositions},
+      {"playerNameSizeRatio", Kind::number, &Theme::playerNameSizeRatio, sizeRatio},
+      {"playerSubtitleSizeRatio", Kind::number, &Theme::playerSubtitleSizeRatio, sizeRatio},
+      {"playerFactSizeRatio", Kind::number, &Theme::playerFactSizeRatio, sizeRatio},
+      {"cycleSeconds", Kind::seconds, &Theme::cycleSeconds, positive},
+      {"crossfadeSeconds", Kind::seconds, &Theme::crossfadeSeconds, notNegative},
+      {"kenBurnsZoom", Kind::number, &Theme::kenBurnsZoom, zoom},
   }};
   return fields;
+}
+
+const ThemeField* themeFieldNamed(std::string_view key) {
+  for (const ThemeField& field : themeFields()) {
+    if (field.key == key) return &field;
+  }
+  return nullptr;
+}
+
+ThemeValue valueOf(const Theme& theme, const ThemeField& field) {
+  return std::visit([&](auto member) { return ThemeValue(theme.*member); }, field.member);
 }
 
 bool acceptsValue(const ThemeField& field, const JsonValue& value) {

@@ -2,13 +2,6 @@
 
 namespace brivora {
 
-namespace {
-
-constexpr std::array<std::string_view, 9> fontWeightNames = {
-    "ultralight", "thin", "light", "regular", "medium", "semibold", "bold", "heavy", "black"};
-
-}  // namespace
-
 std::string_view fontWeightName(FontWeight weight) {
   return fontWeightNames[static_cast<std::size_t>(weight)];
 }

@@ -14,6 +14,10 @@ inline constexpr std::array<FontWeight, 9> allFontWeights = {
     FontWeight::regular,    FontWeight::medium, FontWeight::semibold,
     FontWeight::bold,       FontWeight::heavy,  FontWeight::black};
 
+// The weights' names, in the same order.
+inline constexpr std::array<std::string_view, 9> fontWeightNames = {
+    "ultralight", "thin", "light", "regular", "medium", "semibold", "bold", "heavy", "black"};
+
 // The weight's name in lower case: "ultralight", "thin", ... "black".
 std::string_view fontWeightName(FontWeight weight);
 

@@ -4,6 +4,7 @@
 
 namespace brivora {
 
+// A settings sheet, as the macOS screen saver host asks for one; no view here has one.
 class ConfigureSheet;
 
 // What every screen saver view is to its host. The host creates a view with a frame and a
@@ -32,7 +33,8 @@ class ScreenSaverView {
   bool needsDisplay() const { return needsDisplay_; }
   void clearNeedsDisplay() { needsDisplay_ = false; }
 
-  // Whether the view asked to be backed by a layer (a compositor host may use it).
+  // Whether the view asked to be backed by a layer, as AppKit views are; a compositor host may
+  // use it.
   bool wantsLayer() const { return wantsLayer_; }
   void setWantsLayer(bool wants) { wantsLayer_ = wants; }
 

@@ -1,5 +1,7 @@
 #include "platform/Text.h"
 
+#include <cassert>
+
 #include "platform/GraphicsContext.h"
 
 namespace brivora {
@@ -18,6 +20,9 @@ std::string_view fontDesignName(FontDesign design) {
 
 Size AttributedString::size() const {
   GraphicsContext* context = GraphicsContext::current();
+  // Text is measured by the context's fonts: a layout built on a zero size would be silently
+  // wrong, so measuring outside a drawing pass is a mistake debug builds stop at.
+  assert(context && "text measured with no current graphics context");
   return context ? context->measureText(*this) : Size{};
 }
 

@@ -46,7 +46,8 @@ struct AttributedString {
   double kern = 0;
   std::optional<Shadow> shadow = std::nullopt;
 
-  // The measured size of the text on the current graphics context; zero without one.
+  // The measured size of the text on the current graphics context. Call it only inside a
+  // drawing pass: without a context debug builds assert, and release builds give zero.
   Size size() const;
 
   // Draws the text with the lower-left corner of its measured box at `point`, on the current

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Brivora/ThemeFields.h"
 #include "hosts/cli/CommandLine.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
@@ -47,6 +48,13 @@ std::string drawList(const testing::TempBundle& bundle, const Claim& claim,
   return testing::readText(out);
 }
 
+// One wallpaper and a caption for it, so that every overlay shows.
+void writeWallpaperAndCaption(const testing::TempBundle& bundle) {
+  bundle.write("wallpapers/01-keeper.png",
+               testing::encodePng(testing::quadrantPicture(64, 36, testing::quadrantColours)));
+  bundle.write("meta.json", R"({"default": {"name": "Ada", "subtitle": "S", "fact": "F"}})");
+}
+
 // The word check says the view uses: "...; WORD is used" or "... read as "WORD"...".
 std::string namedPosition(const std::string& line) {
   const std::size_t readAs = line.find("read as \"");
@@ -75,10 +83,8 @@ TEST(CheckAgreesWithView, ThePositionCheckNamesIsThePlaceTheViewDraws) {
       {"creditFallbackPosition", "inside-countdown",
        R"("countdownTo": "", "creditPosition": "inside-countdown", )"},
   };
-  testing::TempBundle bundle;
-  bundle.write("wallpapers/01-keeper.png",
-               testing::encodePng(testing::quadrantPicture(64, 36, testing::quadrantColours)));
-  bundle.write("meta.json", R"({"default": {"name": "Ada", "subtitle": "S", "fact": "F"}})");
+  const testing::TempBundle bundle;
+  writeWallpaperAndCaption(bundle);
   for (const Claim& claim : claims) {
     SCOPED_TRACE(claim.key + ": " + claim.value);
     const std::string written = drawList(bundle, claim, claim.value);
@@ -91,6 +97,25 @@ TEST(CheckAgreesWithView, ThePositionCheckNamesIsThePlaceTheViewDraws) {
     const std::string named = namedPosition(line);
     ASSERT_FALSE(named.empty()) << report;
     EXPECT_EQ(drawList(bundle, claim, named), written) << "check said: " << line;
+  }
+}
+
+// The view follows every word a field's row lists: only the one it uses for any other word
+// draws as a word outside the list does.
+TEST(CheckAgreesWithView, TheViewFollowsEveryListedWord) {
+  const testing::TempBundle bundle;
+  writeWallpaperAndCaption(bundle);
+  const std::string noCountdown = R"("countdownTo": "", "creditPosition": "inside-countdown", )";
+  for (const ThemeField& field : themeFields()) {
+    if (!field.words) continue;
+    const Claim claim{std::string(field.key), "",
+                      field.key == "creditFallbackPosition" ? noCountdown : ""};
+    const std::string outside = drawList(bundle, claim, "nowhere");
+    int likeOutside = 0;
+    for (const std::string_view word : field.words->words) {
+      likeOutside += drawList(bundle, claim, std::string(word)) == outside;
+    }
+    EXPECT_EQ(likeOutside, 1) << field.key;
   }
 }
 

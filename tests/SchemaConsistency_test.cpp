@@ -11,11 +11,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "Brivora/PositionWords.h"
 #include "Brivora/ThemeFields.h"
-#include "platform/FontWeight.h"
 
 namespace brivora {
 namespace {
@@ -38,35 +37,34 @@ std::vector<std::string> fieldKeys() {
   return keys;
 }
 
-const ThemeField* fieldNamed(std::string_view key) {
-  for (const ThemeField& field : themeFields()) {
-    if (field.key == key) return &field;
-  }
-  return nullptr;
-}
-
 // Indexed by ThemeFieldKind: text, number, seconds, flag.
 constexpr std::string_view kindNames[] = {"text", "number", "seconds", "flag"};
 constexpr std::string_view schemaTypes[] = {"string", "number", "number", "boolean"};
 
 // Expects a JSON value written in a document to equal the field's built-in default.
 void expectDefault(const ordered_json& value, const ThemeField& field, std::string_view where) {
-  std::visit(
-      [&](auto member) {
-        const auto& expected = Theme::fallback().*member;
-        using Value = std::decay_t<decltype(expected)>;
-        if constexpr (std::is_same_v<Value, std::string>) {
-          ASSERT_TRUE(value.is_string()) << where << ": " << field.key;
-          EXPECT_EQ(value.get<std::string>(), expected) << where << ": " << field.key;
-        } else if constexpr (std::is_same_v<Value, double>) {
-          ASSERT_TRUE(value.is_number()) << where << ": " << field.key;
-          EXPECT_DOUBLE_EQ(value.get<double>(), expected) << where << ": " << field.key;
-        } else {
-          ASSERT_TRUE(value.is_boolean()) << where << ": " << field.key;
-          EXPECT_EQ(value.get<bool>(), expected) << where << ": " << field.key;
-        }
-      },
-      field.member);
+  const ThemeValue expected = valueOf(Theme::fallback(), field);
+  if (const auto* number = std::get_if<double>(&expected)) {
+    ASSERT_TRUE(value.is_number()) << where << ": " << field.key;
+    EXPECT_DOUBLE_EQ(value.get<double>(), *number) << where << ": " << field.key;
+  } else {
+    EXPECT_EQ(value, std::visit([](const auto& v) { return ordered_json(v); }, expected))
+        << where << ": " << field.key;
+  }
+}
+
+// The schema's bounds of a number: the range, with an infinite bound for a missing one.
+ThemeRange schemaRange(const ordered_json& property) {
+  ThemeRange range;
+  for (const auto& [word, low, included] : {std::tuple{"minimum", true, true},
+                                            {"exclusiveMinimum", true, false},
+                                            {"maximum", false, true},
+                                            {"exclusiveMaximum", false, false}}) {
+    if (!property.contains(word)) continue;
+    (low ? range.low : range.high) = property[word].get<double>();
+    (low ? range.lowIncluded : range.highIncluded) = included;
+  }
+  return range;
 }
 
 TEST(SchemaConsistency, ThemeSchemaNamesEveryFieldInOrderWithItsTypeAndDefault) {
@@ -84,35 +82,30 @@ TEST(SchemaConsistency, ThemeSchemaNamesEveryFieldInOrderWithItsTypeAndDefault) 
     EXPECT_EQ(property.value("type", ""), schemaTypes[static_cast<int>(field.kind)]) << key;
     ASSERT_TRUE(property.contains("default")) << key;
     expectDefault(property["default"], field, "schema");
+    // The schema's bounds are the range `check` holds numbers to.
+    const ThemeRange documented = schemaRange(property);
+    const ThemeRange expected = field.range.value_or(ThemeRange{});
+    EXPECT_EQ(
+        std::tie(documented.low, documented.lowIncluded, documented.high, documented.highIncluded),
+        std::tie(expected.low, expected.lowIncluded, expected.high, expected.highIncluded))
+        << key;
   }
   // The older margin name reads like edgeMarginRatio.
   const ordered_json& alias = properties[std::string(edgeMarginAliasKey)];
   EXPECT_EQ(alias.value("type", ""), "number");
   if (alias.contains("default")) {
-    expectDefault(alias["default"], *fieldNamed("edgeMarginRatio"), "schema alias");
+    expectDefault(alias["default"], *themeFieldNamed("edgeMarginRatio"), "schema alias");
   }
 }
 
 TEST(SchemaConsistency, ThemeSchemaEnumsListTheWordsBrivoraUnderstands) {
   const ordered_json properties = readSchema("docs/theme.schema.json")["properties"];
-  std::vector<std::string_view> weights;
-  for (FontWeight weight : allFontWeights) weights.push_back(fontWeightName(weight));
-  const std::vector<std::string_view> fallbackCreditWords(creditPositionWords.begin(),
-                                                          creditPositionWords.end() - 1);
-  const std::pair<std::string, std::vector<std::string_view>> rows[] = {
-      {"clockPosition", {clockPositionWords.begin(), clockPositionWords.end()}},
-      {"countdownPosition", {countdownPositionWords.begin(), countdownPositionWords.end()}},
-      {"playerOverlayPosition",
-       {playerOverlayPositionWords.begin(), playerOverlayPositionWords.end()}},
-      {"creditPosition", {creditPositionWords.begin(), creditPositionWords.end()}},
-      {"creditFallbackPosition", fallbackCreditWords},
-      {"clockFamily", {clockFamilyWords.begin(), clockFamilyWords.end()}},
-      {"clockWeight", weights},
-  };
-  for (const auto& [key, words] : rows) {
-    ASSERT_TRUE(properties.contains(key) && properties[key].contains("enum")) << key;
+  for (const ThemeField& field : themeFields()) {
+    const std::string key(field.key);
+    ASSERT_EQ(properties[key].contains("enum"), field.words.has_value()) << key;
+    if (!field.words) continue;
     const std::set<std::string> documented = properties[key]["enum"].get<std::set<std::string>>();
-    const std::set<std::string> understood(words.begin(), words.end());
+    const std::set<std::string> understood(field.words->words.begin(), field.words->words.end());
     EXPECT_EQ(documented, understood) << key;
     EXPECT_TRUE(documented.contains(properties[key].value("default", ""))) << key;
   }
@@ -157,7 +150,7 @@ TEST(SchemaConsistency, ThemeReferenceTablesListEveryKeyInOrderWithKindAndDefaul
         std::find(std::begin(kindNames), std::end(kindNames), cells[1]) != std::end(kindNames);
     if (!key || !defaultValue || !kindCell) continue;
     keys.push_back(*key);
-    if (const ThemeField* field = fieldNamed(*key)) {
+    if (const ThemeField* field = themeFieldNamed(*key)) {
       EXPECT_EQ(cells[1], kindNames[static_cast<int>(field->kind)]) << *key;
       expectDefault(ordered_json::parse(*defaultValue), *field, "theme-json.md");
     }

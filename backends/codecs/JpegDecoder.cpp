@@ -135,20 +135,11 @@ void chooseDctScale(jpeg_decompress_struct& info, PixelSize target) {
 enum class JpegOutcome { decoded, tooLarge, corrupt, cancelled };
 
 // The libjpeg calls; C++ objects are only touched through `session`, between libjpeg calls,
-// so the jump back from an error skips no destructor.
-// Without `colours` to convert to it stops once the natural size and colours are known.
-JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverBox,
-                       const ColourTarget* colours) {
+// so the jump back from an error skips no destructor. Without `colours` to convert to it stops
+// once the natural size and colours are known.
+[[gnu::noinline]] JpegOutcome readImage(JpegSession& session, std::string_view bytes, Size coverBox,
+                                        const ColourTarget* colours) {
   jpeg_decompress_struct& info = session.info;
-  info.err = jpeg_std_error(&session.errors.manager);
-  session.errors.manager.error_exit = abandonDecoding;
-  session.errors.manager.emit_message = onMessage;
-  session.errors.manager.output_message = printNothing;
-  if (setjmp(session.errors.jump)) {
-    if (decodeCancelled()) return JpegOutcome::cancelled;
-    // A frame header read before the failure still decides: too large beats damaged.
-    return claimsTooManyPixels(info) ? JpegOutcome::tooLarge : JpegOutcome::corrupt;
-  }
   jpeg_create_decompress(&info);
   session.created = true;
   session.progress.progress_monitor = watchProgress;
@@ -197,6 +188,23 @@ JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverB
   }
   // Whatever follows the last row (the end marker, trailing bytes) is not needed.
   return JpegOutcome::decoded;
+}
+
+// Runs readImage with the jump back from libjpeg's errors set up here, in a function that keeps
+// no local a jump could leave stale (the compiler warns of those at some optimisation levels).
+JpegOutcome runDecoder(JpegSession& session, std::string_view bytes, Size coverBox,
+                       const ColourTarget* colours) {
+  jpeg_decompress_struct& info = session.info;
+  info.err = jpeg_std_error(&session.errors.manager);
+  session.errors.manager.error_exit = abandonDecoding;
+  session.errors.manager.emit_message = onMessage;
+  session.errors.manager.output_message = printNothing;
+  if (setjmp(session.errors.jump)) {
+    if (decodeCancelled()) return JpegOutcome::cancelled;
+    // A frame header read before the failure still decides: too large beats damaged.
+    return claimsTooManyPixels(info) ? JpegOutcome::tooLarge : JpegOutcome::corrupt;
+  }
+  return readImage(session, bytes, coverBox, colours);
 }
 
 // Why the decoder stopped, when it did not finish.

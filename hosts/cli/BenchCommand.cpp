@@ -15,7 +15,6 @@
 #include "hosts/cli/JsonOutput.h"
 #include "hosts/cli/OptionReader.h"
 #include "hosts/cli/SizeOption.h"
-#include "hosts/cli/WholeNumber.h"
 #include "hosts/headless/HeadlessSession.h"
 #include "platform/Clock.h"
 
@@ -48,13 +47,7 @@ BenchOptions parseBenchOptions(std::span<const std::string> arguments) {
     if (name == "--size") {
       options.size = sizeOption(reader.value());
     } else if (name == "--frames") {
-      const std::string text = reader.value();
-      const auto frames = wholeNumber<long>(text);
-      if (!frames || *frames < 2 || *frames > maxFrames) {
-        throw UsageError("--frames needs a count from 2 to " + std::to_string(maxFrames) +
-                         " (got '" + text + "')");
-      }
-      options.frames = *frames;
+      options.frames = framesOption(reader.value(), 2, maxFrames);
     } else if (reader.word() == "--json") {
       options.json = true;
     } else {

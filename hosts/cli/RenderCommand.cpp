@@ -96,13 +96,7 @@ RenderOptions parseRenderOptions(std::span<const std::string> arguments) {
     } else if (name == "--tz") {
       options.timeZone = reader.value();
     } else if (name == "--frames") {
-      const std::string text = reader.value();
-      const auto frames = wholeNumber<long>(text);
-      if (!frames || *frames < 1 || *frames > maxFrames) {
-        throw UsageError("--frames needs a count from 1 to " + std::to_string(maxFrames) +
-                         " (got '" + text + "')");
-      }
-      options.frames = *frames;
+      options.frames = framesOption(reader.value(), 1, maxFrames);
     } else if (name == "--out") {
       options.out = reader.value();
     } else if (name == "--no-colour-management") {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hosts/cli/CommandLine.h"
+#include "hosts/cli/WholeNumber.h"
 
 namespace brivora::cli {
 
@@ -32,6 +33,15 @@ Size sizeOption(std::string_view text) {
   if (const std::optional<Size> size = parsePixelSize(text)) return *size;
   throw UsageError("--size needs WIDTHxHEIGHT in pixels, each from 1 to " +
                    std::to_string(maxFrameSide) + " (got '" + std::string(text) + "')");
+}
+
+long framesOption(std::string_view text, long least, long most) {
+  const std::optional<long> frames = wholeNumber<long>(text);
+  if (!frames || *frames < least || *frames > most) {
+    throw UsageError("--frames needs a count from " + std::to_string(least) + " to " +
+                     std::to_string(most) + " (got '" + std::string(text) + "')");
+  }
+  return *frames;
 }
 
 }  // namespace brivora::cli

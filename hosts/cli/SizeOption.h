@@ -16,4 +16,7 @@ std::optional<Size> parsePixelSize(std::string_view text);
 // The value of `--size`: parsePixelSize's size, or a UsageError that says what is wanted.
 Size sizeOption(std::string_view text);
 
+// The value of `--frames`: a whole count from `least` to `most`, or a UsageError.
+long framesOption(std::string_view text, long least, long most);
+
 }  // namespace brivora::cli

@@ -6,7 +6,6 @@
 
 #include "Brivora/CountdownTarget.h"
 #include "Brivora/ImagePlacement.h"
-#include "Brivora/PositionWords.h"
 #include "Brivora/SrgbHexColor.h"
 #include "Brivora/ThemeFields.h"
 #include "backends/cairo/FontFamilies.h"
@@ -20,41 +19,8 @@ namespace {
 
 constexpr std::size_t longestSensibleCredit = 200;
 
-// The range a number field is meant for, and what it is a fraction of.
-struct NumberRange {
-  std::string_view key;
-  double low;
-  bool lowIncluded;
-  double high;
-  bool highIncluded;
-};
-
-constexpr double unbounded = 1e308;
-
-constexpr NumberRange numberRanges[] = {
-    {"clockSizeRatio", 0, false, 1, true},
-    {"dateSizeRatio", 0, false, 1, true},
-    {"edgeMarginRatio", 0, true, 0.5, false},
-    {"scrimHeightRatio", 0, true, 1, true},
-    {"scrimOpacity", 0, true, 1, true},
-    {"creditSizeRatio", 0, false, 1, true},
-    {"creditOpacity", 0, true, 1, true},
-    {"countdownLabelSizeRatio", 0, false, 1, true},
-    {"countdownNumberSizeRatio", 0, false, 1, true},
-    {"countdownBgOpacity", 0, true, 1, true},
-    {"countdownBgPaddingX", 0, true, 1, true},
-    {"countdownBgPaddingY", 0, true, 1, true},
-    {"countdownBgCornerRadius", 0, true, 1, true},
-    {"playerNameSizeRatio", 0, false, 1, true},
-    {"playerSubtitleSizeRatio", 0, false, 1, true},
-    {"playerFactSizeRatio", 0, false, 1, true},
-    {"cycleSeconds", 0, false, unbounded, true},
-    {"crossfadeSeconds", 0, true, unbounded, true},
-    {"kenBurnsZoom", 1, true, 4, true},
-};
-
-std::string describeRange(const NumberRange& range) {
-  if (range.high >= unbounded) {
+std::string describeRange(const ThemeRange& range) {
+  if (std::isinf(range.high)) {
     return range.lowIncluded ? "at least " + formatNumber(range.low)
                              : "above " + formatNumber(range.low);
   }
@@ -90,8 +56,7 @@ class ThemeChecker {
     checkRanges();
     checkDriftEdges();
     checkColors();
-    checkPositions();
-    checkTypeface();
+    checkWords();
     checkCountdownTarget();
     checkCredit();
   }
@@ -104,15 +69,10 @@ class ThemeChecker {
   bool isSet(std::string_view key) const { return object_.member(key) != nullptr; }
 
   static std::string defaultText(const ThemeField& field) {
-    const Theme& defaults = Theme::fallback();
-    return std::visit(
-        [&](auto member) -> std::string {
-          using Value = std::decay_t<decltype(defaults.*member)>;
-          if constexpr (std::is_same_v<Value, std::string>) return jsonQuoted(defaults.*member);
-          if constexpr (std::is_same_v<Value, double>) return formatNumber(defaults.*member);
-          if constexpr (std::is_same_v<Value, bool>) return defaults.*member ? "true" : "false";
-        },
-        field.member);
+    const ThemeValue value = valueOf(Theme::fallback(), field);
+    if (const auto* text = std::get_if<std::string>(&value)) return jsonQuoted(*text);
+    if (const auto* number = std::get_if<double>(&value)) return formatNumber(*number);
+    return std::get<bool>(value) ? "true" : "false";
   }
 
   void reportUnknownKeys() {
@@ -149,17 +109,14 @@ class ThemeChecker {
   }
 
   void checkRanges() {
-    for (const NumberRange& range : numberRanges) {
-      const ThemeField* field = fieldNamed(range.key);
-      if (!isSet(range.key) && !(range.key == "edgeMarginRatio" && isSet(edgeMarginAliasKey))) {
-        continue;
-      }
-      const double value = theme_.*std::get<double Theme::*>(field->member);
-      const bool aboveLow = range.lowIncluded ? value >= range.low : value > range.low;
-      const bool belowHigh = range.highIncluded ? value <= range.high : value < range.high;
-      if (!aboveLow || !belowHigh) {
-        report(range.key,
-               formatNumber(value) + " is out of range: it must be " + describeRange(range));
+    for (const ThemeField& field : themeFields()) {
+      const bool set =
+          isSet(field.key) || (field.key == "edgeMarginRatio" && isSet(edgeMarginAliasKey));
+      if (!field.range || !set) continue;
+      const double value = std::get<double>(valueOf(theme_, field));
+      if (!field.range->contains(value)) {
+        report(field.key,
+               formatNumber(value) + " is out of range: it must be " + describeRange(*field.range));
       }
     }
     if (theme_.cycleSeconds > 0 && theme_.crossfadeSeconds > theme_.cycleSeconds &&
@@ -213,52 +170,30 @@ class ThemeChecker {
     }
   }
 
-  // The overlays place themselves by the lower-cased word, falling back to their first one.
-  void checkPosition(std::string_view key, const std::string& value,
-                     std::span<const std::string_view> words, std::string_view what) {
-    if (!isSet(key)) return;
-    const std::string lowered = unicode::lowercased(value);
-    if (std::find(words.begin(), words.end(), lowered) == words.end()) {
-      report(key, jsonQuoted(shortened(value)) + " is not " + std::string(what) + " (" +
-                      listWords(words) + "); " + std::string(words.front()) + " is used");
-    } else if (lowered != value) {
-      report(key, jsonQuoted(value) + " is not in lower case: it is read as " +
-                      jsonQuoted(lowered) +
-                      ", but other programs reading the file may compare it as written; write " +
-                      jsonQuoted(lowered));
-    }
-  }
-
-  void checkPositions() {
-    checkPosition("clockPosition", theme_.clockPosition, clockPositionWords, "a clock position");
-    checkPosition("countdownPosition", theme_.countdownPosition, countdownPositionWords,
-                  "a countdown position");
-    checkPosition("playerOverlayPosition", theme_.playerOverlayPosition, playerOverlayPositionWords,
-                  "a caption position");
-    checkPosition("creditPosition", theme_.creditPosition, creditPositionWords,
-                  "a credit position");
+  // The view reads these texts lower-cased and uses its own choice for any other word.
+  void checkWords() {
+    // The fallback credit position counts only while the credit goes inside the countdown.
     const bool creditInsideCountdown =
         unicode::lowercased(theme_.creditPosition) == "inside-countdown";
-    if (creditInsideCountdown && isSet("creditFallbackPosition")) {
-      checkPosition("creditFallbackPosition", theme_.creditFallbackPosition,
-                    std::span(creditPositionWords).first(creditPositionWords.size() - 1),
-                    "a fallback credit position");
-    }
-  }
-
-  void checkTypeface() {
-    if (isSet("clockWeight") && !fontWeightNamed(unicode::lowercased(theme_.clockWeight))) {
-      std::vector<std::string_view> names;
-      for (FontWeight weight : allFontWeights) names.push_back(fontWeightName(weight));
-      report("clockWeight", jsonQuoted(shortened(theme_.clockWeight)) + " is not a weight (" +
-                                listWords(names) + "); regular is used");
-    }
-    const std::string family = unicode::lowercased(theme_.clockFamily);
-    if (isSet("clockFamily") && !family.empty() &&
-        std::find(clockFamilyWords.begin(), clockFamilyWords.end(), family) ==
-            clockFamilyWords.end()) {
-      report("clockFamily", jsonQuoted(shortened(theme_.clockFamily)) + " is not a design (" +
-                                listWords(clockFamilyWords) + "); the default design is used");
+    for (const ThemeField& field : themeFields()) {
+      if (!field.words || !isSet(field.key)) continue;
+      if (field.key == "creditFallbackPosition" && !creditInsideCountdown) continue;
+      const ThemeWords& words = *field.words;
+      const std::string value = std::get<std::string>(valueOf(theme_, field));
+      const std::string lowered = unicode::lowercased(value);
+      // An empty family asks for the default design in so many words.
+      if (field.key == "clockFamily" && lowered.empty()) continue;
+      if (std::find(words.words.begin(), words.words.end(), lowered) == words.words.end()) {
+        report(field.key, jsonQuoted(shortened(value)) + " is not " + std::string(words.what) +
+                              " (" + listWords(words.words) + "); " + std::string(words.otherwise) +
+                              " is used");
+      } else if (words.lowerCaseOnly && lowered != value) {
+        report(field.key, jsonQuoted(value) + " is not in lower case: it is read as " +
+                              jsonQuoted(lowered) +
+                              ", but other programs reading the file may compare it as written; "
+                              "write " +
+                              jsonQuoted(lowered));
+      }
     }
   }
 
@@ -289,13 +224,6 @@ class ThemeChecker {
       report("credit", "is " + std::to_string(length) +
                            " characters long; it is drawn on one line and runs off the screen");
     }
-  }
-
-  static const ThemeField* fieldNamed(std::string_view key) {
-    for (const ThemeField& field : themeFields()) {
-      if (field.key == key) return &field;
-    }
-    return nullptr;
   }
 
   const CheckedJson& file_;
