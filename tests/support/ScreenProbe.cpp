@@ -56,39 +56,31 @@ bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int
       limit);
 }
 
-std::vector<Window> brivoraWindows(Display* x) {
+std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect) {
   Window root = 0;
   Window parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
-  std::vector<Window> found;
-  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return found;
-  for (unsigned at = 0; at < count; ++at) {
-    char* name = nullptr;
-    if (XFetchName(x, children[at], &name) && name) {
-      if (std::string(name) == "Brivora") found.push_back(children[at]);
-      XFree(name);
-    }
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect) {
   std::vector<PixelRect> places;
   *overrideRedirect = true;
-  for (const Window window : brivoraWindows(x)) {
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return places;
+  for (unsigned at = 0; at < count; ++at) {
+    char* name = nullptr;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(x, window, &attributes)) continue;
-    places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
-    *overrideRedirect = *overrideRedirect && attributes.override_redirect;
+    if (!XFetchName(x, children[at], &name) || !name) continue;
+    if (std::string(name) == "Brivora" && XGetWindowAttributes(x, children[at], &attributes)) {
+      places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
+      *overrideRedirect = *overrideRedirect && attributes.override_redirect;
+    }
+    XFree(name);
   }
+  if (children) XFree(children);
   return places;
 }
 
-Window openWindow(Display* x, int width, int height) {
+Window openWindow(Display* x, int width, int height, int left) {
   const Window window =
-      XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, static_cast<unsigned>(width),
+      XCreateSimpleWindow(x, DefaultRootWindow(x), left, 0, static_cast<unsigned>(width),
                           static_cast<unsigned>(height), 0, 0, 0);
   XMapWindow(x, window);
   XSync(x, False);

@@ -47,15 +47,13 @@ PixelAt pixelsOf(XImage* shot);
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit);
 
-// The top-level windows named "Brivora".
-std::vector<Window> brivoraWindows(Display* x);
-
-// Where they are, and whether no window manager may touch any of them (override-redirect).
+// Where the top-level windows named "Brivora" are, and whether no window manager may touch any
+// of them (override-redirect).
 std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect);
 
-// A window of `width` x `height` at the top left of the screen, mapped, and its id as
-// -window-id takes it.
-Window openWindow(Display* x, int width, int height);
+// A window of `width` x `height` at the top of the screen, `left` pixels from its left edge,
+// mapped, and its id as -window-id takes it.
+Window openWindow(Display* x, int width, int height, int left = 0);
 std::string windowId(Window window);
 
 // A bundle whose only wallpaper is the four coloured quadrants at the virtual screen's size,
