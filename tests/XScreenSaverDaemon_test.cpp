@@ -27,11 +27,8 @@ using testing::findProgram;
 using testing::VirtualDisplay;
 
 // Generous, for a loaded machine and the sanitizer build's slow start.
-constexpr auto daemonStartLimit = 20s;
-constexpr auto hackStartLimit = 20s;
+constexpr auto startLimit = 20s;  // for the daemon, and then for its hack
 constexpr auto firstFrameLimit = 30s;
-constexpr auto commandLimit = 10s;
-constexpr auto daemonExitLimit = 5s;
 // How long Brivora may take to end once the daemon has unblanked.
 constexpr auto hackEndLimit = 1s;
 
@@ -66,7 +63,7 @@ class XScreenSaverDaemon {
   ~XScreenSaverDaemon() {
     // Whatever it leaves still connected ends with the server, after this object.
     command({"--exit"});
-    launcher_->waitFor(daemonExitLimit);
+    launcher_->waitFor(5s);
     prctl(PR_SET_CHILD_SUBREAPER, 0);
   }
 
@@ -74,8 +71,7 @@ class XScreenSaverDaemon {
   bool command(const std::vector<std::string>& options) const {
     std::vector<std::string> argv = {findProgram("xscreensaver-command"), "--display", display_};
     argv.insert(argv.end(), options.begin(), options.end());
-    return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"})
-               .waitFor(commandLimit) == 0;
+    return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"}).waitFor(10s) == 0;
   }
 
   // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
@@ -178,15 +174,12 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   const XScreenSaverDaemon daemon(server.display, *account, setup.home, setup.environment,
                                   setup.scratch.folder() / "daemon.log");
   // The daemon takes commands once it has announced itself on the root window.
-  ASSERT_TRUE(testing::waitUntil(
-      [&] {
-        return daemon.command({"--select", "1"});
-      },
-      daemonStartLimit, 200ms))
+  const auto selected = [&] { return daemon.command({"--select", "1"}); };
+  ASSERT_TRUE(testing::waitUntil(selected, startLimit, 200ms))
       << "the daemon took no --select command" << daemon.logTail();
   pid_t hack = 0;
   ASSERT_TRUE(testing::waitUntil([&] { return (hack = hackId(daemon.log(), setup.program)) > 0; },
-                                 hackStartLimit, 50ms))
+                                 startLimit, 50ms))
       << "the daemon did not start Brivora" << daemon.logTail();
 
   Display* x = XOpenDisplay(server.display.c_str());
