@@ -153,11 +153,11 @@ TEST_F(X11Host, WatchCreatesTheViewAnewAfterEachChangeOfTheBundle) {
       brivora({"run", "--bundle", bundle.folder().string(), "-root", "--watch"});
   launch.output = scratch.folder() / "stderr.txt";
   ChildProcess child(launch);
-  // Whether a row near the top right of the screen shows `colour` (by default, near-black).
+  // Whether a point near the top right of the screen shows `colour` (by default, near-black).
   const auto shows = [&](std::optional<testing::Rgba> colour) {
     const testing::Screenshot shot = testing::screenshot(x, DefaultRootWindow(x), 640, 8);
-    return shot && testing::isNear(testing::meanColour(shot.get(), 400, 6, 630, 7),
-                                   colour.value_or(testing::Rgba{}), colour ? 60 : 40);
+    return shot && testing::shows(testing::pixelsOf(shot.get())(515, 6),
+                                  colour.value_or(testing::Rgba{}), colour ? 60 : 40);
   };
   EXPECT_TRUE(testing::waitUntil([&] { return shows(testing::wallpaperColours[0]); }, 20s));
 

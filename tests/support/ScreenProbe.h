@@ -17,19 +17,6 @@
 
 namespace brivora::testing {
 
-struct MeanColour {
-  double red = 0;
-  double green = 0;
-  double blue = 0;
-};
-
-// The mean colour of the block from (`left`, `top`) to (`right`, `bottom`) of a 24-bit
-// TrueColor picture.
-MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom);
-
-// Whether each channel of `colour` is within `tolerance` of `expected`.
-bool isNear(const MeanColour& colour, Rgba expected, int tolerance);
-
 struct XImageDeleter {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
