@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -28,99 +27,22 @@ using testing::findProgram;
 using testing::VirtualDisplay;
 
 // Generous, for a loaded machine and the sanitizer build's slow start.
-constexpr auto daemonStartLimit = 20s;
-constexpr auto hackStartLimit = 20s;
+constexpr auto startLimit = 20s;  // for the daemon, and then for its hack
 constexpr auto firstFrameLimit = 30s;
-constexpr auto commandLimit = 10s;
-constexpr auto daemonExitLimit = 5s;
 // How long Brivora may take to end once the daemon has unblanked.
 constexpr auto hackEndLimit = 1s;
 
-// One line of /proc/PID/stat, as far as the tests need it.
-struct ProcessEntry {
-  pid_t pid = 0;
-  pid_t parent = 0;
-  char state = '?';
-  unsigned long long startTicks = 0;  // tells a process from a later one given the same id
-};
-
-std::optional<ProcessEntry> processEntry(pid_t pid) {
-  std::istringstream stat(testing::readText("/proc/" + std::to_string(pid) + "/stat"));
-  std::string line;
-  if (!std::getline(stat, line)) return std::nullopt;
-  // The name in parentheses may hold spaces and parentheses itself; the fields follow the last.
-  const std::size_t nameEnd = line.rfind(')');
-  if (nameEnd == std::string::npos) return std::nullopt;
-  std::istringstream fields(line.substr(nameEnd + 1));
-  ProcessEntry entry;
-  entry.pid = pid;
-  fields >> entry.state >> entry.parent;
-  std::string skipped;
-  for (int field = 5; field < 22; ++field) fields >> skipped;
-  fields >> entry.startTicks;
-  if (!fields) return std::nullopt;
-  return entry;
-}
-
-std::vector<ProcessEntry> processTable() {
-  std::vector<ProcessEntry> table;
-  std::error_code error;
-  for (const auto& item : std::filesystem::directory_iterator("/proc", error)) {
-    const std::string name = item.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    if (auto entry = processEntry(std::stoi(name))) table.push_back(*entry);
-  }
-  return table;
-}
-
-// `root` and every process below it.
-std::vector<ProcessEntry> processFamily(pid_t root) {
-  const std::vector<ProcessEntry> table = processTable();
-  std::vector<ProcessEntry> family;
-  for (const ProcessEntry& entry : table) {
-    if (entry.pid == root) family.push_back(entry);
-  }
-  for (std::size_t at = 0; at < family.size(); ++at) {
-    for (const ProcessEntry& entry : table) {
-      if (entry.parent == family[at].pid) family.push_back(entry);
-    }
-  }
-  return family;
-}
-
-// The processes whose program is the file at `program`.
-std::vector<pid_t> processesRunning(const std::filesystem::path& program) {
-  std::vector<pid_t> found;
-  for (const ProcessEntry& entry : processTable()) {
-    std::error_code error;
-    const auto executable =
-        std::filesystem::read_symlink("/proc/" + std::to_string(entry.pid) + "/exe", error);
-    if (!error && executable == program && entry.state != 'Z') found.push_back(entry.pid);
-  }
-  return found;
-}
-
-// How a process ended: `status` is known only where it ended as this test's child (the test
-// adopts orphans), not where its own parent collected it.
-struct Ending {
-  bool ended = false;
-  std::optional<int> status;
-};
-
-Ending endingOf(const ProcessEntry& process) {
-  int status = 0;
-  if (waitpid(process.pid, &status, WNOHANG) == process.pid) {
-    return {true, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
-  }
-  const std::optional<ProcessEntry> now = processEntry(process.pid);
-  const bool ended =
-      !now || now->startTicks != process.startTicks || now->state == 'Z' || now->state == 'X';
-  return {ended, std::nullopt};
+// The id of the process the daemon's graphics helper started for `program`, from its verbose
+// log ("forked "PROGRAM ..." in pid N"); 0 while there is none.
+pid_t hackId(const std::string& log, const std::filesystem::path& program) {
+  const std::size_t forked = log.find("forked \"" + program.string());
+  const std::size_t id = forked == std::string::npos ? forked : log.find(" in pid ", forked);
+  return id == std::string::npos ? 0 : std::atoi(log.c_str() + id + 8);
 }
 
 // The XScreenSaver daemon on `display` as `account`, until the object ends; then it is asked
-// to exit and whatever it started that is still running is killed. While it lives the test
-// adopts orphaned processes, so that the hack's exit status reaches it.
+// to exit. While it lives the test adopts orphaned processes, so that the hack's exit status
+// reaches it.
 class XScreenSaverDaemon {
  public:
   XScreenSaverDaemon(std::string display, const testing::TestAccount& account,
@@ -139,14 +61,9 @@ class XScreenSaverDaemon {
   XScreenSaverDaemon(const XScreenSaverDaemon&) = delete;
   XScreenSaverDaemon& operator=(const XScreenSaverDaemon&) = delete;
   ~XScreenSaverDaemon() {
-    std::vector<ProcessEntry> family = processFamily(launcher_->pid());
+    // Whatever it leaves still connected ends with the server, after this object.
     command({"--exit"});
-    waitUntilEnded(family, daemonExitLimit);
-    for (const ProcessEntry& process : processFamily(launcher_->pid())) family.push_back(process);
-    for (const ProcessEntry& process : family) {
-      if (!endingOf(process).ended) kill(process.pid, SIGKILL);
-    }
-    waitUntilEnded(family, daemonExitLimit);
+    launcher_->waitFor(5s);
     prctl(PR_SET_CHILD_SUBREAPER, 0);
   }
 
@@ -154,8 +71,7 @@ class XScreenSaverDaemon {
   bool command(const std::vector<std::string>& options) const {
     std::vector<std::string> argv = {findProgram("xscreensaver-command"), "--display", display_};
     argv.insert(argv.end(), options.begin(), options.end());
-    return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"})
-               .waitFor(commandLimit) == 0;
+    return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"}).waitFor(10s) == 0;
   }
 
   // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
@@ -169,17 +85,6 @@ class XScreenSaverDaemon {
   std::string log() const { return testing::readText(log_); }
 
  private:
-  // Collects the family's exit statuses where they come to this process.
-  static void waitUntilEnded(const std::vector<ProcessEntry>& family,
-                             std::chrono::milliseconds limit) {
-    testing::waitUntil(
-        [&] {
-          return std::all_of(family.begin(), family.end(),
-                             [](const ProcessEntry& process) { return endingOf(process).ended; });
-        },
-        limit, 10ms);
-  }
-
   std::string display_;
   std::filesystem::path log_;
   std::unique_ptr<testing::ChildProcess> launcher_;
@@ -269,18 +174,13 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   const XScreenSaverDaemon daemon(server.display, *account, setup.home, setup.environment,
                                   setup.scratch.folder() / "daemon.log");
   // The daemon takes commands once it has announced itself on the root window.
-  ASSERT_TRUE(testing::waitUntil(
-      [&] {
-        return daemon.command({"--select", "1"});
-      },
-      daemonStartLimit, 200ms))
+  const auto selected = [&] { return daemon.command({"--select", "1"}); };
+  ASSERT_TRUE(testing::waitUntil(selected, startLimit, 200ms))
       << "the daemon took no --select command" << daemon.logTail();
-  std::vector<pid_t> hacks;
-  testing::waitUntil([&] { return !(hacks = processesRunning(setup.program)).empty(); },
-                     hackStartLimit, 50ms);
-  ASSERT_EQ(hacks.size(), 1u) << "the daemon did not start Brivora" << daemon.logTail();
-  const std::optional<ProcessEntry> hack = processEntry(hacks.front());
-  ASSERT_TRUE(hack.has_value());
+  pid_t hack = 0;
+  ASSERT_TRUE(testing::waitUntil([&] { return (hack = hackId(daemon.log(), setup.program)) > 0; },
+                                 startLimit, 50ms))
+      << "the daemon did not start Brivora" << daemon.logTail();
 
   Display* x = XOpenDisplay(server.display.c_str());
   ASSERT_NE(x, nullptr);
@@ -290,17 +190,22 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   XCloseDisplay(x);
 
   ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.logTail();
-  Ending ending;
-  EXPECT_TRUE(
-      testing::waitUntil([&] { return (ending = endingOf(*hack)).ended; }, hackEndLimit, 5ms))
-      << "Brivora still runs a second after the daemon unblanked" << daemon.logTail();
-  // Its status reaches the test when its parent, the daemon's graphics helper, ended first.
-  if (ending.status) {
-    EXPECT_EQ(*ending.status, 0) << daemon.logTail();
+  // Its wait status (0: exit status 0) reaches the test when its parent, the daemon's graphics
+  // helper, ended first.
+  int status = 0;
+  pid_t collected = 0;
+  const auto ended = [&] {
+    collected = waitpid(hack, &status, WNOHANG);
+    return collected == hack || kill(hack, 0) != 0;
+  };
+  if (!testing::waitUntil(ended, hackEndLimit, 5ms)) {
+    kill(hack, SIGKILL);
+    ADD_FAILURE() << "Brivora still runs a second after the daemon unblanked" << daemon.logTail();
   }
-  const std::string log = daemon.log();
-  EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << daemon.logTail();
-  EXPECT_EQ(log.find("runtime error"), std::string::npos) << daemon.logTail();
+  EXPECT_EQ(collected == hack ? status : 0, 0) << daemon.logTail();
+  for (const char* report : {"Sanitizer", "runtime error"}) {
+    EXPECT_EQ(daemon.log().find(report), std::string::npos) << daemon.logTail();
+  }
 }
 
 }  // namespace

@@ -2,33 +2,12 @@
 
 #include <X11/Xutil.h>
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "tests/support/WaitUntil.h"
 
 namespace brivora::testing {
-
-MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom) {
-  MeanColour sum;
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const unsigned long pixel = XGetPixel(shot, x, y);
-      sum.red += static_cast<double>((pixel >> 16) & 0xFF);
-      sum.green += static_cast<double>((pixel >> 8) & 0xFF);
-      sum.blue += static_cast<double>(pixel & 0xFF);
-    }
-  }
-  const double count = static_cast<double>((right - left) * (bottom - top));
-  return {sum.red / count, sum.green / count, sum.blue / count};
-}
-
-bool isNear(const MeanColour& colour, Rgba expected, int tolerance) {
-  return std::abs(colour.red - expected.red) <= tolerance &&
-         std::abs(colour.green - expected.green) <= tolerance &&
-         std::abs(colour.blue - expected.blue) <= tolerance;
-}
 
 Screenshot screenshot(Display* x, Window window, int width, int height) {
   return Screenshot(XGetImage(x, window, 0, 0, static_cast<unsigned>(width),
@@ -56,39 +35,31 @@ bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int
       limit);
 }
 
-std::vector<Window> brivoraWindows(Display* x) {
+std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect) {
   Window root = 0;
   Window parent = 0;
   Window* children = nullptr;
   unsigned count = 0;
-  std::vector<Window> found;
-  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return found;
-  for (unsigned at = 0; at < count; ++at) {
-    char* name = nullptr;
-    if (XFetchName(x, children[at], &name) && name) {
-      if (std::string(name) == "Brivora") found.push_back(children[at]);
-      XFree(name);
-    }
-  }
-  if (children) XFree(children);
-  return found;
-}
-
-std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect) {
   std::vector<PixelRect> places;
   *overrideRedirect = true;
-  for (const Window window : brivoraWindows(x)) {
+  if (!XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &count)) return places;
+  for (unsigned at = 0; at < count; ++at) {
+    char* name = nullptr;
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(x, window, &attributes)) continue;
-    places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
-    *overrideRedirect = *overrideRedirect && attributes.override_redirect;
+    if (!XFetchName(x, children[at], &name) || !name) continue;
+    if (std::string(name) == "Brivora" && XGetWindowAttributes(x, children[at], &attributes)) {
+      places.push_back({attributes.x, attributes.y, attributes.width, attributes.height});
+      *overrideRedirect = *overrideRedirect && attributes.override_redirect;
+    }
+    XFree(name);
   }
+  if (children) XFree(children);
   return places;
 }
 
-Window openWindow(Display* x, int width, int height) {
+Window openWindow(Display* x, int width, int height, int left) {
   const Window window =
-      XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, static_cast<unsigned>(width),
+      XCreateSimpleWindow(x, DefaultRootWindow(x), left, 0, static_cast<unsigned>(width),
                           static_cast<unsigned>(height), 0, 0, 0);
   XMapWindow(x, window);
   XSync(x, False);
@@ -116,13 +87,10 @@ bool waitForQuadrants(Display* x, Window window, int width, int height,
       [&] {
         const Screenshot shot = screenshot(x, window, width, height);
         for (int quadrant = 0; shot && quadrant < 4; ++quadrant) {
-          // The middle third of the quadrant, well inside its edges however the picture drifts.
-          const int left = (quadrant % 2) * width / 2 + width / 6;
-          const int top = (quadrant / 2) * height / 2 + height / 6;
-          if (!isNear(meanColour(shot.get(), left, top, left + width / 6, top + height / 6),
-                      quadrantColours[static_cast<std::size_t>(quadrant)], 30)) {
-            return false;
-          }
+          // The middle of the quadrant, well inside its edges however the picture drifts.
+          const std::uint32_t middle = pixelsOf(shot.get())(
+              (quadrant % 2) * width / 2 + width / 4, (quadrant / 2) * height / 2 + height / 4);
+          if (!shows(middle, quadrantColours[static_cast<std::size_t>(quadrant)], 30)) return false;
         }
         return shot != nullptr;
       },

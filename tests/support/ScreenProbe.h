@@ -17,19 +17,6 @@
 
 namespace brivora::testing {
 
-struct MeanColour {
-  double red = 0;
-  double green = 0;
-  double blue = 0;
-};
-
-// The mean colour of the block from (`left`, `top`) to (`right`, `bottom`) of a 24-bit
-// TrueColor picture.
-MeanColour meanColour(XImage* shot, int left, int top, int right, int bottom);
-
-// Whether each channel of `colour` is within `tolerance` of `expected`.
-bool isNear(const MeanColour& colour, Rgba expected, int tolerance);
-
 struct XImageDeleter {
   void operator()(XImage* image) const { XDestroyImage(image); }
 };
@@ -47,15 +34,13 @@ PixelAt pixelsOf(XImage* shot);
 bool waitForFrame(Display* x, Window window, int width, int top, int bottom, int enough,
                   std::chrono::milliseconds limit);
 
-// The top-level windows named "Brivora".
-std::vector<Window> brivoraWindows(Display* x);
-
-// Where they are, and whether no window manager may touch any of them (override-redirect).
+// Where the top-level windows named "Brivora" are, and whether no window manager may touch any
+// of them (override-redirect).
 std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect);
 
-// A window of `width` x `height` at the top left of the screen, mapped, and its id as
-// -window-id takes it.
-Window openWindow(Display* x, int width, int height);
+// A window of `width` x `height` at the top of the screen, `left` pixels from its left edge,
+// mapped, and its id as -window-id takes it.
+Window openWindow(Display* x, int width, int height, int left = 0);
 std::string windowId(Window window);
 
 // A bundle whose only wallpaper is the four coloured quadrants at the virtual screen's size,

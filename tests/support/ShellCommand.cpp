@@ -21,15 +21,8 @@ ShellResult runShell(const std::string& command) {
 
 std::string shellQuoted(std::string_view text) {
   std::string quoted("'");
-  for (const char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  quoted += '\'';
-  return quoted;
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + '\'';
 }
 
 }  // namespace brivora::testing

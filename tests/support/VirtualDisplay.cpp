@@ -52,10 +52,6 @@ VirtualDisplay::VirtualDisplay(const std::vector<std::string>& extraArguments) {
   }
 }
 
-void VirtualDisplay::kill() {
-  server_.reset();
-}
-
 VirtualDisplay::~VirtualDisplay() {
   // Asked to end, so that it removes its lock file.
   if (server_ && !server_->status()) {
