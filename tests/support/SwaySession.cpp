@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "backends/codecs/ImageCodecs.h"
 #include "tests/support/TestAccount.h"
 #include "tests/support/WaitUntil.h"
 
@@ -21,38 +22,26 @@ using namespace std::chrono_literals;
 constexpr auto startLimit = 20s;
 constexpr auto commandLimit = 10s;
 
-// A binary PPM (P6) as grim writes it; an empty picture for anything else.
-SwayScreenshot readPpm(const std::string& bytes) {
-  std::istringstream in(bytes);
-  std::string magic;
-  int width = 0;
-  int height = 0;
-  int maximum = 0;
-  in >> magic >> width >> height >> maximum;
-  in.get();
-  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  const auto start = static_cast<std::size_t>(in.tellg());
-  if (magic != "P6" || maximum != 255 || width <= 0 || height <= 0 || !in ||
-      bytes.size() < start + count * 3) {
-    return {};
-  }
-  SwayScreenshot shot{width, height, std::vector<std::uint32_t>(count)};
-  for (std::size_t at = 0; at < count; ++at) {
-    const auto byte = [&](std::size_t channel) {
-      return static_cast<std::uint32_t>(
-          static_cast<unsigned char>(bytes[start + at * 3 + channel]));
-    };
-    shot.rgb[at] = byte(0) << 16 | byte(1) << 8 | byte(2);
-  }
+// A PNG as grim and weston's screenshooter write it; an empty picture for anything else.
+SwayScreenshot readPng(const std::filesystem::path& file) {
+  const DecodeResult decoded = decodeImage(readText(file), Size{1e6, 1e6});
+  const auto* image = std::get_if<DecodedImage>(&decoded);
+  if (!image) return {};
+  SwayScreenshot shot{image->pixels.width, image->pixels.height, image->pixels.argb};
+  for (std::uint32_t& pixel : shot.rgb) pixel &= 0xFFFFFF;
   return shot;
 }
 
 }  // namespace
 
-SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
-  for (const char* program : {"sway", "swaymsg", withX11 ? "Xwayland" : "sway", "grim"}) {
+SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor compositor) {
+  const bool weston = compositor == Compositor::weston;
+  const bool withX11 = compositor == Compositor::swayWithX11;
+  std::vector<std::string> programs = {"weston", "weston-screenshooter"};
+  if (!weston) programs = {"sway", "swaymsg", "grim", withX11 ? "Xwayland" : "sway"};
+  for (const std::string& program : programs) {
     if (findProgram(program).empty()) {
-      whyNot = std::string(program) + " is not installed (Debian packages sway, xwayland, grim)";
+      whyNot = program + " is not installed (Debian packages sway, xwayland, grim, weston)";
       return;
     }
   }
@@ -94,22 +83,41 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
     whyNot = "cannot hand the session's folder to " + account->name;
     return;
   }
-  Launch launch{
-      account->run({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SWAYSOCK",
-                    "HOME=" + folder.string(), "XDG_RUNTIME_DIR=" + runtime.string(),
-                    "WLR_BACKENDS=headless",
-                    "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()), "WLR_RENDERER=pixman",
-                    "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", (folder / "config").string()}),
-      {},
-      folder / "sway.log"};
-  sway_ = std::make_unique<ChildProcess>(launch);
-  waitUntil([&] { return std::filesystem::exists(ready) || sway_->status(); }, startLimit);
-  std::istringstream words(readText(ready));
+  std::vector<std::string> argv = {"env",
+                                   "-u",
+                                   "DISPLAY",
+                                   "-u",
+                                   "WAYLAND_DISPLAY",
+                                   "-u",
+                                   "SWAYSOCK",
+                                   "HOME=" + folder.string(),
+                                   "XDG_RUNTIME_DIR=" + runtime.string()};
+  if (weston) {
+    argv.insert(argv.end(), {"weston", "--backend=headless-backend.so", "--use-pixman",
+                             "--socket=wayland-weston", "--debug", "--idle-time=0",
+                             "--width=" + std::to_string(outputs.at(0).width),
+                             "--height=" + std::to_string(outputs.at(0).height)});
+  } else {
+    argv.insert(argv.end(),
+                {"WLR_BACKENDS=headless", "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()),
+                 "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c",
+                 (folder / "config").string()});
+  }
+  const std::filesystem::path log = folder / "compositor.log";
+  server_ = std::make_unique<ChildProcess>(Launch{account->run(argv), {}, log});
+  const std::filesystem::path westonSocket = runtime / "wayland-weston";
+  waitUntil(
+      [&] { return std::filesystem::exists(weston ? westonSocket : ready) || server_->status(); },
+      startLimit);
   std::string x11;
-  if (withX11) words >> x11;
-  words >> waylandDisplay_ >> socket_;
-  if ((withX11 && x11.empty()) || socket_.empty()) {
-    whyNot = "sway did not start: " + readText(folder / "sway.log").substr(0, 2000);
+  if (weston && std::filesystem::exists(westonSocket)) waylandDisplay_ = "wayland-weston";
+  if (!weston) {
+    std::istringstream words(readText(ready));
+    if (withX11) words >> x11;
+    words >> waylandDisplay_ >> socket_;
+  }
+  if ((withX11 && x11.empty()) || waylandDisplay_.empty() || (!weston && socket_.empty())) {
+    whyNot = "the compositor did not start: " + readText(log).substr(0, 2000);
     return;
   }
   display = x11;
@@ -118,13 +126,13 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
 }
 
 SwaySession::~SwaySession() {
-  if (!sway_) return;
+  if (!server_) return;
   const auto ended = [this](std::chrono::milliseconds limit) {
-    return waitUntil([this] { return sway_->status().has_value(); }, limit, 10ms);
+    return waitUntil([this] { return server_->status().has_value(); }, limit, 10ms);
   };
-  if (!socket_.empty()) command("exit");
-  // runuser passes a termination signal on to sway, where a kill would leave sway running.
-  if (!ended(3s)) sway_->signal(SIGTERM);
+  // runuser passes a termination signal on to the compositor, where a kill would leave it
+  // running.
+  if (socket_.empty() || !command("exit") || !ended(3s)) server_->signal(SIGTERM);
   ended(2s);
 }
 
@@ -138,7 +146,7 @@ void SwaySession::kill() {
   // runuser's child, sway itself, must go: its connections break as in a crash.
   ChildProcess({{"pkill", "-KILL", "-f", "^sway -c " + (scratch_.folder() / "config").string()}})
       .waitFor(commandLimit);
-  sway_->waitFor(commandLimit);
+  server_->waitFor(commandLimit);
 }
 
 std::vector<std::string> SwaySession::waylandEnvironment() const {
@@ -158,13 +166,17 @@ bool SwaySession::command(const std::string& text) const {
 }
 
 SwayScreenshot SwaySession::screenshot(const std::string& name) const {
-  const std::filesystem::path file = scratch_.folder() / "screenshot.ppm";
-  std::vector<std::string> argv = {"grim", "-t", "ppm"};
+  // Weston's screenshooter writes wayland-screenshot-*.png into its working folder.
+  const std::filesystem::path shots = scratch_.folder() / "shots";
+  std::filesystem::remove_all(shots);
+  std::filesystem::create_directory(shots);
+  std::vector<std::string> argv = {"grim", "-l", "0"};
   if (!name.empty()) argv.insert(argv.end(), {"-o", name});
-  argv.push_back(file.string());
-  std::filesystem::remove(file);
+  argv.push_back(shots / "screenshot.png");
+  if (socket_.empty()) argv = {"sh", "-c", "cd \"$0\" && weston-screenshooter", shots};
   if (ChildProcess({argv, waylandEnvironment()}).waitFor(commandLimit) != 0) return {};
-  return readPpm(readText(file));
+  for (const auto& file : std::filesystem::directory_iterator(shots)) return readPng(file.path());
+  return {};
 }
 
 int SwaySession::monitorCount() const {
