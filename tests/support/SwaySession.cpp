@@ -3,9 +3,12 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -22,9 +25,27 @@ using namespace std::chrono_literals;
 constexpr auto startLimit = 20s;
 constexpr auto commandLimit = 10s;
 
-// A PNG as grim and weston's screenshooter write it; an empty picture for anything else.
-SwayScreenshot readPng(const std::filesystem::path& file) {
-  const DecodeResult decoded = decodeImage(readText(file), Size{1e6, 1e6});
+// A binary PPM (P6) as grim writes it, cheaper to write and read than a PNG; an empty picture
+// for anything else.
+SwayScreenshot readPpm(const std::string& bytes) {
+  int width = 0, height = 0, start = 0;
+  if (std::sscanf(bytes.c_str(), "P6 %d %d 255%n", &width, &height, &start) != 2 || start == 0 ||
+      width <= 0 || height <= 0 ||
+      bytes.size() < std::size_t(start) + 1 + 3 * std::size_t(width) * height) {
+    return {};
+  }
+  SwayScreenshot shot{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+  const auto* byte = reinterpret_cast<const unsigned char*>(bytes.data()) + start + 1;
+  for (std::uint32_t& pixel : shot.rgb) {
+    pixel = std::uint32_t{byte[0]} << 16 | std::uint32_t{byte[1]} << 8 | byte[2];
+    byte += 3;
+  }
+  return shot;
+}
+
+// A PNG as weston's screenshooter writes it; an empty picture for anything else.
+SwayScreenshot readPng(const std::string& bytes) {
+  const DecodeResult decoded = decodeImage(bytes, Size{1e6, 1e6});
   const auto* image = std::get_if<DecodedImage>(&decoded);
   if (!image) return {};
   SwayScreenshot shot{image->pixels.width, image->pixels.height, image->pixels.argb};
@@ -83,14 +104,7 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor comp
     whyNot = "cannot hand the session's folder to " + account->name;
     return;
   }
-  std::vector<std::string> argv = {"env",
-                                   "-u",
-                                   "DISPLAY",
-                                   "-u",
-                                   "WAYLAND_DISPLAY",
-                                   "-u",
-                                   "SWAYSOCK",
-                                   "HOME=" + folder.string(),
+  std::vector<std::string> argv = {"env", "HOME=" + folder.string(),
                                    "XDG_RUNTIME_DIR=" + runtime.string()};
   if (weston) {
     argv.insert(argv.end(), {"weston", "--backend=headless-backend.so", "--use-pixman",
@@ -104,7 +118,9 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor comp
                  (folder / "config").string()});
   }
   const std::filesystem::path log = folder / "compositor.log";
-  server_ = std::make_unique<ChildProcess>(Launch{account->run(argv), {}, log});
+  // None of this process's displays: the session is a world of its own.
+  server_ = std::make_unique<ChildProcess>(
+      Launch{account->run(argv), {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"}, log});
   const std::filesystem::path westonSocket = runtime / "wayland-weston";
   waitUntil(
       [&] { return std::filesystem::exists(weston ? westonSocket : ready) || server_->status(); },
@@ -154,6 +170,17 @@ std::vector<std::string> SwaySession::waylandEnvironment() const {
           "WAYLAND_DISPLAY=" + waylandDisplay_};
 }
 
+int SwaySession::connect() const {
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{AF_UNIX, {}};
+  (scratch_.folder() / "runtime" / waylandDisplay_)
+      .string()
+      .copy(address.sun_path, sizeof address.sun_path - 1);
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return socket;
+  close(socket);
+  return -1;
+}
+
 Launch SwaySession::brivora(const std::vector<std::string>& arguments) const {
   Launch launch = ChildProcess::brivora(arguments);
   const std::vector<std::string> wayland = waylandEnvironment();
@@ -170,12 +197,14 @@ SwayScreenshot SwaySession::screenshot(const std::string& name) const {
   const std::filesystem::path shots = scratch_.folder() / "shots";
   std::filesystem::remove_all(shots);
   std::filesystem::create_directory(shots);
-  std::vector<std::string> argv = {"grim", "-l", "0"};
+  std::vector<std::string> argv = {"grim", "-t", "ppm"};
   if (!name.empty()) argv.insert(argv.end(), {"-o", name});
-  argv.push_back(shots / "screenshot.png");
+  argv.push_back(shots / "screenshot.ppm");
   if (socket_.empty()) argv = {"sh", "-c", "cd \"$0\" && weston-screenshooter", shots};
   if (ChildProcess({argv, waylandEnvironment()}).waitFor(commandLimit) != 0) return {};
-  for (const auto& file : std::filesystem::directory_iterator(shots)) return readPng(file.path());
+  for (const auto& file : std::filesystem::directory_iterator(shots)) {
+    return socket_.empty() ? readPng(readText(file.path())) : readPpm(readText(file.path()));
+  }
   return {};
 }
 

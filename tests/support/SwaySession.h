@@ -65,6 +65,10 @@ class SwaySession {
   // The environment a Wayland client of this session needs ("NAME=value" words).
   std::vector<std::string> waylandEnvironment() const;
 
+  // A connection of its own to the compositor, as a locker hands one to each client in
+  // WAYLAND_SOCKET; -1 where there is none.
+  int connect() const;
+
   // `brivora` with `arguments` as a Wayland client of this session.
   Launch brivora(const std::vector<std::string>& arguments) const;
 
