@@ -15,9 +15,7 @@ class ProbeView final : public ScreenSaverView {
   ProbeView(Rect frame, Clock& clock) : ScreenSaverView(frame, false), clock_(clock) {
     created = clock.uptime();
   }
-  void animateOneFrame() override {
-    ticks.push_back(clock_.uptime() - created);
-  }
+  void animateOneFrame() override { ticks.push_back(clock_.uptime() - created); }
   void draw(Rect) override {}
 
   double created = 0;
