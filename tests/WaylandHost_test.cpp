@@ -60,38 +60,48 @@ int clockPixels(const SwayScreenshot& shot, const PixelRect& area) {
   return count;
 }
 
-TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleAndEndsAtOnce) {
-  SwaySession session({{1280, 720, 1}, {1600, 900, 2}}, testing::Compositor::sway);
-  if (!session.started()) GTEST_SKIP() << session.whyNot;
+// Sway has the layer shell; weston has not, and its output gets a full-screen xdg toplevel.
+TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleWithOrWithoutTheLayerShellAndEndsAtOnce) {
   // Still frames: no wallpapers, and a clock and date line of fixed words.
   testing::TempBundle still;
   still.makeFolder("wallpapers");
   still.write("theme.json", R"({"timeFormat": "'10:10'", "dateFormat": "'SATURDAY'"})");
-  ChildProcess child(session.brivora({"--bundle", still.folder().string(), "-fullscreen"}));
-  // Each output shows the frame drawn at its own pixel size: the scale-2 output's 800x450
-  // logical pixels as 1600x900, not a smaller frame enlarged.
-  for (const auto& [name, size] :
-       {std::pair{"HEADLESS-1", "1280x720"}, std::pair{"HEADLESS-2", "1600x900"}}) {
-    SCOPED_TRACE(name);
-    const std::filesystem::path reference = still.folder() / (std::string(name) + ".png");
-    ASSERT_EQ(ChildProcess(ChildProcess::brivora({"render", "--bundle", still.folder().string(),
-                                                  "--size", size, "--out", reference.string()}))
-                  .waitFor(20s),
-              0);
-    const DecodedImage expected =
-        testing::decodedOrFail(decodeImage(testing::readText(reference), Size{1e6, 1e6}));
-    EXPECT_TRUE(testing::waitUntil(
-        [&] {
-          const SwayScreenshot shot = session.screenshot(name);
-          return testing::sizeOf(expected.pixels) == PixelSize{shot.width, shot.height} &&
-                 testing::differingPixels(shot.pixels(), expected.pixels) == 0;
-        },
-        firstFrameLimit, 50ms));
+  for (const testing::Compositor compositor :
+       {testing::Compositor::sway, testing::Compositor::weston}) {
+    const bool weston = compositor == testing::Compositor::weston;
+    SCOPED_TRACE(weston ? "weston" : "sway");
+    SwaySession session(weston ? std::vector<testing::SwayOutput>{{800, 480}}
+                               : std::vector<testing::SwayOutput>{{1280, 720, 1}, {1600, 900, 2}},
+                        compositor);
+    if (!session.started()) GTEST_SKIP() << session.whyNot;
+    ChildProcess child(session.brivora({"--bundle", still.folder().string(), "-fullscreen"}));
+    // Each output shows the frame drawn at its own pixel size: the scale-2 output's 800x450
+    // logical pixels as 1600x900, not a smaller frame enlarged.
+    using Output = std::pair<std::string, std::string>;  // its name and its size in pixels
+    for (const auto& [name, size] :
+         weston ? std::vector<Output>{{"", "800x480"}}
+                : std::vector<Output>{{"HEADLESS-1", "1280x720"}, {"HEADLESS-2", "1600x900"}}) {
+      SCOPED_TRACE(size);
+      const std::filesystem::path reference = still.folder() / (size + ".png");
+      ASSERT_EQ(ChildProcess(ChildProcess::brivora({"render", "--bundle", still.folder().string(),
+                                                    "--size", size, "--out", reference.string()}))
+                    .waitFor(20s),
+                0);
+      const DecodedImage expected =
+          testing::decodedOrFail(decodeImage(testing::readText(reference), Size{1e6, 1e6}));
+      EXPECT_TRUE(testing::waitUntil(
+          [&] {
+            const SwayScreenshot shot = session.screenshot(name);
+            return testing::sizeOf(expected.pixels) == PixelSize{shot.width, shot.height} &&
+                   testing::differingPixels(shot.pixels(), expected.pixels) == 0;
+          },
+          firstFrameLimit, 50ms));
+    }
+    const auto signalled = Clock::now();
+    child.signal(SIGTERM);
+    EXPECT_EQ(child.waitFor(5s), 0);
+    EXPECT_LE(Clock::now() - signalled, exitLimit);
   }
-  const auto signalled = Clock::now();
-  child.signal(SIGTERM);
-  EXPECT_EQ(child.waitFor(5s), 0);
-  EXPECT_LE(Clock::now() - signalled, exitLimit);
 }
 
 // One sway session, with XWayland, for every check that leaves it running; losing the
@@ -208,18 +218,6 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
   EXPECT_EQ(child.waitFor(1s), 2);
   EXPECT_EQ(testing::readText(launch.output),
             "brivora: lost the connection to the Wayland compositor\n");
-}
-
-// Weston has no layer shell: each output gets a full-screen xdg toplevel instead.
-TEST(WaylandHost, WithoutTheLayerShellOutputsGetFullScreenWindows) {
-  SwaySession weston({{800, 480}}, testing::Compositor::weston);
-  if (!weston.started()) GTEST_SKIP() << weston.whyNot;
-  testing::TempBundle bundle;
-  testing::writeColourBundle(bundle, 1000);
-  ChildProcess child(weston.brivora({"--bundle", bundle.folder().string(), "-fullscreen"}));
-  EXPECT_TRUE(waitForColour(weston, "", firstFrameLimit)) << "the output is not covered";
-  child.signal(SIGTERM);
-  EXPECT_EQ(child.waitFor(2s), 0);
 }
 
 }  // namespace
