@@ -24,7 +24,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using testing::ChildProcess;
 using testing::firstFrameLimit;
-using testing::SwayScreenshot;
 using testing::SwaySession;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -40,9 +39,10 @@ std::optional<int> waitForColour(const SwaySession& session, const std::string& 
   std::optional<int> colour;
   testing::waitUntil(
       [&] {
-        const SwayScreenshot shot = session.screenshot(name);
-        return (colour = testing::colourFilling(
-                    part.value_or(PixelRect{0, 0, shot.width, shot.height}), shot.pixels()))
+        const ImagePixels shot = session.screenshot(name);
+        return (colour =
+                    testing::colourFilling(part.value_or(PixelRect{0, 0, shot.width, shot.height}),
+                                           testing::pixelsOf(shot)))
             .has_value();
       },
       limit);
@@ -50,11 +50,12 @@ std::optional<int> waitForColour(const SwaySession& session, const std::string& 
 }
 
 // White pixels (the clock's) in the lower half of `area`.
-int clockPixels(const SwayScreenshot& shot, const PixelRect& area) {
+int clockPixels(const ImagePixels& shot, const PixelRect& area) {
+  const testing::PixelAt pixel = testing::pixelsOf(shot);
   int count = 0;
   for (int y = area.y + area.height / 2; y < area.bottom(); ++y) {
     for (int x = area.x; x < area.right(); ++x) {
-      count += testing::shows(shot.at(x, y), {255, 255, 255}, 30);
+      count += testing::shows(pixel(x, y), {255, 255, 255}, 30);
     }
   }
   return count;
@@ -91,9 +92,9 @@ TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleWithOrWithoutTheLayerShellAndE
           testing::decodedOrFail(decodeImage(testing::readText(reference), Size{1e6, 1e6}));
       EXPECT_TRUE(testing::waitUntil(
           [&] {
-            const SwayScreenshot shot = session.screenshot(name);
+            const ImagePixels shot = session.screenshot(name);
             return testing::sizeOf(expected.pixels) == PixelSize{shot.width, shot.height} &&
-                   testing::differingPixels(shot.pixels(), expected.pixels) == 0;
+                   testing::differingPixels(testing::pixelsOf(shot), expected.pixels) == 0;
           },
           firstFrameLimit, 50ms));
     }
@@ -172,8 +173,8 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     std::optional<int> first, second;
     EXPECT_TRUE(testing::waitUntil(
         [&] {
-          const SwayScreenshot shot = session.screenshot();
-          const auto pixel = shot.pixels();
+          const ImagePixels shot = session.screenshot();
+          const auto pixel = testing::pixelsOf(shot);
           const auto quadrant = [&](int px, int py, std::size_t at) {
             return testing::shows(pixel(px, py), testing::quadrantColours[at]);
           };

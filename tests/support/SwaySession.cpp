@@ -27,16 +27,16 @@ constexpr auto commandLimit = 10s;
 
 // A binary PPM (P6) as grim writes it, cheaper to write and read than a PNG; an empty picture
 // for anything else.
-SwayScreenshot readPpm(const std::string& bytes) {
+ImagePixels readPpm(const std::string& bytes) {
   int width = 0, height = 0, start = 0;
   if (std::sscanf(bytes.c_str(), "P6 %d %d 255%n", &width, &height, &start) != 2 || start == 0 ||
       width <= 0 || height <= 0 ||
       bytes.size() < std::size_t(start) + 1 + 3 * std::size_t(width) * height) {
     return {};
   }
-  SwayScreenshot shot{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+  ImagePixels shot{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
   const auto* byte = reinterpret_cast<const unsigned char*>(bytes.data()) + start + 1;
-  for (std::uint32_t& pixel : shot.rgb) {
+  for (std::uint32_t& pixel : shot.argb) {
     pixel = std::uint32_t{byte[0]} << 16 | std::uint32_t{byte[1]} << 8 | byte[2];
     byte += 3;
   }
@@ -44,13 +44,10 @@ SwayScreenshot readPpm(const std::string& bytes) {
 }
 
 // A PNG as weston's screenshooter writes it; an empty picture for anything else.
-SwayScreenshot readPng(const std::string& bytes) {
+ImagePixels readPng(const std::string& bytes) {
   const DecodeResult decoded = decodeImage(bytes, Size{1e6, 1e6});
   const auto* image = std::get_if<DecodedImage>(&decoded);
-  if (!image) return {};
-  SwayScreenshot shot{image->pixels.width, image->pixels.height, image->pixels.argb};
-  for (std::uint32_t& pixel : shot.rgb) pixel &= 0xFFFFFF;
-  return shot;
+  return image ? image->pixels : ImagePixels{};
 }
 
 }  // namespace
@@ -192,7 +189,7 @@ bool SwaySession::command(const std::string& text) const {
   return ChildProcess({{"swaymsg", "-s", socket_, text}}).waitFor(commandLimit) == 0;
 }
 
-SwayScreenshot SwaySession::screenshot(const std::string& name) const {
+ImagePixels SwaySession::screenshot(const std::string& name) const {
   // Weston's screenshooter writes wayland-screenshot-*.png into its working folder.
   const std::filesystem::path shots = scratch_.folder() / "shots";
   std::filesystem::remove_all(shots);

@@ -18,24 +18,14 @@ struct SwayOutput {
   int scale = 1;
 };
 
-// A picture of what sway shows: 0xRRGGBB words, rows from the top.
-struct SwayScreenshot {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> rgb;
-
-  std::uint32_t at(int x, int y) const {
-    return rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(x)];
-  }
-
-  // Its pixels, white outside it; valid while the picture is.
-  PixelAt pixels() const {
-    return [this](int x, int y) {
-      return x >= 0 && y >= 0 && x < width && y < height ? at(x, y) : 0xFFFFFFFFu;
-    };
-  }
-};
+// A screenshot's pixels as 0xRRGGBB, white outside it; valid while the picture is.
+inline PixelAt pixelsOf(const ImagePixels& shot) {
+  return [&shot](int x, int y) {
+    return x >= 0 && y >= 0 && x < shot.width && y < shot.height
+               ? shot.argb[static_cast<std::size_t>(y * shot.width + x)] & 0xFFFFFFu
+               : 0xFFFFFFFFu;
+  };
+}
 
 // The compositor a session runs: sway with XWayland or without, or weston, which has no layer
 // shell.
@@ -85,7 +75,7 @@ class SwaySession {
 
   // What output `name` shows, or the whole layout when `name` is empty (weston: its one
   // output); an empty picture when grim or weston's screenshooter could not take it.
-  SwayScreenshot screenshot(const std::string& name = {}) const;
+  ImagePixels screenshot(const std::string& name = {}) const;
 
   // How many monitors XWayland lists now.
   int monitorCount() const;
