@@ -164,11 +164,10 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     const std::vector<std::string> arguments = {"--bundle",
                                                 (span ? quadrants : colours).folder().string(),
                                                 "-fullscreen", "--monitors", row.mode};
-    testing::Launch launch = session.brivora(arguments);
-    if (row.x11) {
-      launch = ChildProcess::brivora(arguments, session.display);
-      launch.environment.push_back("WAYLAND_DISPLAY");
-    }
+    // The X11 host on sway's X display, outside any Wayland session.
+    testing::Launch launch =
+        row.x11 ? ChildProcess::brivora(arguments, session.display) : session.brivora(arguments);
+    if (row.x11) launch.environment.push_back("WAYLAND_DISPLAY");
     ChildProcess child(launch);
     std::optional<int> first, second;
     EXPECT_TRUE(testing::waitUntil(
@@ -191,24 +190,19 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
                  clockPixels(shot, wide) > clockPixels(shot, small) * 3 / 2;
         },
         firstFrameLimit, 0ms));
-    if (row.x11) {
-      child.signal(SIGTERM);
-      EXPECT_EQ(child.waitFor(2s), 0);
-      continue;
-    }
-    if (row.mode == "each") {
+    if (row.mode == "each" && !row.x11) {
       // A third output, covered within a second by a wallpaper no other output shows.
       ASSERT_TRUE(session.command("create_output"));
       const auto plugged = Clock::now();
       const std::optional<int> third = waitForColour(session, "HEADLESS-3", 10s);
-      const auto covered = Clock::now() - plugged;
       ASSERT_TRUE(third) << "the new output is not covered";
-      EXPECT_LE(covered, testing::newMonitorLimit)
-          << std::chrono::duration_cast<std::chrono::milliseconds>(covered).count() << " ms";
+      EXPECT_LE(Clock::now() - plugged, testing::newMonitorLimit);
       EXPECT_EQ((std::set<std::optional<int>>{first, second, third}).size(), 3u);
     }
-    // Standalone, it ends when the user is back.
-    ASSERT_TRUE(session.type({"a"}));
+    // Standalone on Wayland, it ends when the user is back; the X11 host's windows, which no
+    // window manager handles, hear no keys from sway.
+    if (row.x11) child.signal(SIGTERM);
+    EXPECT_TRUE(row.x11 || session.type({"a"}));
     EXPECT_EQ(child.waitFor(2s), 0);
   }
   testing::Launch launch = session.brivora({"--bundle", coloursFolder, "-fullscreen"});
