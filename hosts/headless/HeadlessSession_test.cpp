@@ -12,17 +12,13 @@ namespace {
 // Notes the moments of its ticks.
 class ProbeView final : public ScreenSaverView {
  public:
-  ProbeView(Rect frame, Clock& clock) : ScreenSaverView(frame, false), clock_(clock) {
-    created = clock.uptime();
-  }
-  void animateOneFrame() override { ticks.push_back(clock_.uptime() - created); }
+  ProbeView(Rect frame, Clock& source) : ScreenSaverView(frame, false), clock(source) {}
+  void animateOneFrame() override { ticks.push_back(clock.uptime() - created); }
   void draw(Rect) override {}
 
-  double created = 0;
+  Clock& clock;
+  const double created = clock.uptime();
   std::vector<double> ticks;
-
- private:
-  Clock& clock_;
 };
 
 const bool probeRegistered =
