@@ -140,9 +140,6 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     close(connection);
     EXPECT_TRUE(waitForColour(session, "HEADLESS-2", firstFrameLimit));
     EXPECT_FALSE(waitForColour(session, "HEADLESS-1", 0ms)) << "an output the locker did not name";
-    ASSERT_TRUE(session.type({"a"}));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_FALSE(child.status()) << "it ended on a key the locker owns";
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(2s), 0);
   }
@@ -152,22 +149,19 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
                   testing::encodePng(testing::quadrantPicture(208, 72, testing::quadrantColours)));
   quadrants.write("theme.json", R"({"scrimEnabled": false, "playerOverlayEnabled": false,
                                     "clockSizeRatio": 0.04, "cycleSeconds": 1000})");
-  struct Row {
-    std::string mode;
-    bool x11;  // the X11 host under XWayland, else the Wayland host
-  };
-  // The Wayland host's `each` comes last: it adds a third output, which would widen the box.
-  for (const Row& row : {Row{"span", false}, Row{"same", false}, Row{"each", true},
-                         Row{"span", true}, Row{"each", false}}) {
-    SCOPED_TRACE(row.mode + (row.x11 ? " on X11" : " on Wayland"));
-    const bool span = row.mode == "span";
+  // Each mode and whether the X11 host (under XWayland) shows it, else the Wayland host. The
+  // Wayland host's `each` comes last: it adds a third output, which would widen the box.
+  for (const auto& [mode, x11] : std::vector<std::pair<std::string, bool>>{
+           {"span", false}, {"same", false}, {"each", true}, {"span", true}, {"each", false}}) {
+    SCOPED_TRACE(mode + (x11 ? " on X11" : " on Wayland"));
+    const bool span = mode == "span";
     const std::vector<std::string> arguments = {"--bundle",
                                                 (span ? quadrants : colours).folder().string(),
-                                                "-fullscreen", "--monitors", row.mode};
+                                                "-fullscreen", "--monitors", mode};
     // The X11 host on sway's X display, outside any Wayland session.
     testing::Launch launch =
-        row.x11 ? ChildProcess::brivora(arguments, session.display) : session.brivora(arguments);
-    if (row.x11) launch.environment.push_back("WAYLAND_DISPLAY");
+        x11 ? ChildProcess::brivora(arguments, session.display) : session.brivora(arguments);
+    if (x11) launch.environment.push_back("WAYLAND_DISPLAY");
     ChildProcess child(launch);
     std::optional<int> first, second;
     EXPECT_TRUE(testing::waitUntil(
@@ -185,12 +179,12 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
           first = testing::colourFilling(wide, pixel);
           second = testing::colourFilling(small, pixel);
           // Each view is its own output's size: the clock's height follows the output's.
-          return first && second && (*first == *second) == (row.mode == "same") &&
+          return first && second && (*first == *second) == (mode == "same") &&
                  clockPixels(shot, small) > 50 &&
                  clockPixels(shot, wide) > clockPixels(shot, small) * 3 / 2;
         },
         firstFrameLimit, 0ms));
-    if (row.mode == "each" && !row.x11) {
+    if (mode == "each" && !x11) {
       // A third output, covered within a second by a wallpaper no other output shows.
       ASSERT_TRUE(session.command("create_output"));
       const auto plugged = Clock::now();
@@ -201,8 +195,8 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     }
     // Standalone on Wayland, it ends when the user is back; the X11 host's windows, which no
     // window manager handles, hear no keys from sway.
-    if (row.x11) child.signal(SIGTERM);
-    EXPECT_TRUE(row.x11 || session.type({"a"}));
+    if (x11) child.signal(SIGTERM);
+    EXPECT_TRUE(x11 || session.type({"a"}));
     EXPECT_EQ(child.waitFor(2s), 0);
   }
   testing::Launch launch = session.brivora({"--bundle", coloursFolder, "-fullscreen"});

@@ -33,7 +33,6 @@ TEST(HeadlessSession, TicksEveryIntervalAndLastExactlyAtTheMoment) {
   };
   const double f = 1.0 / 30.0;
   const std::vector<Row> rows = {
-      {{0}, {}},
       {{0.05, 0.05, 0.02}, {f, 0.05}},
       {{0.1, 0.1 + f}, {f, 2 * f, 0.1, 0.1 + f}},
       {{0.05, 0.09}, {f, 0.05, 2 * f, 0.09}},

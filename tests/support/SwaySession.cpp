@@ -122,13 +122,12 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor comp
   waitUntil(
       [&] { return std::filesystem::exists(weston ? westonSocket : ready) || server_->status(); },
       startLimit);
+  std::istringstream words(!weston                                 ? readText(ready)
+                           : std::filesystem::exists(westonSocket) ? "wayland-weston"
+                                                                   : "");
   std::string x11;
-  if (weston && std::filesystem::exists(westonSocket)) waylandDisplay_ = "wayland-weston";
-  if (!weston) {
-    std::istringstream words(readText(ready));
-    if (withX11) words >> x11;
-    words >> waylandDisplay_ >> socket_;
-  }
+  if (withX11) words >> x11;
+  words >> waylandDisplay_ >> socket_;
   if ((withX11 && x11.empty()) || waylandDisplay_.empty() || (!weston && socket_.empty())) {
     whyNot = "the compositor did not start: " + readText(log).substr(0, 2000);
     return;
