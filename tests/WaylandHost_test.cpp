@@ -40,10 +40,9 @@ std::optional<int> waitForColour(const SwaySession& session, const std::string& 
   testing::waitUntil(
       [&] {
         const ImagePixels shot = session.screenshot(name);
-        return (colour =
-                    testing::colourFilling(part.value_or(PixelRect{0, 0, shot.width, shot.height}),
-                                           testing::pixelsOf(shot)))
-            .has_value();
+        colour = testing::colourFilling(part.value_or(PixelRect{0, 0, shot.width, shot.height}),
+                                        testing::pixelsOf(shot));
+        return colour.has_value();
       },
       limit);
   return colour;
