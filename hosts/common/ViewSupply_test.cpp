@@ -48,7 +48,6 @@ TEST(ViewSupply, SameModeViewsMoveInStepAndEachModeViewsApart) {
         ASSERT_NE(first.currentIndex(), second.currentIndex()) << tick;
       }
     }
-    views.clear();
   }
 }
 
