@@ -208,9 +208,8 @@ int SwaySession::monitorCount() const {
   Display* x = display.empty() ? nullptr : XOpenDisplay(display.c_str());
   if (!x) return 0;
   int count = 0;
-  if (XRRMonitorInfo* monitors = XRRGetMonitors(x, DefaultRootWindow(x), True, &count)) {
-    XRRFreeMonitors(monitors);
-  }
+  XRRMonitorInfo* monitors = XRRGetMonitors(x, DefaultRootWindow(x), True, &count);
+  if (monitors) XRRFreeMonitors(monitors);
   XCloseDisplay(x);
   return count;
 }
