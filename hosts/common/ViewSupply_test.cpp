@@ -34,8 +34,7 @@ TEST(ViewSupply, SameModeViewsMoveInStepAndEachModeViewsApart) {
       views.push_back(std::make_unique<KovaltaScreensaverView>(Rect{Point{}, size}, false,
                                                                seats.back()->environment()));
     }
-    const KovaltaScreensaverView& first = *views[0];
-    const KovaltaScreensaverView& second = *views[1];
+    const KovaltaScreensaverView &first = *views[0], &second = *views[1];
     for (int tick = 0; tick < 600; ++tick) {
       clock.advance(1.0 / 30);
       supply.beginFrame();
@@ -49,7 +48,6 @@ TEST(ViewSupply, SameModeViewsMoveInStepAndEachModeViewsApart) {
         ASSERT_NE(first.currentIndex(), second.currentIndex()) << tick;
       }
     }
-    views.clear();
   }
 }
 

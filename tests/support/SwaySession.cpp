@@ -3,12 +3,16 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
+#include "backends/codecs/ImageCodecs.h"
 #include "tests/support/TestAccount.h"
 #include "tests/support/WaitUntil.h"
 
@@ -21,38 +25,41 @@ using namespace std::chrono_literals;
 constexpr auto startLimit = 20s;
 constexpr auto commandLimit = 10s;
 
-// A binary PPM (P6) as grim writes it; an empty picture for anything else.
-SwayScreenshot readPpm(const std::string& bytes) {
-  std::istringstream in(bytes);
-  std::string magic;
-  int width = 0;
-  int height = 0;
-  int maximum = 0;
-  in >> magic >> width >> height >> maximum;
-  in.get();
-  const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  const auto start = static_cast<std::size_t>(in.tellg());
-  if (magic != "P6" || maximum != 255 || width <= 0 || height <= 0 || !in ||
-      bytes.size() < start + count * 3) {
+// A binary PPM (P6) as grim writes it, cheaper to write and read than a PNG; an empty picture
+// for anything else.
+ImagePixels readPpm(const std::string& bytes) {
+  int width = 0, height = 0, start = 0;
+  if (std::sscanf(bytes.c_str(), "P6 %d %d 255%n", &width, &height, &start) != 2 || start == 0 ||
+      width <= 0 || height <= 0 ||
+      bytes.size() < std::size_t(start) + 1 + 3 * std::size_t(width) * height) {
     return {};
   }
-  SwayScreenshot shot{width, height, std::vector<std::uint32_t>(count)};
-  for (std::size_t at = 0; at < count; ++at) {
-    const auto byte = [&](std::size_t channel) {
-      return static_cast<std::uint32_t>(
-          static_cast<unsigned char>(bytes[start + at * 3 + channel]));
-    };
-    shot.rgb[at] = byte(0) << 16 | byte(1) << 8 | byte(2);
+  ImagePixels shot{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+  const auto* byte = reinterpret_cast<const unsigned char*>(bytes.data()) + start + 1;
+  for (std::uint32_t& pixel : shot.argb) {
+    pixel = std::uint32_t{byte[0]} << 16 | std::uint32_t{byte[1]} << 8 | byte[2];
+    byte += 3;
   }
   return shot;
 }
 
+// A PNG as weston's screenshooter writes it; an empty picture for anything else.
+ImagePixels readPng(const std::string& bytes) {
+  const DecodeResult decoded = decodeImage(bytes, Size{1e6, 1e6});
+  const auto* image = std::get_if<DecodedImage>(&decoded);
+  return image ? image->pixels : ImagePixels{};
+}
+
 }  // namespace
 
-SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
-  for (const char* program : {"sway", "swaymsg", withX11 ? "Xwayland" : "sway", "grim"}) {
+SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor compositor) {
+  const bool weston = compositor == Compositor::weston;
+  const bool withX11 = compositor == Compositor::swayWithX11;
+  std::vector<std::string> programs = {"weston", "weston-screenshooter"};
+  if (!weston) programs = {"sway", "swaymsg", "grim", withX11 ? "Xwayland" : "sway"};
+  for (const std::string& program : programs) {
     if (findProgram(program).empty()) {
-      whyNot = std::string(program) + " is not installed (Debian packages sway, xwayland, grim)";
+      whyNot = program + " is not installed (Debian packages sway, xwayland, grim, weston)";
       return;
     }
   }
@@ -94,22 +101,35 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
     whyNot = "cannot hand the session's folder to " + account->name;
     return;
   }
-  Launch launch{
-      account->run({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "SWAYSOCK",
-                    "HOME=" + folder.string(), "XDG_RUNTIME_DIR=" + runtime.string(),
-                    "WLR_BACKENDS=headless",
-                    "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()), "WLR_RENDERER=pixman",
-                    "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", (folder / "config").string()}),
-      {},
-      folder / "sway.log"};
-  sway_ = std::make_unique<ChildProcess>(launch);
-  waitUntil([&] { return std::filesystem::exists(ready) || sway_->status(); }, startLimit);
-  std::istringstream words(readText(ready));
+  std::vector<std::string> argv = {"env", "HOME=" + folder.string(),
+                                   "XDG_RUNTIME_DIR=" + runtime.string()};
+  if (weston) {
+    argv.insert(argv.end(), {"weston", "--backend=headless-backend.so", "--use-pixman",
+                             "--socket=wayland-weston", "--debug", "--idle-time=0",
+                             "--width=" + std::to_string(outputs.at(0).width),
+                             "--height=" + std::to_string(outputs.at(0).height)});
+  } else {
+    argv.insert(argv.end(),
+                {"WLR_BACKENDS=headless", "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size()),
+                 "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c",
+                 (folder / "config").string()});
+  }
+  const std::filesystem::path log = folder / "compositor.log";
+  // None of this process's displays: the session is a world of its own.
+  server_ = std::make_unique<ChildProcess>(
+      Launch{account->run(argv), {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK"}, log});
+  const std::filesystem::path westonSocket = runtime / "wayland-weston";
+  waitUntil(
+      [&] { return std::filesystem::exists(weston ? westonSocket : ready) || server_->status(); },
+      startLimit);
+  std::istringstream words(!weston                                 ? readText(ready)
+                           : std::filesystem::exists(westonSocket) ? "wayland-weston"
+                                                                   : "");
   std::string x11;
   if (withX11) words >> x11;
   words >> waylandDisplay_ >> socket_;
-  if ((withX11 && x11.empty()) || socket_.empty()) {
-    whyNot = "sway did not start: " + readText(folder / "sway.log").substr(0, 2000);
+  if ((withX11 && x11.empty()) || waylandDisplay_.empty() || (!weston && socket_.empty())) {
+    whyNot = "the compositor did not start: " + readText(log).substr(0, 2000);
     return;
   }
   display = x11;
@@ -118,13 +138,13 @@ SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, bool withX11) {
 }
 
 SwaySession::~SwaySession() {
-  if (!sway_) return;
+  if (!server_) return;
   const auto ended = [this](std::chrono::milliseconds limit) {
-    return waitUntil([this] { return sway_->status().has_value(); }, limit, 10ms);
+    return waitUntil([this] { return server_->status().has_value(); }, limit, 10ms);
   };
-  if (!socket_.empty()) command("exit");
-  // runuser passes a termination signal on to sway, where a kill would leave sway running.
-  if (!ended(3s)) sway_->signal(SIGTERM);
+  // runuser passes a termination signal on to the compositor, where a kill would leave it
+  // running.
+  if (socket_.empty() || !command("exit") || !ended(3s)) server_->signal(SIGTERM);
   ended(2s);
 }
 
@@ -138,12 +158,23 @@ void SwaySession::kill() {
   // runuser's child, sway itself, must go: its connections break as in a crash.
   ChildProcess({{"pkill", "-KILL", "-f", "^sway -c " + (scratch_.folder() / "config").string()}})
       .waitFor(commandLimit);
-  sway_->waitFor(commandLimit);
+  server_->waitFor(commandLimit);
 }
 
 std::vector<std::string> SwaySession::waylandEnvironment() const {
   return {"XDG_RUNTIME_DIR=" + (scratch_.folder() / "runtime").string(),
           "WAYLAND_DISPLAY=" + waylandDisplay_};
+}
+
+int SwaySession::connect() const {
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{AF_UNIX, {}};
+  (scratch_.folder() / "runtime" / waylandDisplay_)
+      .string()
+      .copy(address.sun_path, sizeof address.sun_path - 1);
+  if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return socket;
+  close(socket);
+  return -1;
 }
 
 Launch SwaySession::brivora(const std::vector<std::string>& arguments) const {
@@ -157,23 +188,28 @@ bool SwaySession::command(const std::string& text) const {
   return ChildProcess({{"swaymsg", "-s", socket_, text}}).waitFor(commandLimit) == 0;
 }
 
-SwayScreenshot SwaySession::screenshot(const std::string& name) const {
-  const std::filesystem::path file = scratch_.folder() / "screenshot.ppm";
+ImagePixels SwaySession::screenshot(const std::string& name) const {
+  // Weston's screenshooter writes wayland-screenshot-*.png into its working folder.
+  const std::filesystem::path shots = scratch_.folder() / "shots";
+  std::filesystem::remove_all(shots);
+  std::filesystem::create_directory(shots);
   std::vector<std::string> argv = {"grim", "-t", "ppm"};
   if (!name.empty()) argv.insert(argv.end(), {"-o", name});
-  argv.push_back(file.string());
-  std::filesystem::remove(file);
+  argv.push_back(shots / "screenshot.ppm");
+  if (socket_.empty()) argv = {"sh", "-c", "cd \"$0\" && weston-screenshooter", shots};
   if (ChildProcess({argv, waylandEnvironment()}).waitFor(commandLimit) != 0) return {};
-  return readPpm(readText(file));
+  for (const auto& file : std::filesystem::directory_iterator(shots)) {
+    return socket_.empty() ? readPng(readText(file.path())) : readPpm(readText(file.path()));
+  }
+  return {};
 }
 
 int SwaySession::monitorCount() const {
   Display* x = display.empty() ? nullptr : XOpenDisplay(display.c_str());
   if (!x) return 0;
   int count = 0;
-  if (XRRMonitorInfo* monitors = XRRGetMonitors(x, DefaultRootWindow(x), True, &count)) {
-    XRRFreeMonitors(monitors);
-  }
+  XRRMonitorInfo* monitors = XRRGetMonitors(x, DefaultRootWindow(x), True, &count);
+  if (monitors) XRRFreeMonitors(monitors);
   XCloseDisplay(x);
   return count;
 }

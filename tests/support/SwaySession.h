@@ -18,47 +18,46 @@ struct SwayOutput {
   int scale = 1;
 };
 
-// A picture of what sway shows: 0xRRGGBB words, rows from the top.
-struct SwayScreenshot {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> rgb;
+// A screenshot's pixels as 0xRRGGBB, white outside it; valid while the picture is.
+inline PixelAt pixelsOf(const ImagePixels& shot) {
+  return [&shot](int x, int y) {
+    return x >= 0 && y >= 0 && x < shot.width && y < shot.height
+               ? shot.argb[static_cast<std::size_t>(y * shot.width + x)] & 0xFFFFFFu
+               : 0xFFFFFFFFu;
+  };
+}
 
-  std::uint32_t at(int x, int y) const {
-    return rgb[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-               static_cast<std::size_t>(x)];
-  }
+// The compositor a session runs: sway with XWayland or without, or weston, which has no layer
+// shell.
+enum class Compositor { swayWithX11, sway, weston };
 
-  // Its pixels, white outside it; valid while the picture is.
-  PixelAt pixels() const {
-    return [this](int x, int y) {
-      return x >= 0 && y >= 0 && x < width && y < height ? at(x, y) : 0xFFFFFFFFu;
-    };
-  }
-};
-
-// A headless sway session with XWayland, run as an ordinary user (sway refuses root), for
-// tests that need a real compositor with several monitors. Its outputs are HEADLESS-1
-// onwards, side by side from the left edge, tops aligned. Ended when the object goes.
+// A headless compositor, run as an ordinary user (sway refuses root), for tests that need a
+// real one with several monitors. Sway's outputs are HEADLESS-1 onwards, side by side from the
+// left edge, tops aligned; weston has one, of the first output's size. Ended when the object
+// goes.
 class SwaySession {
  public:
-  // Starts sway with `outputs` and waits until XWayland lists them as monitors (a Wayland-only
-  // session, without `withX11`, until sway has started). Where it cannot
-  // (sway, XWayland or grim not installed, no ordinary account), `display` stays empty and
+  // Starts the compositor with `outputs` and waits until it listens (with XWayland, until that
+  // lists them as monitors). Where it cannot (a program not installed, no ordinary account),
   // `whyNot` says why.
-  explicit SwaySession(const std::vector<SwayOutput>& outputs, bool withX11 = true);
+  explicit SwaySession(const std::vector<SwayOutput>& outputs,
+                       Compositor compositor = Compositor::swayWithX11);
   ~SwaySession();
   SwaySession(const SwaySession&) = delete;
   SwaySession& operator=(const SwaySession&) = delete;
 
-  // Whether sway runs; `whyNot` says why not.
-  bool started() const { return !socket_.empty() && whyNot.empty(); }
+  // Whether the compositor runs; `whyNot` says why not.
+  bool started() const { return !waylandDisplay_.empty() && whyNot.empty(); }
 
   std::string display;  // XWayland's, for X11 programs
   std::string whyNot;
 
   // The environment a Wayland client of this session needs ("NAME=value" words).
   std::vector<std::string> waylandEnvironment() const;
+
+  // A connection of its own to the compositor, as a locker hands one to each client in
+  // WAYLAND_SOCKET; -1 where there is none.
+  int connect() const;
 
   // `brivora` with `arguments` as a Wayland client of this session.
   Launch brivora(const std::vector<std::string>& arguments) const;
@@ -74,9 +73,9 @@ class SwaySession {
   // Ends sway at once, as a crash would.
   void kill();
 
-  // What output `name` shows, or the whole layout when `name` is empty; an empty picture when
-  // grim could not take it.
-  SwayScreenshot screenshot(const std::string& name = {}) const;
+  // What output `name` shows, or the whole layout when `name` is empty (weston: its one
+  // output); an empty picture when grim or weston's screenshooter could not take it.
+  ImagePixels screenshot(const std::string& name = {}) const;
 
   // How many monitors XWayland lists now.
   int monitorCount() const;
@@ -85,7 +84,7 @@ class SwaySession {
   TempBundle scratch_;
   std::string waylandDisplay_;
   std::string socket_;
-  std::unique_ptr<ChildProcess> sway_;
+  std::unique_ptr<ChildProcess> server_;
 };
 
 }  // namespace brivora::testing

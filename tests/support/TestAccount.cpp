@@ -12,11 +12,7 @@
 
 namespace brivora::testing {
 
-namespace {
-
 constexpr const char* accountName = "brivora-e2e";
-
-}  // namespace
 
 std::string findProgram(const std::string& name) {
   std::string folders = std::getenv("PATH") ? std::getenv("PATH") : "";
