@@ -97,9 +97,7 @@ TEST(PlayerOverlay, PlacesTheLinesInEachCorner) {
       {"top-right", {778, 437}, {889.2, 421.85}, {891, 409.1}},
       // The block rests one name-line height above the bottom margin.
       {"bottom-left", {30, 90.9}, {30, 75.75}, {30, 63}},
-      {"Bottom-Right", {778, 90.9}, {889.2, 75.75}, {891, 63}},
-      {" top-right", {30, 437}, {30, 421.85}, {30, 409.1}},
-      {"center", {30, 437}, {30, 421.85}, {30, 409.1}},
+      {"bottom-right", {778, 90.9}, {889.2, 75.75}, {891, 63}},
   };
   for (const CaptionPlaceCase& c : cases) {
     ViewHarness harness(R"({"playerOverlayPosition": ")" + c.position + R"("})", {"a.jpg"});

@@ -158,20 +158,21 @@ TEST(SimulatedTime, MemoryStaysFlatOverAHundredThousandCycles) {
 }
 
 TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
-  const ZoneScope utc("UTC");
+  const ZoneScope zone("America/New_York");
   testing::FakeImages images;
   testing::TempBundle bundle;
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
     bundle.write(std::string("wallpapers/") + name, "");
   bundle.write("theme.json",
-               R"({"timeFormat": "HH:mm", "cycleSeconds": 30, "crossfadeSeconds": 2})");
+               R"({"timeFormat": "h:mm a", "dateFormat": "EEE d", "cycleSeconds": 30,
+                   "crossfadeSeconds": 2})");
   const Date created = dateFrom("2026-03-01T10:00:00Z");
 
   struct Row {
     double step;        // seconds the wall clock jumps at 10 s in
-    std::string clock;  // what the clock reads at 20 s
+    std::string clock;  // what the clock reads at 20 s, in New York
   };
-  const std::vector<Row> rows = {{3600, "11:00"}, {-3600, "09:00"}, {0, "10:00"}};
+  const std::vector<Row> rows = {{3600, "6:00 AM"}, {-3600, "4:00 AM"}, {0, "5:00 AM"}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.step);
     HeadlessSession steady(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
@@ -202,7 +203,8 @@ TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
       }
       if (moment == 20.0) {
         EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), row.clock)) << row.clock;
-        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "10:00"));
+        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "5:00 AM"));
+        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "SUN 1"));
       }
     }
   }
