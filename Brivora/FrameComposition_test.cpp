@@ -131,9 +131,11 @@ TEST(FrameComposition, ScrimSitsOnTheClocksSide) {
   }
 }
 
-TEST(FrameComposition, EmptyPackageShowsItsMessageAndTheClock) {
-  ViewHarness harness("", {});
+TEST(FrameComposition, EmptyPackageTicksWithoutLoadingAndShowsItsMessageAndTheClock) {
+  ViewHarness harness(R"({"cycleSeconds": 1, "crossfadeSeconds": 0.5})", {});
   harness.create(Size{640, 480});
+  for (const double tick : {0.6, 1.0, 7.3}) harness.tickAt(tick);
+  EXPECT_EQ(harness.images.loads, 0);
   const std::vector<DrawCall> calls = harness.draw();
   // Black, the message, then the clock's time and date: an empty package still shows the clock.
   ASSERT_EQ(calls.size(), 4u);
