@@ -132,32 +132,5 @@ TEST(ClockOverlay, GapUnderTheTimeIsHalfTheDateSizeButAtLeastEight) {
   }
 }
 
-TEST(ClockOverlay, BlockRectSpansTheDrawnLinesAtEveryAnchor) {
-  const ZoneScope zone("UTC");
-  for (const std::string_view position :
-       {"top-left", "top-center", "top-right", "bottom-left", "bottom-right", "center", "other"}) {
-    for (const bool marker : {false, true}) {
-      ViewHarness harness(themeWith(R"("clockPosition": ")" + std::string(position) +
-                                    R"(", "showAmPm": )" + (marker ? "true" : "false")),
-                          {"a.jpg"});
-      KovaltaScreensaverView& view = harness.create(viewSize);
-      const auto calls = harness.draw();
-      Rect drawn = boxOf(*textDrawn(calls, fridayDate));
-      for (const std::string_view line : {time8, std::string_view(" AM")}) {
-        if (const auto call = textDrawn(calls, line)) {
-          const Rect box = boxOf(*call);
-          const double left = std::min(drawn.minX(), box.minX());
-          const double right = std::max(drawn.maxX(), box.maxX());
-          const double top = std::max(drawn.maxY(), box.maxY());
-          drawn = Rect{left, drawn.minY(), right - left, top - drawn.minY()};
-        }
-      }
-      const Rect block =
-          testing::whileRecording([&] { return view.clockBlockRect(view.bounds()); });
-      EXPECT_TRUE(testing::near(block, drawn)) << position << marker;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace brivora

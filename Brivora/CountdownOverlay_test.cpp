@@ -244,13 +244,13 @@ struct ReserveCase {
   double contentY;
 };
 
-TEST(CountdownOverlay, CreditUnderRaisesABottomCountdown) {
+TEST(CountdownOverlay, CreditUnderRaisesABottomCountdownAndCentresBelowItsBackground) {
   const ZoneScope zone("UTC");
   const ReserveCase cases[] = {
       {"Photo: A", "under-countdown", "bottom-left", 30 + 500 * 0.012 * 2.6},
       {" \\n ", "under-countdown", "bottom-left", 30},
       {"Photo: A", "bottom-right", "bottom-left", 30},
-      {"Photo: A", "under-countdown", "top-left", 500 - 30 - columnHeight},
+      {"Photo: A", "under-countdown", "top-right", 500 - 30 - columnHeight},
   };
   for (const ReserveCase& c : cases) {
     ViewHarness harness(
@@ -262,6 +262,12 @@ TEST(CountdownOverlay, CreditUnderRaisesABottomCountdown) {
     const std::optional<CountdownPlacement> placement = placementOf(view);
     ASSERT_TRUE(placement);
     EXPECT_NEAR(placement->contentY, c.contentY, 1e-9) << c.creditPosition << c.countdownPosition;
+    // "Photo: A" measures 40.8 × 7.2 and keeps its own height from the background.
+    if (c.creditPosition != "under-countdown" || c.credit != "Photo: A") continue;
+    const auto line = textDrawn(harness.draw(), "Photo: A");
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(testing::near(
+        line->point, {placement->bgRect.midX() - 40.8 / 2, placement->bgRect.minY() - 7.2 - 7.2}));
   }
 }
 
