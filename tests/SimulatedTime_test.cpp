@@ -7,8 +7,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -59,16 +62,23 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The whole hour, in every build: about a minute and a half under the sanitizers.
-constexpr long simulatedSeconds = 3600;
+// Ten minutes over midnight: some 2400 loads, most of them of bad files, so that a descriptor
+// kept by each load would run out the process's usual 1024.
+constexpr long simulatedSeconds = 600;
 
-TEST(SimulatedTime, HostileBundlePlaysAnHourAtThirtyFramesASecondInASmallView) {
+long openDescriptors() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
+TEST(SimulatedTime, HostileBundlePlaysTenMinutesAtThirtyFramesASecondInASmallView) {
   const RealImages images;
   // A quarter-second cycle: four changes a second, most of them onto a bad file.
   const Bundle bundle(testing::hostileBundles() / "short-cycle");
-  HeadlessSession session(viewClass, Size{320, 180}, bundle, dateFrom("2026-03-01T23:30:00Z"), 5);
+  HeadlessSession session(viewClass, Size{320, 180}, bundle, dateFrom("2026-03-01T23:55:00Z"), 5);
   ASSERT_NE(session.view(), nullptr);
   CairoGraphicsContext canvas(320, 180);
+  session.draw(canvas);
+  const long descriptors = openDescriptors();
   const auto start = std::chrono::steady_clock::now();
   constexpr long frames = simulatedSeconds * static_cast<long>(framesPerSecond);
   long cycleChanges = 0;
@@ -84,6 +94,7 @@ TEST(SimulatedTime, HostileBundlePlaysAnHourAtThirtyFramesASecondInASmallView) {
   std::printf("%ld simulated seconds of frames took %.1f s\n", simulatedSeconds,
               secondsSince(start));
   EXPECT_GT(cycleChanges, simulatedSeconds * 3);
+  EXPECT_LE(openDescriptors(), descriptors + 2);
   EXPECT_DOUBLE_EQ(session.elapsed(), static_cast<double>(simulatedSeconds));
 }
 
@@ -157,6 +168,15 @@ TEST(SimulatedTime, MemoryStaysFlatOverAHundredThousandCycles) {
   EXPECT_LT(end.residentBytes - warm.residentBytes, residentMargin);
 }
 
+// Each image drawn: its file, place and fraction.
+std::vector<std::tuple<std::string, Rect, double>> imageDraws(const std::vector<DrawCall>& calls) {
+  std::vector<std::tuple<std::string, Rect, double>> draws;
+  for (const ImageCall& call : testing::callsOf<ImageCall>(calls)) {
+    draws.emplace_back(call.file, call.rect, call.fraction);
+  }
+  return draws;
+}
+
 TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
   const ZoneScope zone("America/New_York");
   testing::FakeImages images;
@@ -185,22 +205,14 @@ TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
       SCOPED_TRACE(moment);
       steady.advanceTo(moment);
       stepped.advanceTo(moment);
-      EXPECT_EQ(viewOf(stepped).currentIndex(), viewOf(steady).currentIndex());
-      EXPECT_EQ(viewOf(stepped).nextIndex(), viewOf(steady).nextIndex());
       RecordingGraphicsContext steadyCalls;
       RecordingGraphicsContext steppedCalls;
       steady.draw(steadyCalls);
       stepped.draw(steppedCalls);
-      const auto steadyImages = testing::callsOf<ImageCall>(steadyCalls.calls());
-      const auto steppedImages = testing::callsOf<ImageCall>(steppedCalls.calls());
-      ASSERT_EQ(steppedImages.size(), steadyImages.size());
+      const auto drawn = imageDraws(steadyCalls.calls());
+      EXPECT_EQ(imageDraws(steppedCalls.calls()), drawn);
       // Two images exactly while the crossfade runs, from 28 s to the change at 30 s.
-      ASSERT_EQ(steadyImages.size(), moment == 29.0 ? 2u : 1u);
-      for (std::size_t at = 0; at < steadyImages.size(); ++at) {
-        EXPECT_EQ(steppedImages[at].file, steadyImages[at].file);
-        EXPECT_EQ(steppedImages[at].rect, steadyImages[at].rect);
-        EXPECT_EQ(steppedImages[at].fraction, steadyImages[at].fraction);
-      }
+      EXPECT_EQ(drawn.size(), moment == 29.0 ? 2u : 1u);
       if (moment == 20.0) {
         EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), row.clock)) << row.clock;
         EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "5:00 AM"));
