@@ -14,7 +14,6 @@ namespace {
 
 using testing::callsOf;
 using testing::textDrawn;
-using testing::ViewHarness;
 
 constexpr Size viewSize{1000, 500};
 constexpr std::string_view credit = "Photo: A";
@@ -46,9 +45,7 @@ TEST(CreditLine, SitsInTheChosenPlaceOrTheFallback) {
       {R"("creditPosition": "inside-countdown", "creditFallbackPosition": "top-left")", {30, top}},
   };
   for (const CornerCase& c : cases) {
-    ViewHarness harness(creditTheme(c.fields), {"a.jpg"});
-    harness.create(viewSize);
-    const auto line = textDrawn(harness.draw(), credit);
+    const auto line = textDrawn(testing::drawnFrame(creditTheme(c.fields), viewSize), credit);
     ASSERT_TRUE(line) << c.fields;
     EXPECT_TRUE(testing::near(line->point, c.point)) << c.fields;
   }
@@ -56,9 +53,9 @@ TEST(CreditLine, SitsInTheChosenPlaceOrTheFallback) {
 
 TEST(CreditLine, IsItalicWhiteInTheClockTypeface) {
   const ZoneScope zone("UTC");
-  ViewHarness harness(creditTheme(R"("creditOpacity": 0.3, "clockWeight": "bold")"), {"a.jpg"});
-  harness.create(viewSize);
-  const auto line = textDrawn(harness.draw(), credit);
+  const auto line = textDrawn(
+      testing::drawnFrame(creditTheme(R"("creditOpacity": 0.3, "clockWeight": "bold")"), viewSize),
+      credit);
   ASSERT_TRUE(line);
   EXPECT_EQ(
       line->text.font,
@@ -70,9 +67,8 @@ TEST(CreditLine, IsItalicWhiteInTheClockTypeface) {
 
 TEST(CreditLine, BlankCreditDrawsNothing) {
   const ZoneScope zone("UTC");
-  ViewHarness harness(R"({"credit": " \n\t "})", {"a.jpg"});
-  harness.create(viewSize);
-  EXPECT_EQ(callsOf<TextCall>(harness.draw()).size(), 2u) << "only the clock's two lines";
+  EXPECT_EQ(callsOf<TextCall>(testing::drawnFrame(R"({"credit": " \n\t "})", viewSize)).size(), 2u)
+      << "only the clock's two lines";
 }
 
 struct UnderClockCase {
@@ -100,11 +96,9 @@ TEST(CreditLine, UnderClockAlignsToTheBlockOnTheScreensSide) {
       {"nowhere", {centre, above}},
   };
   for (const UnderClockCase& c : cases) {
-    ViewHarness harness(creditTheme(R"("creditPosition": "under-clock", "clockPosition": ")" +
-                                    c.clockPosition + R"(")"),
-                        {"a.jpg"});
-    harness.create(viewSize);
-    const auto line = textDrawn(harness.draw(), credit);
+    const std::string theme = creditTheme(R"("creditPosition": "under-clock", "clockPosition": ")" +
+                                          c.clockPosition + R"(")");
+    const auto line = textDrawn(testing::drawnFrame(theme, viewSize), credit);
     ASSERT_TRUE(line) << c.clockPosition;
     EXPECT_TRUE(testing::near(line->point, c.point)) << c.clockPosition;
   }

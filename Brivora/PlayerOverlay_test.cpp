@@ -14,10 +14,9 @@ namespace {
 
 using testing::callsOf;
 using testing::textDrawn;
-using testing::ViewHarness;
 
 constexpr Size viewSize{1000, 500};
-constexpr std::string_view captionMeta =
+const std::string captionMeta =
     R"({"default": {"name": "Mira Solberg", "subtitle": "MIDFIELD", "fact": "Nine goals"}})";
 
 struct Caption {
@@ -26,9 +25,7 @@ struct Caption {
   std::optional<TextCall> fact;
 };
 
-Caption captionAt(ViewHarness& harness, double cycleElapsed) {
-  harness.moveTo(cycleElapsed);
-  const auto calls = harness.draw();
+Caption captionIn(const std::vector<DrawCall>& calls) {
   return {textDrawn(calls, "Mira Solberg"), textDrawn(calls, "MIDFIELD"),
           textDrawn(calls, "Nine goals")};
 }
@@ -44,10 +41,7 @@ TEST(PlayerOverlay, FadesInHoldsAndFadesOutWithinSevenSeconds) {
       {6.0, 0.5},          {6.999, std::nullopt}, {7.0, std::nullopt}, {12, std::nullopt},
   };
   for (const FadeCase& c : cases) {
-    ViewHarness harness("", {"a.jpg"});
-    harness.bundle.write("meta.json", captionMeta);
-    harness.create(viewSize);
-    const Caption caption = captionAt(harness, c.elapsed);
+    const Caption caption = captionIn(testing::drawnFrame("", viewSize, captionMeta, c.elapsed));
     if (!c.fade) {
       EXPECT_FALSE(caption.name || caption.subtitle || caption.fact) << c.elapsed;
       continue;
@@ -78,13 +72,10 @@ TEST(PlayerOverlay, SetsTheLinesInTheirTypeInEachCorner) {
       {"bottom-right", {778, 90.9}, {889.2, 75.75}, {891, 63}},
   };
   for (const CaptionPlaceCase& c : cases) {
-    ViewHarness harness(R"({"clockFamily": "serif", "clockWeight": "heavy",
-                            "playerOverlayPosition": ")" +
-                            c.position + R"("})",
-                        {"a.jpg"});
-    harness.bundle.write("meta.json", captionMeta);
-    harness.create(viewSize);
-    const Caption caption = captionAt(harness, 3);
+    const Caption caption = captionIn(testing::drawnFrame(
+        R"({"clockFamily": "serif", "clockWeight": "heavy", "playerOverlayPosition": ")" +
+            c.position + R"("})",
+        viewSize, captionMeta, 3));
     ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << c.position;
     EXPECT_TRUE(testing::near(caption.name->point, c.name)) << c.position;
     EXPECT_TRUE(testing::near(caption.subtitle->point, c.subtitle)) << c.position;
@@ -101,13 +92,9 @@ TEST(PlayerOverlay, SetsTheLinesInTheirTypeInEachCorner) {
 }
 
 TEST(PlayerOverlay, EmptySubtitleKeepsItsSlot) {
-  ViewHarness harness("", {"a.jpg"});
-  harness.bundle.write(
-      "meta.json",
-      R"({"default": {"name": "Mira Solberg", "subtitle": "", "fact": "Nine goals"}})");
-  harness.create(viewSize);
-  harness.moveTo(3);
-  const auto calls = harness.draw();
+  const auto calls = testing::drawnFrame(
+      "", viewSize,
+      R"({"default": {"name": "Mira Solberg", "subtitle": "", "fact": "Nine goals"}})", 3);
   EXPECT_EQ(callsOf<TextCall>(calls).size(), 4u) << "time, date, name and fact; no subtitle";
   const auto fact = textDrawn(calls, "Nine goals");
   ASSERT_TRUE(fact);
@@ -139,11 +126,8 @@ TEST(PlayerOverlay, ShowsNothingWithoutAPlayerToName) {
       {"no meta file", "", "", "a.jpg", false},
   };
   for (const GuardCase& c : cases) {
-    ViewHarness harness(c.theme, {c.wallpaper});
-    if (!c.meta.empty()) harness.bundle.write("meta.json", c.meta);
-    harness.create(viewSize);
-    harness.moveTo(3);
-    const auto texts = callsOf<TextCall>(harness.draw());
+    const auto texts =
+        callsOf<TextCall>(testing::drawnFrame(c.theme, viewSize, c.meta, 3, c.wallpaper));
     // The clock's two lines are always there.
     EXPECT_EQ(texts.size(), c.shown ? 3u : 2u) << c.what;
   }

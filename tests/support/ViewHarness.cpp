@@ -77,9 +77,13 @@ std::vector<DrawCall> ViewHarness::draw() {
   return recording.calls();
 }
 
-std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size) {
-  ViewHarness harness(themeJson, {"a.jpg"});
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size,
+                                 const std::string& metaJson, double elapsed,
+                                 const std::string& wallpaper) {
+  ViewHarness harness(themeJson, {wallpaper});
+  if (!metaJson.empty()) harness.bundle.write("meta.json", metaJson);
   harness.create(size);
+  harness.moveTo(elapsed);
   return harness.draw();
 }
 

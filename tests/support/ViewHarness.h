@@ -79,8 +79,11 @@ class ViewHarness {
   double uptimeAtCreation_ = 0;
 };
 
-// The calls of the first frame of a view of `size` over one wallpaper, with `themeJson`.
-std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size);
+// The calls of a frame `elapsed` seconds after the creation of a view of `size` over one
+// wallpaper, with `themeJson` and `metaJson` (none when empty).
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size,
+                                 const std::string& metaJson = "", double elapsed = 0,
+                                 const std::string& wallpaper = "a.jpg");
 
 // The draw calls of one kind, in order.
 template <typename Call>
