@@ -79,22 +79,17 @@ TEST(ClockOverlay, StylesTimeAndDateFromTheTheme) {
   EXPECT_EQ(date->text.shadow, shadow);
 }
 
-struct MarkerCase {
-  std::string position;
-  double timeX;
-};
-
 TEST(ClockOverlay, MarkerFollowsTheTimeSlightlyRaisedAndCountsInTheLineWidth) {
   const ZoneScope zone("UTC");
   // " AM" at 16 points with kern 2 is 34.8 × 19.2; the line is 150.8 wide.
-  const MarkerCase cases[] = {
+  const std::pair<std::string, double> cases[] = {
       {"bottom-left", 30},
       {"bottom-right", 1000 - 30 - 150.8},
       {"bottom-center", 500 - 150.8 / 2},
   };
-  for (const MarkerCase& c : cases) {
+  for (const auto& [position, timeX] : cases) {
     ViewHarness harness(
-        themeWith(R"("showAmPm": true, "clockColor": "#FF0000", "clockPosition": ")" + c.position +
+        themeWith(R"("showAmPm": true, "clockColor": "#FF0000", "clockPosition": ")" + position +
                   R"(")"),
         {"a.jpg"});
     harness.clock.setWallTime(Date{1'800'000'000 + 3900});  // 9:05 in the morning
@@ -102,8 +97,8 @@ TEST(ClockOverlay, MarkerFollowsTheTimeSlightlyRaisedAndCountsInTheLineWidth) {
     const auto calls = harness.draw();
     const auto time = textDrawn(calls, "9:05");
     const auto marker = textDrawn(calls, " AM");
-    ASSERT_TRUE(time && marker) << c.position;
-    EXPECT_NEAR(time->point.x, c.timeX, 1e-9) << c.position;
+    ASSERT_TRUE(time && marker) << position;
+    EXPECT_NEAR(time->point.x, timeX, 1e-9) << position;
     EXPECT_NEAR(marker->point.x, time->point.x + 116, 1e-9);
     EXPECT_NEAR(marker->point.y, time->point.y + (60 - 19.2) * 0.25, 1e-9);
     EXPECT_EQ(marker->text.font,

@@ -25,16 +25,11 @@ std::string creditTheme(const std::string& fields) {
   return R"({"credit": " Photo: A\n", )" + fields + "}";
 }
 
-struct CornerCase {
-  std::string fields;
-  Point point;
-};
-
 TEST(CreditLine, SitsInTheChosenPlaceOrTheFallback) {
   const ZoneScope zone("UTC");
   const double bottom = 15;  // half the margin
   const double top = 500 - 15 - height;
-  const CornerCase cases[] = {
+  const std::pair<std::string, Point> cases[] = {
       {R"("creditPosition": "bottom-left")", {30, bottom}},
       {R"("creditPosition": "bottom-center")", {500 - width / 2, bottom}},
       {R"("creditPosition": "top-right")", {1000 - 30 - width, top}},
@@ -44,10 +39,10 @@ TEST(CreditLine, SitsInTheChosenPlaceOrTheFallback) {
       // Inside a countdown that is not there: the fallback.
       {R"("creditPosition": "inside-countdown", "creditFallbackPosition": "top-left")", {30, top}},
   };
-  for (const CornerCase& c : cases) {
-    const auto line = textDrawn(testing::drawnFrame(creditTheme(c.fields), viewSize), credit);
-    ASSERT_TRUE(line) << c.fields;
-    EXPECT_TRUE(testing::near(line->point, c.point)) << c.fields;
+  for (const auto& [fields, point] : cases) {
+    const auto line = textDrawn(testing::drawnFrame(creditTheme(fields), viewSize), credit);
+    ASSERT_TRUE(line) << fields;
+    EXPECT_TRUE(testing::near(line->point, point)) << fields;
   }
 }
 
@@ -71,11 +66,6 @@ TEST(CreditLine, BlankCreditDrawsNothing) {
       << "only the clock's two lines";
 }
 
-struct UnderClockCase {
-  std::string clockPosition;
-  Point point;
-};
-
 TEST(CreditLine, UnderClockAlignsToTheBlockOnTheScreensSide) {
   const ZoneScope zone("UTC");
   // The clock block (the date, 168 wide, 8 under the time, 60 tall) spans 30 to 110 at the
@@ -85,7 +75,7 @@ TEST(CreditLine, UnderClockAlignsToTheBlockOnTheScreensSide) {
   const double centre = 500 - width / 2;
   const double below = 390 - distance - height;
   const double above = 110 + distance;
-  const UnderClockCase cases[] = {
+  const std::pair<std::string, Point> cases[] = {
       {"top-left", {left, below}},
       {"bottom-right", {right, above}},
       {"Top-Right", {right, below}},
@@ -95,12 +85,12 @@ TEST(CreditLine, UnderClockAlignsToTheBlockOnTheScreensSide) {
       {"center", {centre, 280 - 110 + above}},
       {"nowhere", {centre, above}},
   };
-  for (const UnderClockCase& c : cases) {
+  for (const auto& [clockPosition, point] : cases) {
     const std::string theme = creditTheme(R"("creditPosition": "under-clock", "clockPosition": ")" +
-                                          c.clockPosition + R"(")");
+                                          clockPosition + R"(")");
     const auto line = textDrawn(testing::drawnFrame(theme, viewSize), credit);
-    ASSERT_TRUE(line) << c.clockPosition;
-    EXPECT_TRUE(testing::near(line->point, c.point)) << c.clockPosition;
+    ASSERT_TRUE(line) << clockPosition;
+    EXPECT_TRUE(testing::near(line->point, point)) << clockPosition;
   }
 }
 

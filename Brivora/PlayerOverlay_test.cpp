@@ -30,26 +30,21 @@ Caption captionIn(const std::vector<DrawCall>& calls) {
           textDrawn(calls, "Nine goals")};
 }
 
-struct FadeCase {
-  double elapsed;
-  std::optional<double> fade;
-};
-
 TEST(PlayerOverlay, FadesInHoldsAndFadesOutWithinSevenSeconds) {
-  const FadeCase cases[] = {
+  const std::pair<double, std::optional<double>> cases[] = {
       {0.0, std::nullopt}, {0.75, 0.5},           {1.5, 1.0},          {5.0, 1.0},
       {6.0, 0.5},          {6.999, std::nullopt}, {7.0, std::nullopt}, {12, std::nullopt},
   };
-  for (const FadeCase& c : cases) {
-    const Caption caption = captionIn(testing::drawnFrame("", viewSize, captionMeta, c.elapsed));
-    if (!c.fade) {
-      EXPECT_FALSE(caption.name || caption.subtitle || caption.fact) << c.elapsed;
+  for (const auto& [elapsed, fade] : cases) {
+    const Caption caption = captionIn(testing::drawnFrame("", viewSize, captionMeta, elapsed));
+    if (!fade) {
+      EXPECT_FALSE(caption.name || caption.subtitle || caption.fact) << elapsed;
       continue;
     }
-    ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << c.elapsed;
-    EXPECT_NEAR(caption.name->text.color->a, *c.fade, 1e-9) << c.elapsed;
-    EXPECT_NEAR(caption.subtitle->text.color->a, *c.fade * 0.85, 1e-9) << c.elapsed;
-    EXPECT_NEAR(caption.fact->text.color->a, *c.fade * 0.7, 1e-9) << c.elapsed;
+    ASSERT_TRUE(caption.name && caption.subtitle && caption.fact) << elapsed;
+    EXPECT_NEAR(caption.name->text.color->a, *fade, 1e-9) << elapsed;
+    EXPECT_NEAR(caption.subtitle->text.color->a, *fade * 0.85, 1e-9) << elapsed;
+    EXPECT_NEAR(caption.fact->text.color->a, *fade * 0.7, 1e-9) << elapsed;
     // The shadow does not fade with the text.
     EXPECT_EQ(caption.fact->text.shadow, (Shadow{Color{0, 0, 0, 0.7}, 18, Size{0, -3}}));
   }
