@@ -45,11 +45,6 @@ TEST(ThemeLoad, EveryKeyFeedsItsOwnFieldAndNoOther) {
   }
 }
 
-struct KindCase {
-  std::string json;
-  Theme expected;
-};
-
 Theme with(auto change) {
   Theme theme = Theme::fallback();
   change(theme);
@@ -57,7 +52,7 @@ Theme with(auto change) {
 }
 
 TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
-  const KindCase cases[] = {
+  const std::pair<std::string, Theme> cases[] = {
       {R"({"cycleSeconds": "10"})", Theme::fallback()},
       {R"({"cycleSeconds": 10})", with([](Theme& t) { t.cycleSeconds = 10.0; })},
       {R"({"clockSizeRatio": true})", with([](Theme& t) { t.clockSizeRatio = 1.0; })},
@@ -82,8 +77,8 @@ TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
       {R"({"name": "A", "name": "B"})", with([](Theme& t) { t.name = "B"; })},
       {R"({"unknown": 1, "dateKern": 2})", with([](Theme& t) { t.dateKern = 2; })},
   };
-  for (const KindCase& row : cases) {
-    EXPECT_EQ(loadThemeText(row.json), row.expected) << row.json;
+  for (const auto& [json, expected] : cases) {
+    EXPECT_EQ(loadThemeText(json), expected) << json;
   }
 }
 

@@ -80,25 +80,22 @@ TEST(CollectImages, ListsAFolderServedInPlaceOfWallpapersByTheSameRules) {
     photos.write(file, "x");
   }
   photos.makeFolder("folder.jpeg");
-  struct Row {
-    FolderDepth depth;
-    List expected;  // paths relative to the folder
-  };
-  const Row rows[] = {
+  // Paths relative to the folder, by depth.
+  const std::pair<FolderDepth, List> rows[] = {
       {FolderDepth::shallow, {".hidden.jpg", "A.JPG", "b.png", "folder.jpeg", "sub-b.jpg"}},
       // Sub-folders are entered, not listed; paths sort by the code points of their names.
       {FolderDepth::recursive,
        {".hidden.jpg", "A.JPG", "b.png", "sub-b.jpg", "sub.d/10.jpg", "sub/a.jpg",
         "sub/deeper/2.jpg"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [depth, expected] : rows) {
     Bundle served = bundle.bundle();
-    served.replaceFolder("wallpapers", photos.folder(), row.depth);
+    served.replaceFolder("wallpapers", photos.folder(), depth);
     List relative;
     for (const auto& image : collectImages(served)) {
       relative.push_back(image.lexically_relative(photos.folder()).string());
     }
-    EXPECT_EQ(relative, row.expected);
+    EXPECT_EQ(relative, expected);
   }
 }
 

@@ -188,18 +188,16 @@ TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
                    "crossfadeSeconds": 2})");
   const Date created = dateFrom("2026-03-01T10:00:00Z");
 
-  struct Row {
-    double step;        // seconds the wall clock jumps at 10 s in
-    std::string clock;  // what the clock reads at 20 s, in New York
-  };
-  const std::vector<Row> rows = {{3600, "6:00 AM"}, {-3600, "4:00 AM"}, {0, "5:00 AM"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.step);
+  // Seconds the wall clock jumps at 10 s in, and what the clock reads at 20 s in New York.
+  const std::pair<double, std::string> rows[] = {
+      {3600, "6:00 AM"}, {-3600, "4:00 AM"}, {0, "5:00 AM"}};
+  for (const auto& [step, clock] : rows) {
+    SCOPED_TRACE(step);
     HeadlessSession steady(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
     HeadlessSession stepped(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
     steady.advanceTo(10);
     stepped.advanceTo(10);
-    stepped.setWallTime(Date{created.secondsSince1970 + 10 + row.step});
+    stepped.setWallTime(Date{created.secondsSince1970 + 10 + step});
     // Mid-cycle, in the crossfade, and after the next two cycle changes.
     for (double moment : {20.0, 29.0, 45.0, 61.0}) {
       SCOPED_TRACE(moment);
@@ -214,7 +212,7 @@ TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
       // Two images exactly while the crossfade runs, from 28 s to the change at 30 s.
       EXPECT_EQ(drawn.size(), moment == 29.0 ? 2u : 1u);
       if (moment == 20.0) {
-        EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), row.clock)) << row.clock;
+        EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), clock)) << clock;
         EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "5:00 AM"));
         EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "SUN 1"));
       }
