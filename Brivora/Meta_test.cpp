@@ -33,7 +33,6 @@ TEST(MetaLoad, ReadsTheDefaultLinesAndOnlyStrings) {
       {R"({"default": {"name": 10, "subtitle": "B"}})", {"", "B", ""}},
       {R"({"default": {"name": null, "fact": ["C"]}})", {"", "", ""}},
       {R"({"default": ["A"]})", {"", "", ""}},
-      {R"({"default": "A"})", {"", "", ""}},
       {R"({"default": {"name": " A "}})", {" A ", "", ""}},
   };
   for (const auto& [json, player] : cases) {
