@@ -109,7 +109,6 @@ TEST(PlayerOverlay, ShowsNothingWithoutAPlayerToName) {
   const std::string patterns =
       R"("patterns": [{"match": "keeper", "name": ""}, {"match": "star", "name": "Ada Ruud"}])";
   const GuardCase cases[] = {
-      {"shown", "", R"({"default": {"name": "Mira Solberg"}, )" + patterns + "}", "a.jpg", true},
       {"switched off", R"({"playerOverlayEnabled": false})",
        R"({"default": {"name": "Mira Solberg"}})", "a.jpg", false},
       // No default name: no caption at all, whatever the patterns say.
