@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Brivora/ThemeFields.h"
 #include "hosts/cli/CommandLine.h"
+#include "platform/UnicodeText.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 
@@ -45,12 +45,6 @@ std::string drawList(const testing::TempBundle& bundle, const std::string& alsoS
   return testing::readText(out);
 }
 
-std::string upperCased(std::string_view word) {
-  std::string upper(word);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
 TEST(CheckAgreesWithView, TheViewFollowsEveryListedWordInAnyCaseAndNoOther) {
   const testing::TempBundle bundle;
   // One wallpaper and a caption for it, so that every overlay shows.
@@ -75,7 +69,7 @@ TEST(CheckAgreesWithView, TheViewFollowsEveryListedWordInAnyCaseAndNoOther) {
       likeOutside += drawn == outside;
       EXPECT_TRUE(!otherwiseListed || (drawn == outside) == (word == field.words->otherwise))
           << word;
-      EXPECT_TRUE(drawList(bundle, alsoSet, field.key, upperCased(word)) == drawn) << word;
+      EXPECT_TRUE(drawList(bundle, alsoSet, field.key, unicode::uppercased(word)) == drawn) << word;
     }
     EXPECT_EQ(likeOutside, 1);
   }
