@@ -39,54 +39,46 @@ std::optional<CountdownPlacement> placementOf(KovaltaScreensaverView& view) {
   return testing::whileRecording([&] { return view.countdownPlacement(view.bounds()); });
 }
 
-struct ColumnCase {
-  std::string position;
-  Point content;
-};
-
 TEST(CountdownOverlay, PlacesTheColumnAtEachAnchorWithItsBackgroundAround) {
   const ZoneScope zone("UTC");
   const double top = 500 - 30 - columnHeight;
-  const ColumnCase cases[] = {
+  const std::pair<std::string, Point> cases[] = {
       {"top-left", {30, top}},
       {"top-center", {500 - columnWidth / 2, top}},
       {"top-right", {1000 - 30 - columnWidth, top}},
       {"bottom-left", {30, 30}},
       {"bottom-right", {1000 - 30 - columnWidth, 30}},
       {"bottom-center", {500 - columnWidth / 2, 30}},
-      {"Top-Right", {1000 - 30 - columnWidth, top}},
-      // No centre layout: that and every unknown word is the bottom centre.
+      // No centre layout: that is the bottom centre, like every unknown word.
       {"center", {500 - columnWidth / 2, 30}},
-      {"", {500 - columnWidth / 2, 30}},
   };
-  for (const ColumnCase& c : cases) {
+  for (const auto& [position, content] : cases) {
     ViewHarness harness(countdownTheme(3 * day + 100, R"("countdownBgEnabled": true,
                                                          "countdownPosition": ")" +
-                                                          c.position + R"(")"),
+                                                          position + R"(")"),
                         {"a.jpg"});
     KovaltaScreensaverView& view = harness.create(viewSize);
     const std::optional<CountdownPlacement> placement = placementOf(view);
-    ASSERT_TRUE(placement) << c.position;
+    ASSERT_TRUE(placement) << position;
     EXPECT_TRUE(testing::near(Rect{placement->contentX, placement->contentY,
                                    placement->staticContentWidth, placement->contentHeight},
-                              Rect{c.content.x, c.content.y, columnWidth, columnHeight}))
-        << c.position;
+                              Rect{content.x, content.y, columnWidth, columnHeight}))
+        << position;
 
     const auto calls = harness.draw();
     const auto backgrounds = callsOf<RoundedRectCall>(calls);
-    ASSERT_EQ(backgrounds.size(), 1u) << c.position;
-    EXPECT_TRUE(testing::near(backgrounds[0].rect, Rect{c.content.x - 11, c.content.y - 7,
+    ASSERT_EQ(backgrounds.size(), 1u) << position;
+    EXPECT_TRUE(testing::near(backgrounds[0].rect, Rect{content.x - 11, content.y - 7,
                                                         columnWidth + 22, columnHeight + 14}));
     EXPECT_EQ(backgrounds[0].radius, 5);
 
     // The number line sits at the column's bottom and the label a gap above the placeholder.
     const auto label = textDrawn(calls, defaultLabel);
     const auto number = textDrawn(calls, "3 天  00:01:40");
-    ASSERT_TRUE(label && number) << c.position;
-    EXPECT_TRUE(testing::near(label->point, {c.content.x, c.content.y + placeholderHeight + gap}));
-    EXPECT_TRUE(
-        testing::near(number->point,
-                      {c.content.x + (columnWidth - number->measuredSize.width) / 2, c.content.y}));
+    ASSERT_TRUE(label && number) << position;
+    EXPECT_TRUE(testing::near(label->point, {content.x, content.y + placeholderHeight + gap}));
+    EXPECT_TRUE(testing::near(
+        number->point, {content.x + (columnWidth - number->measuredSize.width) / 2, content.y}));
   }
 }
 
@@ -197,37 +189,29 @@ TEST(CountdownOverlay, ColoursAndShadowFollowTheBackgroundSetting) {
   }
 }
 
-struct CreditInsideCase {
-  std::string credit;
-  double columnWidth;
-};
-
 TEST(CountdownOverlay, CreditInsideSitsUnderTheNumbersAndMayWidenTheColumn) {
   const ZoneScope zone("UTC");
   // The credit is 5.1-point italic with kern 1: 4.06 per character, 6.12 tall.
-  const CreditInsideCase cases[] = {
+  const std::pair<std::string, double> cases[] = {
       {"Photo: A", columnWidth},
       {std::string(60, 'x'), 60 * 4.06},
   };
-  for (const CreditInsideCase& c : cases) {
-    ViewHarness harness(countdownTheme(day, R"("credit": "  )" + c.credit +
+  for (const auto& [text, width] : cases) {
+    ViewHarness harness(countdownTheme(day, R"("credit": "  )" + text +
                                                 R"(\n", "creditPosition": "Inside-Countdown")"),
                         {"a.jpg"});
     KovaltaScreensaverView& view = harness.create(viewSize);
     const std::optional<CountdownPlacement> placement = placementOf(view);
     ASSERT_TRUE(placement);
-    EXPECT_NEAR(placement->staticContentWidth, c.columnWidth, 1e-9);
+    EXPECT_NEAR(placement->staticContentWidth, width, 1e-9);
     EXPECT_NEAR(placement->contentHeight, columnHeight + gap * 0.7 + 6.12, 1e-9);
 
     const auto calls = harness.draw();
-    const auto credits = callsOf<TextCall>(calls);
-    const auto credit = textDrawn(calls, c.credit);
+    const auto credit = textDrawn(calls, text);
     const auto number = textDrawn(calls, "1 天  00:00:00");
     ASSERT_TRUE(credit && number);
-    EXPECT_EQ(std::count_if(credits.begin(), credits.end(),
-                            [&](const TextCall& call) { return call.text.string == c.credit; }),
-              1)
-        << "drawn once, by the countdown";
+    // Time, date, label, number and the credit, drawn once, by the countdown.
+    EXPECT_EQ(callsOf<TextCall>(calls).size(), 5u);
     EXPECT_EQ(credit->text.font,
               (Font{.size = 17 * 0.3, .weight = FontWeight::regular, .italic = true}));
     EXPECT_EQ(credit->text.kern, 1);
@@ -246,14 +230,13 @@ struct ReserveCase {
   double contentY;
 };
 
-TEST(CountdownOverlay, CreditUnderRaisesABottomCountdown) {
+TEST(CountdownOverlay, CreditUnderRaisesABottomCountdownAndCentresBelowItsBackground) {
   const ZoneScope zone("UTC");
   const ReserveCase cases[] = {
       {"Photo: A", "under-countdown", "bottom-left", 30 + 500 * 0.012 * 2.6},
-      {"Photo: A", "UNDER-COUNTDOWN", "bottom-center", 30 + 500 * 0.012 * 2.6},
       {" \\n ", "under-countdown", "bottom-left", 30},
       {"Photo: A", "bottom-right", "bottom-left", 30},
-      {"Photo: A", "under-countdown", "top-left", 500 - 30 - columnHeight},
+      {"Photo: A", "under-countdown", "top-right", 500 - 30 - columnHeight},
   };
   for (const ReserveCase& c : cases) {
     ViewHarness harness(
@@ -265,6 +248,12 @@ TEST(CountdownOverlay, CreditUnderRaisesABottomCountdown) {
     const std::optional<CountdownPlacement> placement = placementOf(view);
     ASSERT_TRUE(placement);
     EXPECT_NEAR(placement->contentY, c.contentY, 1e-9) << c.creditPosition << c.countdownPosition;
+    // "Photo: A" measures 40.8 × 7.2 and keeps its own height from the background.
+    if (c.creditPosition != "under-countdown" || c.credit != "Photo: A") continue;
+    const auto line = textDrawn(harness.draw(), "Photo: A");
+    ASSERT_TRUE(line);
+    EXPECT_TRUE(testing::near(
+        line->point, {placement->bgRect.midX() - 40.8 / 2, placement->bgRect.minY() - 7.2 - 7.2}));
   }
 }
 

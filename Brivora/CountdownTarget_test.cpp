@@ -25,30 +25,23 @@ struct DateCase {
 TEST(ParseDate, TriesInternetDateTimeThenFractionsThenPlainLocalDate) {
   const DateCase cases[] = {
       {"UTC", "", std::nullopt},
-      // The machine's zone moves no date with an offset.
-      {"UTC", "2026-06-11T16:00:00Z", "2026-06-11T16:00:00.000Z"},
+      // The machine's zone moves no date with an offset. (Offsets and fractions themselves are
+      // the internet date parser's to pin.)
       {"America/Los_Angeles", "2026-06-11T16:00:00Z", "2026-06-11T16:00:00.000Z"},
-      {"Pacific/Kiritimati", "2026-06-11T16:00:00Z", "2026-06-11T16:00:00.000Z"},
-      {"Asia/Tokyo", "2026-06-11T18:00:00+02:00", "2026-06-11T16:00:00.000Z"},
-      {"UTC", "2026-06-11T10:30:00-05:30", "2026-06-11T16:00:00.000Z"},
       {"UTC", "2026-06-11T16:00:00.250Z", "2026-06-11T16:00:00.250Z"},
-      {"UTC", "2026-06-11T16:00:00.5+01:00", "2026-06-11T15:00:00.500Z"},
       // A plain date is midnight where the machine is.
       {"America/New_York", "2026-06-11", "2026-06-11T04:00:00.000Z"},
-      {"Europe/Berlin", "2026-12-31", "2026-12-30T23:00:00.000Z"},
       {"Asia/Kolkata", "2027-01-01", "2026-12-31T18:30:00.000Z"},
       {"UTC", "2024-02-29", "2024-02-29T00:00:00.000Z"},
       // Nothing is trimmed before any attempt.
       {"UTC", " 2026-06-11", std::nullopt},
       {"UTC", "2026-06-11 ", std::nullopt},
-      {"UTC", "2026-06-11T16:00:00Z\n", std::nullopt},
       {"UTC", "2026-06-11T16:00:00", std::nullopt},
       {"UTC", "2026-06-11 16:00:00Z", std::nullopt},
       {"UTC", "2026-06-11T16:00Z", std::nullopt},
       {"UTC", "2026-13-01", std::nullopt},
       {"UTC", "2026-02-30", std::nullopt},
       {"UTC", "11/06/2026", std::nullopt},
-      {"UTC", "tomorrow", std::nullopt},
   };
   for (const DateCase& row : cases) {
     ZoneScope zone(row.zone);

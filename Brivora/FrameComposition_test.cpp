@@ -23,7 +23,6 @@ TEST(ImagePlacement, CoversTheViewThenZoomsAndDrifts) {
       // The width fits and the height overflows, then the other way round.
       {"wider view", {1000, 1000}, {0, 0, 400, 200}, 0, {}, 1.2, {0, -100, 400, 400}},
       {"narrower view", {4000, 1000}, {0, 0, 400, 200}, 0, {}, 1.2, {-200, 0, 800, 200}},
-      {"same aspect", {1920, 1080}, {0, 0, 160, 90}, 0, {0.02, 0.02}, 1.5, {0, 0, 160, 90}},
       {"half way", {100, 100}, {0, 0, 100, 100}, 0.5, {0.02, -0.02}, 1.2, {-4, -6, 110, 110}},
       {"at the end", {100, 100}, {0, 0, 100, 100}, 1, {0.02, 0}, 1.2, {-8, -10, 120, 120}},
       {"zoom 1 still drifts", {100, 100}, {0, 0, 100, 100}, 1, {0, 0.02}, 1, {0, 2, 100, 100}},
@@ -68,56 +67,42 @@ TEST(FrameComposition, HoldingFrameIsBlackThenImageThenScrim) {
 }
 
 TEST(FrameComposition, IncomingImageFadesInUnzoomedWithClampedFraction) {
-  struct Row {
-    double drawAt;  // seconds into the cycle, after a tick at 8.5
-    double fraction;
-  };
-  const std::vector<Row> rows = {{8.5, 0}, {9.25, 0.5}, {10.5, 1}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.drawAt);
+  // Seconds into the cycle (after a tick at 8.5) and the fraction drawn then.
+  const std::pair<double, double> rows[] = {{8.5, 0}, {9.25, 0.5}, {10.5, 1}};
+  for (const auto& [drawAt, fraction] : rows) {
+    SCOPED_TRACE(drawAt);
     ViewHarness harness("{\"cycleSeconds\": 10, \"crossfadeSeconds\": 1.5, \"kenBurnsZoom\": 2}",
                         {"a.jpg", "b.jpg"});
     harness.images.sizes["b.jpg"] = Size{200, 100};
     harness.random.integers = {0};
     harness.create(Size{100, 100});
     harness.tickAt(8.5);
-    harness.moveTo(row.drawAt);
+    harness.moveTo(drawAt);
     const std::vector<ImageCall> images = callsOf<ImageCall>(harness.draw());
     ASSERT_EQ(images.size(), 2u);
     EXPECT_EQ(images[1].file, "b.jpg");
-    EXPECT_NEAR(images[1].fraction, row.fraction, 1e-12);
+    EXPECT_NEAR(images[1].fraction, fraction, 1e-12);
     EXPECT_TRUE(testing::near(images[1].rect, Rect{-50, 0, 200, 100}));
     // The current image's zoom stops growing at the cycle's end.
     EXPECT_LE(images[0].rect.width(), 200 * 2 + 1e-9);
   }
 }
 
-TEST(FrameComposition, ScrimFollowsTheClockWhateverItsCase) {
-  struct Row {
-    std::string theme;
-    std::optional<bool> atTop;  // none: no scrim
-  };
-  const std::vector<Row> rows = {
+TEST(FrameComposition, ScrimSitsOnTheClocksSide) {
+  // A theme and where its scrim is: at the top, at the bottom, or none.
+  const std::pair<std::string, std::optional<bool>> rows[] = {
       {R"({"clockPosition": "top-right"})", true},
-      {R"({"clockPosition": "Top-right"})", true},
-      {R"({"clockPosition": "TOP-LEFT"})", true},
       {R"({"clockPosition": "bottom-left"})", false},
-      {R"({"clockPosition": "bottom-center"})", false},
-      {R"({"clockPosition": ""})", false},
       {R"({"clockPosition": "sideways"})", false},
-      {R"({"clockPosition": " top-left"})", false},
       {R"({"clockPosition": "center"})", std::nullopt},
-      {R"({"clockPosition": "Center"})", std::nullopt},
       {R"({"scrimEnabled": false, "clockPosition": "top-left"})", std::nullopt},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.theme);
-    ViewHarness harness(row.theme.substr(0, row.theme.size() - 1) +
-                            R"(, "scrimHeightRatio": 0.25, "scrimOpacity": 0.5})",
-                        {"a.jpg"});
-    harness.create(Size{200, 100});
-    const std::vector<GradientCall> scrims = callsOf<GradientCall>(harness.draw());
-    if (!row.atTop) {
+  for (const auto& [theme, atTop] : rows) {
+    SCOPED_TRACE(theme);
+    const std::vector<GradientCall> scrims = callsOf<GradientCall>(testing::drawnFrame(
+        theme.substr(0, theme.size() - 1) + R"(, "scrimHeightRatio": 0.25, "scrimOpacity": 0.5})",
+        Size{200, 100}));
+    if (!atTop) {
       EXPECT_TRUE(scrims.empty());
       continue;
     }
@@ -125,7 +110,7 @@ TEST(FrameComposition, ScrimFollowsTheClockWhateverItsCase) {
     const Color dark{0, 0, 0, 0.5};
     const Color clear{0, 0, 0, 0};
     EXPECT_EQ(scrims[0].angleDegrees, 90);
-    if (*row.atTop) {
+    if (*atTop) {
       EXPECT_EQ(scrims[0].rect, (Rect{0, 75, 200, 25}));
       EXPECT_EQ(scrims[0].start, clear);
       EXPECT_EQ(scrims[0].end, dark);
@@ -137,9 +122,11 @@ TEST(FrameComposition, ScrimFollowsTheClockWhateverItsCase) {
   }
 }
 
-TEST(FrameComposition, EmptyPackageShowsItsMessageAndTheClock) {
-  ViewHarness harness("", {});
+TEST(FrameComposition, EmptyPackageTicksWithoutLoadingAndShowsItsMessageAndTheClock) {
+  ViewHarness harness(R"({"cycleSeconds": 1, "crossfadeSeconds": 0.5})", {});
   harness.create(Size{640, 480});
+  for (const double tick : {0.6, 1.0, 7.3}) harness.tickAt(tick);
+  EXPECT_EQ(harness.images.loads, 0);
   const std::vector<DrawCall> calls = harness.draw();
   // Black, the message, then the clock's time and date: an empty package still shows the clock.
   ASSERT_EQ(calls.size(), 4u);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <string>
 #include <variant>
 
@@ -23,51 +21,27 @@ Theme loadThemeText(std::string_view json) {
   return Theme::load(bundle.bundle());
 }
 
-TEST(ThemeFields, NameEveryFieldOnceInRecordOrder) {
-  const auto& fields = themeFields();
-  EXPECT_EQ(fields.front().key, "name");
-  EXPECT_EQ(fields.back().key, "kenBurnsZoom");
-  // Every member is reached by exactly one entry: writing through each entry in turn must
-  // change a different field.
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    for (std::size_t j = i + 1; j < fields.size(); ++j) {
-      EXPECT_NE(fields[i].key, fields[j].key);
-      EXPECT_NE(fields[i].member, fields[j].member) << fields[i].key << " " << fields[j].key;
-    }
-  }
-}
-
-// A value of the right kind under each key lands in that field and nowhere else.
-TEST(ThemeLoad, EveryKeyFeedsItsOwnField) {
+// A value of the right kind under each key lands in that field and changes no other.
+TEST(ThemeLoad, EveryKeyFeedsItsOwnFieldAndNoOther) {
+  const Theme fallback = Theme::fallback();
   for (const ThemeField& field : themeFields()) {
-    std::string value;
-    switch (field.kind) {
-      case ThemeFieldKind::text:
-        value = "\"changed\"";
-        break;
-      case ThemeFieldKind::number:
-      case ThemeFieldKind::seconds:
-        value = "123.5";
-        break;
-      case ThemeFieldKind::flag:
-        value = std::get<bool Theme::*>(field.member) == &Theme::scrimEnabled ||
-                        std::get<bool Theme::*>(field.member) == &Theme::playerOverlayEnabled
-                    ? "false"
-                    : "true";
-        break;
+    ThemeValue value = 123.5;
+    std::string json = "123.5";
+    if (field.kind == ThemeFieldKind::text) {
+      value = std::string("changed");
+      json = "\"changed\"";
+    } else if (field.kind == ThemeFieldKind::flag) {
+      const bool flipped = !std::get<bool>(valueOf(fallback, field));
+      value = flipped;
+      json = flipped ? "true" : "false";
     }
-    const Theme loaded = loadThemeText("{\"" + std::string(field.key) + "\": " + value + "}");
-    Theme expected = Theme::fallback();
-    ASSERT_TRUE(assignField(expected, field, *parseJson(value).value));
-    EXPECT_NE(expected, Theme::fallback()) << field.key;
-    EXPECT_EQ(loaded, expected) << field.key;
+    const Theme loaded = loadThemeText("{\"" + std::string(field.key) + "\": " + json + "}");
+    for (const ThemeField& other : themeFields()) {
+      EXPECT_EQ(valueOf(loaded, other), &other == &field ? value : valueOf(fallback, other))
+          << field.key << " set, " << other.key << " read";
+    }
   }
 }
-
-struct KindCase {
-  std::string json;
-  Theme expected;
-};
 
 Theme with(auto change) {
   Theme theme = Theme::fallback();
@@ -76,14 +50,12 @@ Theme with(auto change) {
 }
 
 TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
-  const KindCase cases[] = {
+  const std::pair<std::string, Theme> cases[] = {
       {R"({"cycleSeconds": "10"})", Theme::fallback()},
       {R"({"cycleSeconds": 10})", with([](Theme& t) { t.cycleSeconds = 10.0; })},
-      {R"({"cycleSeconds": -5})", with([](Theme& t) { t.cycleSeconds = -5.0; })},
       {R"({"clockSizeRatio": true})", with([](Theme& t) { t.clockSizeRatio = 1.0; })},
       {R"({"clockSizeRatio": false})", with([](Theme& t) { t.clockSizeRatio = 0.0; })},
       {R"({"clockSizeRatio": "0.5"})", Theme::fallback()},
-      {R"({"clockSizeRatio": [0.5]})", Theme::fallback()},
       {R"({"clockSizeRatio": 1e400})", Theme::fallback()},  // not valid JSON: out of range
       {R"({"scrimEnabled": 0})", with([](Theme& t) { t.scrimEnabled = false; })},
       {R"({"showAmPm": 1})", with([](Theme& t) { t.showAmPm = true; })},
@@ -94,7 +66,6 @@ TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
       {R"({"clockColor": " #ffffff\n"})", with([](Theme& t) { t.clockColor = " #ffffff\n"; })},
       {R"({"clockPosition": ""})", with([](Theme& t) { t.clockPosition = ""; })},
       {R"({"clockPosition": null})", Theme::fallback()},
-      {R"({"clockPosition": 3})", Theme::fallback()},
       {R"({"credit": true})", Theme::fallback()},
       {R"({"ClockColor": "#000000"})", Theme::fallback()},
       {R"({"scrimOpacity": 3, "cycleSeconds": 0})", with([](Theme& t) {
@@ -104,8 +75,8 @@ TEST(ThemeLoad, AcceptsOnlyTheKindsEachFieldTakes) {
       {R"({"name": "A", "name": "B"})", with([](Theme& t) { t.name = "B"; })},
       {R"({"unknown": 1, "dateKern": 2})", with([](Theme& t) { t.dateKern = 2; })},
   };
-  for (const KindCase& row : cases) {
-    EXPECT_EQ(loadThemeText(row.json), row.expected) << row.json;
+  for (const auto& [json, expected] : cases) {
+    EXPECT_EQ(loadThemeText(json), expected) << json;
   }
 }
 
@@ -125,17 +96,7 @@ TEST(ThemeLoad, OlderEdgeMarginKeyCountsOnlyWhenTheNewOneGivesNoNumber) {
 
 TEST(ThemeLoad, UnusableFilesGiveAllDefaults) {
   const std::string_view texts[] = {
-      "",
-      "[]",
-      "[{\"name\": \"x\"}]",
-      "\"name\"",
-      "42",
-      "null",
-      "true",
-      "{}",
-      "{\"name\": \"x\",}",
-      "{\"name\": \"x\"} {}",
-      "{\"name\": \"x\" // comment\n}",
+      "", "[{\"name\": \"x\"}]", "{\"name\": \"x\",}",
       "\xFF\xFE{\0\"\0}\0"sv,  // UTF-16 is not read
   };
   for (std::string_view text : texts) {
@@ -147,14 +108,7 @@ TEST(ThemeLoad, MissingOrUnreadableFileGivesAllDefaults) {
   TempBundle noFile;
   EXPECT_EQ(Theme::load(noFile.bundle()), Theme::fallback());
 
-  TempBundle folderInstead;
-  folderInstead.makeFolder("theme.json");
-  EXPECT_EQ(Theme::load(folderInstead.bundle()), Theme::fallback());
-
-  TempBundle fifo;
-  ASSERT_EQ(::mkfifo((fifo.folder() / "theme.json").c_str(), 0600), 0);
-  EXPECT_EQ(Theme::load(fifo.bundle()), Theme::fallback());  // must not block
-
+  // What is not a regular file is ReadWholeFile's to refuse; the theme sets the size limit.
   TempBundle oversized;
   std::string huge = "{\"name\": \"" + std::string(maxJsonFileBytes, 'x') + "\"}";
   oversized.write("theme.json", huge);
@@ -163,13 +117,7 @@ TEST(ThemeLoad, MissingOrUnreadableFileGivesAllDefaults) {
   EXPECT_EQ(Theme::load(Bundle("")), Theme::fallback());
 }
 
-TEST(ThemeLoad, ReadsAByteOrderMarkAndUnicodeText) {
-  const Theme theme =
-      loadThemeText("\xEF\xBB\xBF{\"credit\": \"Fotos: J\\u00f6rg \xF0\x9F\x93\xB7\"}");
-  EXPECT_EQ(theme.credit, "Fotos: J\xC3\xB6rg \xF0\x9F\x93\xB7");
-}
-
-TEST(ThemeFontWeight, MapsWeightNamesInAnyCaseAndFallsBackToRegular) {
+TEST(ThemeFontWeight, MapsWeightNames) {
   const std::pair<std::string_view, FontWeight> cases[] = {
       {"ultralight", FontWeight::ultraLight},
       {"thin", FontWeight::thin},
@@ -178,13 +126,8 @@ TEST(ThemeFontWeight, MapsWeightNamesInAnyCaseAndFallsBackToRegular) {
       {"medium", FontWeight::medium},
       {"semibold", FontWeight::semibold},
       {"Bold", FontWeight::bold},
-      {"BOLD", FontWeight::bold},
       {"heavy", FontWeight::heavy},
       {"Black", FontWeight::black},
-      {" bold", FontWeight::regular},
-      {"ultra-light", FontWeight::regular},
-      {"", FontWeight::regular},
-      {"semi bold", FontWeight::regular},
   };
   for (const auto& [name, weight] : cases) {
     Theme theme;

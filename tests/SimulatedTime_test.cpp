@@ -7,8 +7,11 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -59,16 +62,23 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// The whole hour, in every build: about a minute and a half under the sanitizers.
-constexpr long simulatedSeconds = 3600;
+// Ten minutes over midnight: some 2400 loads, most of them of bad files, so that a descriptor
+// kept by each load would run out the process's usual 1024.
+constexpr long simulatedSeconds = 600;
 
-TEST(SimulatedTime, HostileBundlePlaysAnHourAtThirtyFramesASecondInASmallView) {
+long openDescriptors() {
+  return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+}
+
+TEST(SimulatedTime, HostileBundlePlaysTenMinutesAtThirtyFramesASecondInASmallView) {
   const RealImages images;
   // A quarter-second cycle: four changes a second, most of them onto a bad file.
   const Bundle bundle(testing::hostileBundles() / "short-cycle");
-  HeadlessSession session(viewClass, Size{320, 180}, bundle, dateFrom("2026-03-01T23:30:00Z"), 5);
+  HeadlessSession session(viewClass, Size{320, 180}, bundle, dateFrom("2026-03-01T23:55:00Z"), 5);
   ASSERT_NE(session.view(), nullptr);
   CairoGraphicsContext canvas(320, 180);
+  session.draw(canvas);
+  const long descriptors = openDescriptors();
   const auto start = std::chrono::steady_clock::now();
   constexpr long frames = simulatedSeconds * static_cast<long>(framesPerSecond);
   long cycleChanges = 0;
@@ -84,6 +94,7 @@ TEST(SimulatedTime, HostileBundlePlaysAnHourAtThirtyFramesASecondInASmallView) {
   std::printf("%ld simulated seconds of frames took %.1f s\n", simulatedSeconds,
               secondsSince(start));
   EXPECT_GT(cycleChanges, simulatedSeconds * 3);
+  EXPECT_LE(openDescriptors(), descriptors + 2);
   EXPECT_DOUBLE_EQ(session.elapsed(), static_cast<double>(simulatedSeconds));
 }
 
@@ -157,52 +168,53 @@ TEST(SimulatedTime, MemoryStaysFlatOverAHundredThousandCycles) {
   EXPECT_LT(end.residentBytes - warm.residentBytes, residentMargin);
 }
 
+// Each image drawn: its file, place and fraction.
+std::vector<std::tuple<std::string, Rect, double>> imageDraws(const std::vector<DrawCall>& calls) {
+  std::vector<std::tuple<std::string, Rect, double>> draws;
+  for (const ImageCall& call : testing::callsOf<ImageCall>(calls)) {
+    draws.emplace_back(call.file, call.rect, call.fraction);
+  }
+  return draws;
+}
+
 TEST(SimulatedTime, WallClockStepMovesTheClockButNotTheSlideshow) {
-  const ZoneScope utc("UTC");
+  const ZoneScope zone("America/New_York");
   testing::FakeImages images;
   testing::TempBundle bundle;
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
     bundle.write(std::string("wallpapers/") + name, "");
   bundle.write("theme.json",
-               R"({"timeFormat": "HH:mm", "cycleSeconds": 30, "crossfadeSeconds": 2})");
+               R"({"timeFormat": "h:mm a", "dateFormat": "EEE d", "cycleSeconds": 30,
+                   "crossfadeSeconds": 2})");
   const Date created = dateFrom("2026-03-01T10:00:00Z");
 
-  struct Row {
-    double step;        // seconds the wall clock jumps at 10 s in
-    std::string clock;  // what the clock reads at 20 s
-  };
-  const std::vector<Row> rows = {{3600, "11:00"}, {-3600, "09:00"}, {0, "10:00"}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.step);
+  // Seconds the wall clock jumps at 10 s in, and what the clock reads at 20 s in New York.
+  const std::pair<double, std::string> rows[] = {
+      {3600, "6:00 AM"}, {-3600, "4:00 AM"}, {0, "5:00 AM"}};
+  for (const auto& [step, clock] : rows) {
+    SCOPED_TRACE(step);
     HeadlessSession steady(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
     HeadlessSession stepped(viewClass, Size{320, 180}, bundle.bundle(), created, 9);
     steady.advanceTo(10);
     stepped.advanceTo(10);
-    stepped.setWallTime(Date{created.secondsSince1970 + 10 + row.step});
+    stepped.setWallTime(Date{created.secondsSince1970 + 10 + step});
     // Mid-cycle, in the crossfade, and after the next two cycle changes.
     for (double moment : {20.0, 29.0, 45.0, 61.0}) {
       SCOPED_TRACE(moment);
       steady.advanceTo(moment);
       stepped.advanceTo(moment);
-      EXPECT_EQ(viewOf(stepped).currentIndex(), viewOf(steady).currentIndex());
-      EXPECT_EQ(viewOf(stepped).nextIndex(), viewOf(steady).nextIndex());
       RecordingGraphicsContext steadyCalls;
       RecordingGraphicsContext steppedCalls;
       steady.draw(steadyCalls);
       stepped.draw(steppedCalls);
-      const auto steadyImages = testing::callsOf<ImageCall>(steadyCalls.calls());
-      const auto steppedImages = testing::callsOf<ImageCall>(steppedCalls.calls());
-      ASSERT_EQ(steppedImages.size(), steadyImages.size());
+      const auto drawn = imageDraws(steadyCalls.calls());
+      EXPECT_EQ(imageDraws(steppedCalls.calls()), drawn);
       // Two images exactly while the crossfade runs, from 28 s to the change at 30 s.
-      ASSERT_EQ(steadyImages.size(), moment == 29.0 ? 2u : 1u);
-      for (std::size_t at = 0; at < steadyImages.size(); ++at) {
-        EXPECT_EQ(steppedImages[at].file, steadyImages[at].file);
-        EXPECT_EQ(steppedImages[at].rect, steadyImages[at].rect);
-        EXPECT_EQ(steppedImages[at].fraction, steadyImages[at].fraction);
-      }
+      EXPECT_EQ(drawn.size(), moment == 29.0 ? 2u : 1u);
       if (moment == 20.0) {
-        EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), row.clock)) << row.clock;
-        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "10:00"));
+        EXPECT_TRUE(testing::textDrawn(steppedCalls.calls(), clock)) << clock;
+        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "5:00 AM"));
+        EXPECT_TRUE(testing::textDrawn(steadyCalls.calls(), "SUN 1"));
       }
     }
   }

@@ -17,11 +17,9 @@ FakeImages::FakeImages() {
     const auto found = sizes.find(name);
     const Size size = found != sizes.end() ? found->second : Size{1600, 900};
     auto pixels = std::make_shared<ImagePixels>();
-    pixels->width = std::max(1, static_cast<int>(size.width) / pixelDivisor);
-    pixels->height = std::max(1, static_cast<int>(size.height) / pixelDivisor);
-    const auto color = colors.find(name);
-    pixels->argb.assign(static_cast<std::size_t>(pixels->width) * pixels->height,
-                        color != colors.end() ? color->second : pixelColor);
+    pixels->width = std::max(1, static_cast<int>(size.width) / 16);
+    pixels->height = std::max(1, static_cast<int>(size.height) / 16);
+    pixels->argb.assign(static_cast<std::size_t>(pixels->width) * pixels->height, pixelColor);
     return std::make_unique<Image>(path, size, std::move(pixels));
   });
 }
@@ -77,9 +75,13 @@ std::vector<DrawCall> ViewHarness::draw() {
   return recording.calls();
 }
 
-std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size) {
-  ViewHarness harness(themeJson, {"a.jpg"});
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size,
+                                 const std::string& metaJson, double elapsed,
+                                 const std::string& wallpaper) {
+  ViewHarness harness(themeJson, {wallpaper});
+  if (!metaJson.empty()) harness.bundle.write("meta.json", metaJson);
   harness.create(size);
+  harness.moveTo(elapsed);
   return harness.draw();
 }
 

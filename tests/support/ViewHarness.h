@@ -21,8 +21,8 @@
 namespace brivora::testing {
 
 // Stands in for the image decoder while alive: every file loads at the size its name was
-// given (1600 × 900 otherwise), as pixels of that size divided by `pixelDivisor`, all in the
-// colour its name was given (`pixelColor` otherwise); names containing "broken" do not load.
+// given (1600 × 900 otherwise), as pixels of a sixteenth of that size, all in `pixelColor`;
+// names containing "broken" do not load.
 class FakeImages {
  public:
   FakeImages();
@@ -31,9 +31,7 @@ class FakeImages {
   FakeImages& operator=(const FakeImages&) = delete;
 
   std::map<std::string, Size> sizes;
-  std::map<std::string, std::uint32_t> colors;
   std::uint32_t pixelColor = 0xFFFF0000;
-  int pixelDivisor = 16;
   int loads = 0;
   std::vector<Size> coverBoxes;
   std::function<void()> onLoad;  // runs inside every load, before it returns
@@ -79,8 +77,11 @@ class ViewHarness {
   double uptimeAtCreation_ = 0;
 };
 
-// The calls of the first frame of a view of `size` over one wallpaper, with `themeJson`.
-std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size);
+// The calls of a frame `elapsed` seconds after the creation of a view of `size` over one
+// wallpaper, with `themeJson` and `metaJson` (none when empty).
+std::vector<DrawCall> drawnFrame(const std::string& themeJson, Size size,
+                                 const std::string& metaJson = "", double elapsed = 0,
+                                 const std::string& wallpaper = "a.jpg");
 
 // The draw calls of one kind, in order.
 template <typename Call>
