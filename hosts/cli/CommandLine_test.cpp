@@ -50,64 +50,34 @@ const testing::Picture wallpaperPicture =
 const std::string jpegBytes = testing::encodeJpeg(wallpaperPicture);
 const std::string pngBytes = testing::encodePng(wallpaperPicture);
 
-TEST(InspectTheme, ListsEveryFieldInRecordOrderWithTypedDefaults) {
-  TempBundle bundle;  // no theme.json: the defaults
+// Typing, aliases and kinds a field accepts are Theme's own tests; here, what inspect prints.
+TEST(InspectTheme, ListsEveryFieldInRecordOrderFromTheBundleOrItsDefault) {
+  TempBundle bundle;
+  bundle.write("theme.json", R"({"cycleSeconds": 12.5, "showAmPm": true, "credit": "Ünï\n"})");
+  const std::map<std::string, ordered_json> set = {
+      {"cycleSeconds", 12.5}, {"showAmPm", true}, {"credit", "Ünï\n"}};
   const Result result = inspect(bundle, "theme");
   ASSERT_EQ(result.status, 0);
   const ordered_json theme = parsed(result.out);
-  ASSERT_TRUE(theme.is_object());
   std::vector<std::string> keys, expectedKeys;
   for (const auto& [key, value] : theme.items()) keys.push_back(key);
   for (const ThemeField& field : themeFields()) expectedKeys.emplace_back(field.key);
   EXPECT_EQ(keys, expectedKeys);
-
+  // A flag printed as a number, or a number as text, compares unequal.
   for (const ThemeField& field : themeFields()) {
-    const ordered_json& value = theme[std::string(field.key)];
-    const bool typed = field.kind == ThemeFieldKind::text   ? value.is_string()
-                       : field.kind == ThemeFieldKind::flag ? value.is_boolean()
-                                                            : value.is_number();
-    EXPECT_TRUE(typed) << field.key << " is " << value.dump();
-    // Numbers are printed so that they read back exactly.
+    const std::string key(field.key);
     std::visit(
         [&](auto member) {
-          EXPECT_EQ(value, ordered_json(Theme::fallback().*member)) << field.key;
+          const ordered_json expected =
+              set.contains(key) ? set.at(key) : ordered_json(Theme::fallback().*member);
+          EXPECT_EQ(theme[key], expected) << key;
         },
         field.member);
   }
 }
 
-TEST(InspectTheme, ShowsValuesFromTheBundleAndReadsTheOlderMarginName) {
-  struct Row {
-    std::string themeJson;
-    std::map<std::string, ordered_json> expected;
-  };
-  const Row rows[] = {
-      {R"({"clockColor": "#112233", "cycleSeconds": 12, "showAmPm": true, "credit": ""})",
-       {{"clockColor", "#112233"}, {"cycleSeconds", 12}, {"showAmPm", true}, {"credit", ""}}},
-      // Flags take 0 and 1, numbers take booleans; other kinds leave the default.
-      {R"({"scrimEnabled": 0, "clockKern": true, "dateKern": "3", "name": 5})",
-       {{"scrimEnabled", false}, {"clockKern", 1}, {"dateKern", 6}, {"name", "Kovalta"}}},
-      {R"({"bottomMarginRatio": 0.1})", {{"edgeMarginRatio", 0.1}}},
-      {R"({"bottomMarginRatio": 0.1, "edgeMarginRatio": 0.2})", {{"edgeMarginRatio", 0.2}}},
-      {R"({"edgeMarginRatio": "0.2", "bottomMarginRatio": 0.1})", {{"edgeMarginRatio", 0.1}}},
-      // Text is kept exactly as written.
-      {R"({"clockPosition": " Top-Left ", "countdownLabel": "Ünï\n"})",
-       {{"clockPosition", " Top-Left "}, {"countdownLabel", "Ünï\n"}}},
-  };
-  for (const Row& row : rows) {
-    TempBundle bundle;
-    bundle.write("theme.json", row.themeJson);
-    const ordered_json theme = parsed(inspect(bundle, "theme").out);
-    EXPECT_FALSE(theme.contains("bottomMarginRatio")) << row.themeJson;
-    EXPECT_EQ(theme.size(), themeFieldCount) << row.themeJson;
-    for (const auto& [key, value] : row.expected) {
-      EXPECT_EQ(theme[key], value) << key << " in " << row.themeJson;  // numbers read back exactly
-    }
-  }
-}
-
 TEST(InspectMeta, PrintsCaptionsAndResolvesFileNamesWithLaterPatternsWinningLineByLine) {
-  TempBundle bundle, empty;
+  TempBundle bundle;
   bundle.write("meta.json", R"({"default": {"name": "Ada", "subtitle": "Keeper", "fact": "F1"},
     "patterns": [{"match": "striker", "name": "Bo", "fact": "F2"},
                  {"match": "striker-2", "subtitle": "Wing", "name": "Cy"},
@@ -117,13 +87,8 @@ TEST(InspectMeta, PrintsCaptionsAndResolvesFileNamesWithLaterPatternsWinningLine
     "patterns": [{"match": "striker", "overrides": {"name": "Bo", "fact": "F2"}},
                  {"match": "striker-2", "overrides": {"subtitle": "Wing", "name": "Cy"}},
                  {"match": "Mu\u0308ller", "overrides": {"name": "Mü"}}]})"));
-  EXPECT_EQ(parsed(inspect(empty, "meta").out),
-            parsed(R"({"defaultPlayer": {"name": "", "subtitle": "", "fact": ""},
-                       "patterns": []})"));
-
+  // How patterns combine is Meta's own test; these check that the loaded file is used.
   const std::pair<std::string, std::string> rows[] = {
-      {"01-keeper.jpg", R"({"name": "Ada", "subtitle": "Keeper", "fact": "F1"})"},
-      {"02-striker.jpg", R"({"name": "Bo", "subtitle": "Keeper", "fact": "F2"})"},
       {"03-striker-2.jpg", R"({"name": "Cy", "subtitle": "Wing", "fact": "F2"})"},
       // The match is found in a canonically equivalent (precomposed) file name.
       {"04-Müller.png", R"({"name": "Mü", "subtitle": "Keeper", "fact": "F1"})"},
@@ -133,16 +98,6 @@ TEST(InspectMeta, PrintsCaptionsAndResolvesFileNamesWithLaterPatternsWinningLine
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(parsed(result.out), parsed(expected)) << fileName;
   }
-}
-
-TEST(InspectWallpapers, ListsImageFileNamesOnePerLineInListOrder) {
-  TempBundle bundle;
-  for (const char* file : {"b.png", "A.JPG", "10.jpg", "2.jpg", "notes.txt"}) {
-    bundle.write("wallpapers/" + std::string(file), jpegBytes);
-  }
-  const Result result = inspect(bundle, "wallpapers");
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "10.jpg\n2.jpg\nA.JPG\nb.png\n");
 }
 
 class InspectText : public ::testing::Test {
@@ -159,16 +114,10 @@ TEST_F(InspectText, PrintsOneJsonValueForColourWeightDateAndTheCountdown) {
       {{"color", "-00000"}, "[0.0, 0.0, 0.0, 1.0]\n"},  // a TEXT starting with "-" is no option
       {{"color", "#FFF"}, "null\n"},
       {{"weight", "BOLD"}, "\"bold\"\n"},
-      {{"weight", "ultra-light"}, "\"regular\"\n"},
       {{"date", "2026-06-11"}, "\"2026-06-11T04:00:00.000Z\"\n"},
-      {{"date", " 2026-06-11"}, "null\n"},
       // The countdown's target from the bundle's theme.json.
       {{"countdown", R"({"countdownTo": "2026-06-11T18:00:00+02:00"})"},
        "\"2026-06-11T16:00:00.000Z\"\n"},
-      {{"countdown", R"({"countdownTo": "2026-06-11T16:00:00.250Z"})"},
-       "\"2026-06-11T16:00:00.250Z\"\n"},
-      {{"countdown", R"({"countdownTo": ""})"}, "null\n"},
-      {{"countdown", R"({})"}, "null\n"},
       {{"countdown", R"({"countdownTo": "next June"})"}, "null\n"},
   };
   for (const auto& [arguments, expected] : rows) {
@@ -202,22 +151,18 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"inspect", "theme", "--bundle", folder, "extra"},
       {"inspect", "theme", "--bundle", folder, "--resolve", "x.jpg"},
       {"inspect", "color"},
-      {"inspect", "weight"},
-      {"inspect", "date"},
       {"inspect", "color", "#FFFFFF", "extra"},
-      {"render", "--images"},
       {"run", "-fullscreen", "--monitors", "mirror"},
       {"-root", "-monitors=Each"},
-      {"-fullscreen", "-monitors"}};
+      {"bench"},
+      {"bench", "--size", "64x36", "--frames", "1"},
+      {"bench", "--size", "8x8", "--fast"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(run(arguments), UsageError) << arguments.back();
   }
   const std::vector<std::string> missingBundles[] = {
       {"inspect", "theme", "--bundle", missing},
       {"inspect", "wallpapers", "--bundle=" + missing},
-      {"check", "--bundle", missing},
-      {"check", "--bundle", folder + "/a-file"},
-      {"inspect", "wallpapers", "--images", missing},
       {"check", "--images=" + folder + "/a-file"},
       {"run", "--images", missing, "--watch"},
       {"bench", "--images", missing, "--size", "8x8"}};
@@ -233,13 +178,11 @@ TEST(CommandLine, PrintsUsageForHelpWithEachSubcommandsOptions) {
     std::vector<std::string> notShown = {};
   };
   const Row rows[] = {
-      {{"--help"}, {"brivora check", "brivora bench", "--images-recursive", "--watch"}},
-      {{"-h"}, {"brivora render", "--images DIR"}},
+      {{"--help"},
+       {"brivora [run]", "brivora inspect", "brivora render", "brivora check", "brivora bench",
+        "--images-recursive", "--watch"}},
       {{"help", "run"}, {"brivora [run]", "--images DIR", "--watch"}, {"brivora check"}},
-      {{"check", "--help"}, {"brivora check", "--images DIR"}, {"brivora render", "--watch"}},
-      {{"inspect", "-h"}, {"inspect theme", "--images DIR"}, {"--watch"}},
-      {{"render", "help"}, {"--out", "--images-recursive"}},
-      {{"bench", "--help"}, {"--json", "--images DIR"}},
+      {{"check", "-h"}, {"brivora check", "--images DIR"}, {"brivora render", "--watch"}},
   };
   for (const Row& row : rows) {
     const Result result = run(row.arguments);
@@ -310,16 +253,12 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {theme, R"({"ClockColor": "#FFFFFF"})", {R"("ClockColor")", R"("clockColor")"}},
       {theme, R"({"zzz": 1})", {R"("zzz")"}, {"did you mean"}},
       {theme, "{\n  \"cycleSeconds\": \"10\"\n}", {"theme.json:2:3:", "cycleSeconds", R"("10")"}},
-      {theme, R"({"scrimEnabled": 2})", {"scrimEnabled"}},
-      {theme, R"({"clockPosition": null})", {"clockPosition", "null"}},
       {theme, R"({"clockColor": "#FFF"})", {"clockColor", "#FFF"}},
       {theme, R"({"clockPosition": "middle"})", {"clockPosition", "middle"}},
-      // The fonts the tests install: Comfortaa has light, regular and bold; Noto Serif regular
-      // and bold.
-      {theme, R"({"clockWeight": "thin"})", {"theme.json:1:2:", "Comfortaa", "light, the nearest"}},
+      // The fonts the tests install: Noto Serif has regular and bold.
       {theme,
        R"({"clockFamily": "Serif", "clockWeight": "Light"})",
-       {"clockWeight", "Noto Serif", "regular, the nearest"}},
+       {"theme.json:1:26:", "clockWeight", "Noto Serif", "regular, the nearest"}},
       // Capitals place it as the lower-case word does, but other readers may not.
       {theme,
        R"({"clockPosition": "Top-Right"})",
@@ -329,10 +268,7 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {theme, R"({"countdownTo": " 2030-01-01"})", {"countdownTo", R"(" 2030-01-01")", "space"}},
       {theme, R"({"countdownTo": "2001-01-01"})", {"countdownTo", "2001-01-01", "passed"}},
       {theme, R"({"scrimOpacity": 3})", {"scrimOpacity", "3", "range"}},
-      {theme, R"({"cycleSeconds": 0})", {"cycleSeconds"}},
       {theme, R"({"crossfadeSeconds": 40})", {"crossfadeSeconds"}},
-      {theme, R"({"cycleSeconds": 4, "crossfadeSeconds": 5})", {"crossfadeSeconds"}},
-      {theme, R"({"clockSizeRatio": -1})", {"clockSizeRatio", "-1"}},
       // The drift outruns the zoom: 0.5 % of 1920 pixels uncovered.
       {theme, R"({"kenBurnsZoom": 1.03})", {"kenBurnsZoom", "10 pixels", "1.04 or more"}},
       {theme, R"({"kenBurnsZoom": 0.5})", {"out of range"}, {"pixels"}},
@@ -342,19 +278,13 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       {meta, patterns + R"([{"match": "keeper", "name": "Bo"}, 3]})", {"patterns[1]"}},
       {meta, patterns + R"([{"name": "Bo"}]})", {"patterns[0]", R"("match")"}},
       {meta, patterns + R"([{"match": "", "name": "Bo"}]})", {"patterns[0]", "empty"}},
-      {meta, patterns + R"([{"match": "striker", "name": "B"}]})", {"patterns[0]", R"("striker")"}},
       {meta,
        patterns + R"([{"match": "keeper", "name": 5, "fact": "F"}]})",
        {"patterns[0]", R"("name")", "5"}},
-      {"wallpapers/empty.jpg", "", {"wallpapers/empty.jpg"}},
-      {"wallpapers/d.jpeg/", "", {"wallpapers/d.jpeg"}},
       {"wallpapers/x.png", "not an image at all", {"wallpapers/x.png", "not a JPEG, PNG or HEIC"}},
       {"wallpapers/cut.jpg",
        jpegBytes.substr(0, jpegBytes.size() / 2),
        {"wallpapers/cut.jpg", "does not decode", "cut short"}},
-      {"wallpapers/cut.png",
-       pngBytes.substr(0, pngBytes.size() / 2),
-       {"wallpapers/cut.png", "does not decode"}},
       {"wallpapers/huge.png",
        "\x89PNG\r\n\x1A\n"s +
            testing::pngChunk("IHDR", "\x00\x01\x86\xA0\x00\x01\x86\xA0\x08\x06\x00\x00\x00"s),
