@@ -47,24 +47,19 @@ class RenderCommand : public ::testing::Test {
 TEST_F(RenderCommand, DrawListHoldsEveryCallInOrderWithItsValues) {
   const json calls = drawList({"--elapsed", "9", "--seed", "3", "--now", "2026-06-11T16:00:00Z"});
   // Black, two images, the scrim, then the clock's time and date.
-  ASSERT_EQ(calls.size(), 6u);
+  std::vector<std::string> ops;
+  for (const json& call : calls) ops.push_back(call["op"]);
+  EXPECT_EQ(ops,
+            (std::vector<std::string>{"fillRect", "image", "image", "gradient", "text", "text"}));
   EXPECT_EQ(calls[0], json::parse(R"({"op": "fillRect", "rect": [0, 0, 320, 180],
                                       "color": [0, 0, 0, 1]})"));
-  EXPECT_EQ(calls[1]["op"], "image");
   EXPECT_EQ(calls[1]["fraction"], 1);
-  EXPECT_EQ(calls[2]["op"], "image");
   EXPECT_NE(calls[2]["file"], calls[1]["file"]);
   // The crossfade began at the first tick at or after 8 s, so it is half way at 9 s.
   EXPECT_NEAR(calls[2]["fraction"].get<double>(), 0.5, 1.0 / 60);
   // The incoming image is unzoomed: exactly the view's cover rectangle.
-  const std::vector<double> cover = {0, -30, 320, 240};
-  for (std::size_t at = 0; at < cover.size(); ++at) {
-    EXPECT_NEAR(calls[2]["rect"][at].get<double>(), cover[at], 1e-9);
-  }
-  EXPECT_EQ(calls[3]["op"], "gradient");
+  EXPECT_EQ(calls[2]["rect"], json::parse("[0, -30, 320, 240]"));
   EXPECT_EQ(calls[3]["angle"], 90);
-  EXPECT_EQ(calls[4]["op"], "text");
-  EXPECT_EQ(calls[5]["op"], "text");
 }
 
 // Layout and styles are pinned by the overlays' own tests; here, that render reads the bundle's
@@ -96,7 +91,7 @@ TEST_F(RenderCommand, SameSeedAndMomentGiveTheSameFrame) {
   EXPECT_EQ(firstFiles.size(), 2u);
 }
 
-TEST_F(RenderCommand, WritesPngFramesOfTheAskedSize) {
+TEST_F(RenderCommand, WritesAPngOfTheAskedSize) {
   const std::filesystem::path single = bundle.folder() / "one.png";
   ASSERT_EQ(
       render({"--bundle", bundle.folder().string(), "--size", "96x54", "--out", single.string()}),
@@ -106,15 +101,6 @@ TEST_F(RenderCommand, WritesPngFramesOfTheAskedSize) {
   EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1A\n");
   // The IHDR chunk: width and height, big-endian.
   EXPECT_EQ(png.substr(16, 8), std::string("\0\0\0\x60\0\0\0\x36", 8));
-
-  const std::filesystem::path folder = bundle.folder() / "frames";
-  ASSERT_EQ(render({"--bundle", bundle.folder().string(), "--size", "32x18", "--frames", "3",
-                    "--out", folder.string()}),
-            0);
-  for (const char* name : {"frame-0001.png", "frame-0002.png", "frame-0003.png"}) {
-    EXPECT_TRUE(std::filesystem::is_regular_file(folder / name)) << name;
-  }
-  EXPECT_FALSE(std::filesystem::exists(folder / "frame-0004.png"));
 }
 
 TEST_F(RenderCommand, RefusesMistakenCalls) {
@@ -136,7 +122,6 @@ TEST_F(RenderCommand, RefusesMistakenCalls) {
       {"--bundle", folder, "--size", "320x180", "--seed", "-4", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--tz", "Mars/Olympus", "--out", out},
       {"--bundle", folder, "--size", "320x180", "--out", out, "--frobnicate"},
-      {"--bundle", folder, "--size", "320x180", "--out"},
   };
   for (const std::vector<std::string>& arguments : usageMistakes) {
     EXPECT_THROW(render(arguments), UsageError) << ::testing::PrintToString(arguments);
