@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/support/TempBundle.h"
+
 namespace brivora::testing {
 
 ChildProcess::ChildProcess(const Launch& launch) {
@@ -93,6 +95,15 @@ std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit) {
 
 void ChildProcess::signal(int number) const {
   kill(pid_, number);
+}
+
+Finished runToEnd(Launch launch, std::chrono::milliseconds limit) {
+  const TempBundle scratch;
+  launch.output = scratch.folder() / "stdout";
+  launch.errors = scratch.folder() / "stderr";
+  ChildProcess child(launch);
+  const std::optional<int> status = child.waitFor(limit);
+  return {status, child.peakMemoryKiB(), readText(launch.output), readText(launch.errors)};
 }
 
 }  // namespace brivora::testing
