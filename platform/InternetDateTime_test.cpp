@@ -24,13 +24,11 @@ TEST(ParseInternetDateTime, ReadsExactlyTheInternetForm) {
       {"2000-02-29T12:00:00+12:00", none, 951782400.0},
       {"2026-06-11T16:00:00-00:00", none, 1781193600.0},
       {"2026-06-11T16:00:00.125Z", required, 1781193600.125},
-      {"2026-06-11T16:00:00.1Z", required, 1781193600.1},
       // Fractions are refused without the option and demanded with it.
       {"2026-06-11T16:00:00.125Z", none, std::nullopt},
       {"2026-06-11T16:00:00Z", required, std::nullopt},
       {"2026-06-11T16:00:00.Z", required, std::nullopt},
       {"2026-06-11T16:00:00+0200", none, std::nullopt},
-      {"2026-06-11T16:00:00+02", none, std::nullopt},
       {"2026-06-11T16:00:00+24:00", none, std::nullopt},
       {"2026-06-11T24:00:00Z", none, std::nullopt},
       {"2026-06-11T16:60:00Z", none, std::nullopt},
@@ -39,7 +37,6 @@ TEST(ParseInternetDateTime, ReadsExactlyTheInternetForm) {
       {"1900-02-29T00:00:00Z", none, std::nullopt},
       {"2026-00-10T00:00:00Z", none, std::nullopt},
       {"2026-6-11T16:00:00Z", none, std::nullopt},
-      {"+2026-06-11T16:00:00Z", none, std::nullopt},
       {"2026-06-11T16:00:00ZZ", none, std::nullopt},
       {"", none, std::nullopt},
   };
@@ -63,13 +60,6 @@ TEST(FormatInternetDateTime, WritesUtcWithMilliseconds) {
   for (const auto& [seconds, text] : cases) {
     EXPECT_EQ(formatInternetDateTime(Date{seconds}), text) << seconds;
   }
-}
-
-TEST(SetCurrentTimeZone, RefusesUnknownZones) {
-  EXPECT_FALSE(setCurrentTimeZone("Mars/Olympus_Mons"));
-  EXPECT_TRUE(setCurrentTimeZone("UTC"));
-  EXPECT_EQ(parseLocalDate("2026-06-11", "yyyy-MM-dd")->secondsSince1970, 1781136000.0);
-  EXPECT_FALSE(parseLocalDate("2026-06-11x", "yyyy-MM-dd").has_value());
 }
 
 }  // namespace

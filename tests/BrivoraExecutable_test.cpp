@@ -57,7 +57,8 @@ TEST(BrivoraExecutable, GivesEachExitStatusWithResultsOnStdoutAndProblemsOnStder
        "",
        {"brivora: theme.json:1:2: unknown key \"clockColr\"",
         "\"clockFamily\" asks for the rounded design, but none of its fonts is installed "
-        "(Comfortaa, Quicksand or M PLUS Rounded 1c)"}},
+        "(Comfortaa, Quicksand or M PLUS Rounded 1c)",
+        "brivora: wallpapers: holds no .jpg, .jpeg, .png or .heic file"}},
       {"bogus", 2, "", {"brivora: unknown command 'bogus' (see brivora --help)\n"}},
       {"inspect theme --bundle /none", 2, "", {"brivora: bundle folder not found: /none\n"}},
   };

@@ -87,7 +87,14 @@ TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
     std::vector<std::string> messages;  // besides one for every bad wallpaper
   };
   const std::vector<Row> rows = {
-      {"short-cycle", {}},
+      // Why each kind of bad wallpaper will not show.
+      {"short-cycle",
+       {"wallpapers/cut.jpg: does not decode: the image data is damaged or cut short",
+        "wallpapers/huge.png: is larger than 100 megapixels",
+        "wallpapers/garbage.png: is not a JPEG, PNG or HEIC image",
+        "wallpapers/empty.jpg: is empty", "wallpapers/d.jpeg: is a folder, not an image",
+        "wallpapers/z.png: is not a regular file",
+        "wallpapers/gone.jpg: cannot be opened (a broken link?)"}},
       {"huge-theme", {"theme.json: cannot be read: it is too large (over 16 MiB)"}},
       {"deep-theme", {"theme.json:1:", "nested deeper than 512 levels"}},
       {"device-json",
