@@ -5,8 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-
 #include "tests/support/TempBundle.h"
 
 namespace brivora {
@@ -64,31 +62,6 @@ TEST(ReadFileHead, ReadsOnlyTheFirstBytesOfALongerFile) {
   EXPECT_EQ(readFileHead(folder.folder() / "long", 40).bytes, "0123456789");
   std::filesystem::create_symlink("/dev/zero", folder.folder() / "zero");
   EXPECT_FALSE(readFileHead(folder.folder() / "zero", 4).bytes.has_value());
-}
-
-TEST(ListDirectory, ListsEveryEntryButTheDotsAndNothingDeeper) {
-  TempBundle folder;
-  folder.write(".hidden", "x");
-  folder.write("visible", "x");
-  folder.write("sub/inner", "x");
-  std::optional<std::vector<std::string>> names = listDirectory(folder.folder());
-  ASSERT_TRUE(names.has_value());
-  std::sort(names->begin(), names->end());
-  EXPECT_EQ(*names, (std::vector<std::string>{".hidden", "sub", "visible"}));
-
-  EXPECT_FALSE(listDirectory(folder.folder() / "missing").has_value());
-  EXPECT_FALSE(listDirectory(folder.folder() / "visible").has_value());
-}
-
-TEST(FileKind, FollowsLinks) {
-  TempBundle folder;
-  folder.write("file", "x");
-  std::filesystem::create_symlink("/dev/null", folder.folder() / "device");
-  std::filesystem::create_symlink(folder.folder(), folder.folder() / "dirlink");
-  EXPECT_EQ(fileKind(folder.folder() / "file"), FileKind::regular);
-  EXPECT_EQ(fileKind(folder.folder() / "device"), FileKind::other);
-  EXPECT_EQ(fileKind(folder.folder() / "dirlink"), FileKind::directory);
-  EXPECT_EQ(fileKind(folder.folder() / "nothing"), FileKind::missing);
 }
 
 }  // namespace

@@ -207,14 +207,10 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
     std::vector<std::string> unexpected = {};
   };
   const Row rows[] = {
-      {theme,
-       "{\n  \"clockColor\": \"#FFFFFF\"\n  \"dateColor\": \"#FFFFFF\"\n}",
-       {"theme.json:3:3:", "expected ',' or '}'"}},
+      {theme, "{\"a\": 1\n  \"b\": 2}", {"theme.json:2:3:", "expected ',' or '}'"}},
       // Columns count characters, not bytes.
       {theme, "{\n  \"name\": \"Ünïcode\" x\n}", {"theme.json:2:21:"}},
-      {theme,
-       "{\n  \"clockColr\": \"#FFFFFF\"\n}",
-       {"theme.json:2:3:", R"(did you mean "clockColor")"}},
+      {theme, "{\n  \"clockColr\": 1\n}", {"theme.json:2:3:", R"(did you mean "clockColor")"}},
       {theme, R"({"ClockColor": "#FFFFFF"})", {R"("ClockColor")", R"("clockColor")"}},
       {theme, R"({"zzz": 1})", {R"("zzz")"}, {"did you mean"}},
       {theme, "{\n  \"cycleSeconds\": \"10\"\n}", {"theme.json:2:3:", "cycleSeconds", R"("10")"}},
@@ -225,10 +221,7 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
        R"({"clockFamily": "Serif", "clockWeight": "Light"})",
        {"theme.json:1:26:", "clockWeight", "Noto Serif", "regular, the nearest"}},
       // Capitals place it as the lower-case word does, but other readers may not.
-      {theme,
-       R"({"clockPosition": "Top-Right"})",
-       {"Top-Right", R"(read as "top-right")"},
-       {"bottom"}},
+      {theme, R"({"clockPosition": "Top-Right"})", {R"(read as "top-right")"}, {"bottom"}},
       {theme, R"({"countdownTo": "next June"})", {"countdownTo", "next June"}},
       {theme, R"({"countdownTo": " 2030-01-01"})", {"countdownTo", R"(" 2030-01-01")", "space"}},
       {theme, R"({"countdownTo": "2001-01-01"})", {"countdownTo", "2001-01-01", "passed"}},
