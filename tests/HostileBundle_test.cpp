@@ -35,10 +35,6 @@ constexpr long peakMemoryLimitKiB = 256 * 1024;
 // Long enough for a loaded machine and the sanitizer build, far short of a hang.
 constexpr auto runLimit = 90s;
 
-const std::vector<std::string> bundleNames = {"short-cycle",    "huge-theme",      "deep-theme",
-                                              "device-json",    "many-patterns",   "extremes-large",
-                                              "extremes-small", "crossfade-longer"};
-
 Finished runBrivora(const std::vector<std::string>& arguments) {
   return testing::runToEnd(testing::ChildProcess::brivora(arguments), runLimit);
 }
@@ -49,7 +45,8 @@ Finished runBrivora(const std::vector<std::string>& arguments) {
 // report and end.
 TEST(HostileBundle, RenderAndBenchKeepDrawingInBoundedTimeAndMemory) {
   constexpr int frames = 20;
-  for (const std::string& name : bundleNames) {
+  for (const auto& entry : std::filesystem::directory_iterator(hostileBundles())) {
+    const std::string name = entry.path().filename().string();
     SCOPED_TRACE(name);
     testing::TempBundle scratch;
     const std::filesystem::path out = scratch.folder() / "frames";
