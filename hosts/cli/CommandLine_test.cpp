@@ -117,6 +117,7 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
   bundle.write("a-file", "");
   const std::string folder = bundle.folder().string();
   const std::string missing = folder + "/missing";
+  const std::string out = folder + "/x.png";
   const std::vector<std::string> usageMistakes[] = {
       {"--frobnicate"},
       {"check", "--frobnicate"},
@@ -132,18 +133,33 @@ TEST(CommandLine, RefusesMistakenCallsAsUsageOrEnvironmentErrors) {
       {"-root", "-monitors=Each"},
       {"bench"},
       {"bench", "--size", "64x36", "--frames", "1"},
-      {"bench", "--size", "8x8", "--fast"}};
+      {"bench", "--size", "8x8", "--fast"},
+      {"render", "--out", out},
+      {"render", "--size", "320x180"},
+      {"render", "--size", "0x180", "--out", out},
+      {"render", "--size", "320", "--out", out},
+      {"render", "--size", "320x180x2", "--out", out},
+      {"render", "--size", "99999x10", "--out", out},
+      {"render", "--size", "320x180", "--frames", "2", "--out", out},
+      {"render", "--size", "320x180", "--elapsed", "-1", "--out", out},
+      {"render", "--size", "320x180", "--elapsed", "nan", "--out", out},
+      {"render", "--size", "320x180", "--elapsed", "1e9", "--out", out},
+      {"render", "--size", "320x180", "--now", "tomorrow", "--out", out},
+      {"render", "--size", "320x180", "--seed", "-4", "--out", out},
+      {"render", "--size", "320x180", "--tz", "Mars/Olympus", "--out", out},
+      {"render", "--size", "320x180", "--out", out, "--frobnicate"}};
   for (const std::vector<std::string>& arguments : usageMistakes) {
-    EXPECT_THROW(run(arguments), UsageError) << arguments.back();
+    EXPECT_THROW(run(arguments), UsageError) << ::testing::PrintToString(arguments);
   }
   const std::vector<std::string> missingBundles[] = {
-      {"inspect", "theme", "--bundle", missing},
       {"inspect", "wallpapers", "--bundle=" + missing},
       {"check", "--images=" + folder + "/a-file"},
       {"run", "--images", missing, "--watch"},
-      {"bench", "--images", missing, "--size", "8x8"}};
+      {"bench", "--images", missing, "--size", "8x8"},
+      {"render", "--bundle", missing, "--size", "8x8", "--out", out},
+      {"render", "--bundle", folder, "--size", "8x8", "--out", folder + "/no/such/x.png"}};
   for (const std::vector<std::string>& arguments : missingBundles) {
-    EXPECT_THROW(run(arguments), EnvironmentError) << arguments.back();
+    EXPECT_THROW(run(arguments), EnvironmentError) << ::testing::PrintToString(arguments);
   }
 }
 
