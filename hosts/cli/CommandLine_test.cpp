@@ -221,7 +221,6 @@ TEST(CheckCommand, ReportsEachProblemOnceWithItsPlaceAndExitsOne) {
       // Columns count characters, not bytes.
       {theme, "{\n  \"name\": \"Ünïcode\" x\n}", {"theme.json:2:21:"}},
       {theme, "{\n  \"clockColr\": 1\n}", {"theme.json:2:3:", R"(did you mean "clockColor")"}},
-      {theme, R"({"ClockColor": "#FFFFFF"})", {R"("ClockColor")", R"("clockColor")"}},
       {theme, R"({"zzz": 1})", {R"("zzz")"}, {"did you mean"}},
       {theme, "{\n  \"cycleSeconds\": \"10\"\n}", {"theme.json:2:3:", "cycleSeconds", R"("10")"}},
       {theme, R"({"clockColor": "#FFF"})", {"clockColor", "#FFF"}},
