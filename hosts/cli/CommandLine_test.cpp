@@ -200,6 +200,9 @@ TEST(CheckCommand, PassesACleanBundleWithoutAProblemLine) {
                                "patterns": [{"match": "keeper", "name": "Bo"}]})");
   bundle.write("wallpapers/01-keeper.jpg", jpegBytes);
   bundle.write("wallpapers/b.png", pngBytes);
+  bundle.write("wallpapers/c.heic",
+               testing::readText(BRIVORA_SOURCE_DIR "/Brivora/Resources/wallpapers/"
+                                                    "03-captain-aurora-ridge.heic"));
   // The bytes decide how a file decodes, not its extension.
   bundle.write("wallpapers/d.jpg", pngBytes);
   const Result result = check(bundle);
