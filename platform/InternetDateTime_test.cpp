@@ -2,22 +2,17 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/Date.h"
 
 namespace brivora {
 namespace {
 
-struct InternetCase {
-  std::string_view text;
-  FractionalSeconds fraction;
-  std::optional<double> seconds;
-};
-
 TEST(ParseInternetDateTime, ReadsExactlyTheInternetForm) {
   constexpr auto none = FractionalSeconds::absent;
   constexpr auto required = FractionalSeconds::required;
-  const InternetCase cases[] = {
+  const std::tuple<std::string_view, FractionalSeconds, std::optional<double>> cases[] = {
       {"1970-01-01T00:00:00Z", none, 0.0},
       {"1970-01-01t00:00:01z", none, 1.0},
       {"1969-12-31T23:59:59Z", none, -1.0},
@@ -40,11 +35,11 @@ TEST(ParseInternetDateTime, ReadsExactlyTheInternetForm) {
       {"2026-06-11T16:00:00ZZ", none, std::nullopt},
       {"", none, std::nullopt},
   };
-  for (const InternetCase& row : cases) {
-    std::optional<Date> date = parseInternetDateTime(row.text, row.fraction);
-    ASSERT_EQ(date.has_value(), row.seconds.has_value()) << row.text;
+  for (const auto& [text, fraction, seconds] : cases) {
+    std::optional<Date> date = parseInternetDateTime(text, fraction);
+    ASSERT_EQ(date.has_value(), seconds.has_value()) << text;
     if (date) {
-      EXPECT_DOUBLE_EQ(date->secondsSince1970, *row.seconds) << row.text;
+      EXPECT_DOUBLE_EQ(date->secondsSince1970, *seconds) << text;
     }
   }
 }
