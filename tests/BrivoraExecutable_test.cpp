@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <variant>
 #include <vector>
 
@@ -44,13 +45,8 @@ TEST(BrivoraExecutable, GivesEachExitStatusWithResultsOnStdoutAndProblemsOnStder
                    (bundle.folder() / "cache").string() + "</cachedir></fontconfig>");
   bundle.write("theme.json", R"({"clockColr": "#FFFFFF", "clockFamily": "rounded"})");
   bundle.makeFolder("wallpapers");
-  struct Row {
-    std::string arguments;
-    int status;
-    std::string out;
-    std::vector<std::string> err;  // the lines it holds; an exit 2 holds one line alone
-  };
-  const Row rows[] = {
+  // Arguments, status, stdout, and the lines stderr holds (an exit 2 holds one line alone).
+  const std::tuple<std::string, int, std::string, std::vector<std::string>> rows[] = {
       {"inspect color -00000", 0, "[0.0, 0.0, 0.0, 1.0]\n", {}},
       {"check --bundle " + bundle.folder().string(),
        1,
@@ -62,13 +58,13 @@ TEST(BrivoraExecutable, GivesEachExitStatusWithResultsOnStdoutAndProblemsOnStder
       {"bogus", 2, "", {"brivora: unknown command 'bogus' (see brivora --help)\n"}},
       {"inspect theme --bundle /none", 2, "", {"brivora: bundle folder not found: /none\n"}},
   };
-  for (const Row& row : rows) {
+  for (const auto& [arguments, status, out, err] : rows) {
     const testing::Finished finished =
-        runBrivora(row.arguments, {"FONTCONFIG_FILE=" + (bundle.folder() / "fonts.conf").string()});
-    EXPECT_EQ(finished.status, row.status) << row.arguments << ": " << finished.err;
-    EXPECT_EQ(finished.out, row.out) << row.arguments;
-    EXPECT_TRUE(row.status != 2 || finished.err == row.err[0]) << finished.err;
-    for (const std::string& line : row.err) {
+        runBrivora(arguments, {"FONTCONFIG_FILE=" + (bundle.folder() / "fonts.conf").string()});
+    EXPECT_EQ(finished.status, status) << arguments << ": " << finished.err;
+    EXPECT_EQ(finished.out, out) << arguments;
+    EXPECT_TRUE(status != 2 || finished.err == err[0]) << finished.err;
+    for (const std::string& line : err) {
       EXPECT_NE(finished.err.find(line), std::string::npos) << line << " in\n" << finished.err;
     }
   }

@@ -79,11 +79,8 @@ TEST(HostileBundle, RenderAndBenchKeepDrawingInBoundedTimeAndMemory) {
 }
 
 TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
-  struct Row {
-    std::string bundle;
-    std::vector<std::string> messages;  // besides one for every bad wallpaper
-  };
-  const std::vector<Row> rows = {
+  // Each bundle and what check must say of it, besides naming every bad wallpaper.
+  const std::pair<std::string, std::vector<std::string>> rows[] = {
       // Why each kind of bad wallpaper will not show.
       {"short-cycle",
        {"wallpapers/cut.jpg: does not decode: the image data is damaged or cut short",
@@ -108,14 +105,13 @@ TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
        {"\"clockSizeRatio\" 0 is out of range", "\"crossfadeSeconds\" -1 is out of range"}},
       {"crossfade-longer", {"\"crossfadeSeconds\" 5 is longer than the cycle (1 second)"}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.bundle);
-    const Finished run =
-        runBrivora({"check", "--bundle", (hostileBundles() / row.bundle).string()});
+  for (const auto& [bundle, messages] : rows) {
+    SCOPED_TRACE(bundle);
+    const Finished run = runBrivora({"check", "--bundle", (hostileBundles() / bundle).string()});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty()) << run.out;
     // Every file the script made in wallpapers/ is bad but good.jpg.
-    const auto folder = hostileBundles() / row.bundle / "wallpapers";
+    const auto folder = hostileBundles() / bundle / "wallpapers";
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
       const std::string name = entry.path().filename().string();
       EXPECT_EQ(run.err.find("brivora: wallpapers/" + name + ": ") != std::string::npos,
@@ -123,7 +119,7 @@ TEST(HostileBundle, CheckNamesEveryBadFileAndValue) {
           << name;
     }
     EXPECT_EQ(run.err.find("(\"good\")"), std::string::npos) << "the good pattern matches";
-    for (const std::string& message : row.messages) {
+    for (const std::string& message : messages) {
       EXPECT_NE(run.err.find(message), std::string::npos) << message;
     }
   }
