@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>

@@ -25,11 +25,10 @@ ChildProcess::ChildProcess(const Launch& launch) {
       setenv(change.substr(0, equals).c_str(), change.c_str() + equals + 1, 1);
     }
   }
-  const int in = open("/dev/null", O_RDONLY);
   const int out = launch.output.empty()
                       ? open("/dev/null", O_WRONLY)
                       : open(launch.output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  dup2(in, STDIN_FILENO);
+  dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
   dup2(out, STDOUT_FILENO);
   dup2(launch.errors.empty() ? out
                              : open(launch.errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644),
@@ -82,15 +81,13 @@ std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit) {
   while (!status() && std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  if (!status()) {
-    kill(pid_, SIGKILL);
-    int waitStatus = 0;
-    rusage usage{};
-    wait4(pid_, &waitStatus, 0, &usage);
-    ended(waitStatus, usage.ru_maxrss);
-    return std::nullopt;
-  }
-  return status_;
+  if (status()) return status_;
+  kill(pid_, SIGKILL);
+  int waitStatus = 0;
+  rusage usage{};
+  wait4(pid_, &waitStatus, 0, &usage);
+  ended(waitStatus, usage.ru_maxrss);
+  return std::nullopt;
 }
 
 void ChildProcess::signal(int number) const {
