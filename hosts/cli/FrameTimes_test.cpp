@@ -3,34 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <tuple>
+#include <vector>
 
 namespace brivora::cli {
 namespace {
 
 TEST(FrameTimes, MedianAndNearestRankPercentile) {
-  struct Case {
-    std::vector<double> times;
-    double median;
-    double p99;
-  };
-  std::vector<double> hundred(100);
-  std::iota(hundred.begin(), hundred.end(), 1.0);
-  std::vector<double> twoHundredOne(201);
-  std::iota(twoHundredOne.begin(), twoHundredOne.end(), 1.0);
-  const Case cases[] = {
-      {{5}, 5, 5},
-      {{4, 2}, 3, 4},
-      {{9, 1, 5}, 5, 9},
-      // The 99th of a hundred is the 99th smallest, not the largest.
-      {hundred, 50.5, 99},
-      // ceil(0.99 × 201) = 199.
-      {twoHundredOne, 101, 199},
-  };
-  for (const Case& c : cases) {
-    const auto summary = summarizeFrameTimes(c.times);
+  // Times in descending order, so the summary must sort them. The 99th of a hundred is the 99th
+  // smallest, not the largest; of 201, ceil(0.99 × 201) = 199.
+  const std::tuple<int, double, double> cases[] = {{2, 1.5, 2}, {100, 50.5, 99}, {201, 101, 199}};
+  for (const auto& [count, median, p99] : cases) {
+    std::vector<double> times(static_cast<std::size_t>(count));
+    std::iota(times.rbegin(), times.rend(), 1.0);
+    const auto summary = summarizeFrameTimes(times);
     ASSERT_TRUE(summary.has_value());
-    EXPECT_DOUBLE_EQ(summary->median, c.median) << c.times.size();
-    EXPECT_DOUBLE_EQ(summary->p99, c.p99) << c.times.size();
+    EXPECT_DOUBLE_EQ(summary->median, median) << count;
+    EXPECT_DOUBLE_EQ(summary->p99, p99) << count;
   }
   EXPECT_FALSE(summarizeFrameTimes({}).has_value());
 }

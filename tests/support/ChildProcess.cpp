@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/support/TempBundle.h"
+
 namespace brivora::testing {
 
 ChildProcess::ChildProcess(const Launch& launch) {
@@ -23,11 +25,10 @@ ChildProcess::ChildProcess(const Launch& launch) {
       setenv(change.substr(0, equals).c_str(), change.c_str() + equals + 1, 1);
     }
   }
-  const int in = open("/dev/null", O_RDONLY);
   const int out = launch.output.empty()
                       ? open("/dev/null", O_WRONLY)
                       : open(launch.output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  dup2(in, STDIN_FILENO);
+  dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
   dup2(out, STDOUT_FILENO);
   dup2(launch.errors.empty() ? out
                              : open(launch.errors.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644),
@@ -80,19 +81,26 @@ std::optional<int> ChildProcess::waitFor(std::chrono::milliseconds limit) {
   while (!status() && std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  if (!status()) {
-    kill(pid_, SIGKILL);
-    int waitStatus = 0;
-    rusage usage{};
-    wait4(pid_, &waitStatus, 0, &usage);
-    ended(waitStatus, usage.ru_maxrss);
-    return std::nullopt;
-  }
-  return status_;
+  if (status()) return status_;
+  kill(pid_, SIGKILL);
+  int waitStatus = 0;
+  rusage usage{};
+  wait4(pid_, &waitStatus, 0, &usage);
+  ended(waitStatus, usage.ru_maxrss);
+  return std::nullopt;
 }
 
 void ChildProcess::signal(int number) const {
   kill(pid_, number);
+}
+
+Finished runToEnd(Launch launch, std::chrono::milliseconds limit) {
+  const TempBundle scratch;
+  launch.output = scratch.folder() / "stdout";
+  launch.errors = scratch.folder() / "stderr";
+  ChildProcess child(launch);
+  const std::optional<int> status = child.waitFor(limit);
+  return {status, child.peakMemoryKiB(), readText(launch.output), readText(launch.errors)};
 }
 
 }  // namespace brivora::testing

@@ -58,4 +58,16 @@ class ChildProcess {
   long peakMemoryKiB_ = 0;
 };
 
+// How a program run to its end went: its status (none when it ran past the limit and was
+// killed), the most memory it held, and what it wrote on stdout and on stderr.
+struct Finished {
+  std::optional<int> status;
+  long peakMemoryKiB = 0;
+  std::string out;
+  std::string err;
+};
+
+// Starts `launch` with its stdout and stderr taken into files apart and waits up to `limit`.
+Finished runToEnd(Launch launch, std::chrono::milliseconds limit);
+
 }  // namespace brivora::testing
