@@ -59,7 +59,7 @@ struct Scene {
 };
 
 // Draws the scene as a frame of the view does; with `readEachCall`, reads the frame back after
-// the wallpapers and after every later call, so nothing is held back past them.
+// every call from the wallpaper on, so nothing is held back past it.
 std::vector<std::uint8_t> drawScene(const Scene& scene, bool readEachCall) {
   static const Image current = noiseImage(230, 140, 1, true);
   static const Image translucent = noiseImage(230, 140, 2, false);
@@ -74,6 +74,8 @@ std::vector<std::uint8_t> drawScene(const Scene& scene, bool readEachCall) {
     context.drawImage(scene.wallpaperOpaque ? current : translucent, *scene.wallpaperRect, 1);
   }
   if (scene.incoming > 0) {
+    // Read between the two, a crossfade is drawn as two images instead of in one walk.
+    read();
     context.drawImage(next, {-4.5, -3.25, width + 9.0, height + 6.5}, scene.incoming);
   }
   read();
