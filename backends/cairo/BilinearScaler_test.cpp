@@ -64,17 +64,26 @@ int largestChannelDifference(const std::vector<std::uint32_t>& a,
   return largest;
 }
 
-TEST(BilinearScaler, SamplesAsPixmanDoesWithinRounding) {
+// Every block of eight columns is sampled by its own picks and weights, the row ends one by one:
+// besides matching pixman, the same image moved by whole pixels must give the same pixels,
+// whichever lane, block or loop each column lands in.
+TEST(BilinearScaler, SamplesAsPixmanDoesAndMovesByWholePixelsExactly) {
   if (!vectorPathsEnabled()) GTEST_SKIP() << "no AVX2 here";
+  // Positions in 1/64ths, so moving them adds no floating-point rounding.
   const struct {
     const char* what;
     int sourceWidth, sourceHeight, width, height;
     SurfaceRect rect;
   } cases[] = {
-      {"wallpaper zoomed a little, drifted", 206, 118, 200, 112, {-3.3, -2.7, 206.4, 115.5}},
+      {"wallpaper zoomed a little, drifted",
+       206,
+       118,
+       200,
+       112,
+       {-3.296875, -2.703125, 206.4, 115.5}},
       {"width not a multiple of eight", 101, 61, 97, 59, {-1.25, -0.5, 99, 60.5}},
-      {"enlarged from few pixels", 9, 7, 64, 40, {-2, -1.5, 68, 43}},
-      {"shrunk to under half: gathered", 260, 170, 80, 50, {-0.7, -0.2, 81, 51}},
+      {"enlarged from few pixels", 9, 7, 61, 37, {-1.59375, -0.40625, 68, 43}},
+      {"shrunk to under half: gathered", 260, 170, 80, 50, {-0.703125, -0.203125, 81, 51}},
       {"one pixel", 1, 1, 24, 16, {-1, -1, 26, 18}},
       {"reaching past the frame on every side", 50, 50, 40, 40, {-30, -25, 100, 90}},
   };
@@ -85,39 +94,15 @@ TEST(BilinearScaler, SamplesAsPixmanDoesWithinRounding) {
         << c.what;
     EXPECT_LE(largestChannelDifference(scaled, pixmanScaled(source, c.rect, c.width, c.height)), 4)
         << c.what;
-  }
-}
-
-// Every block of eight columns is sampled by its own picks and weights, the row ends one by one:
-// the same image moved by whole pixels must give the same pixels, whichever lane, block or
-// loop each column lands in.
-TEST(BilinearScaler, WholePixelMovesGiveTheSamePixels) {
-  if (!vectorPathsEnabled()) GTEST_SKIP() << "no AVX2 here";
-  const struct {
-    const char* what;
-    int sourceWidth, sourceHeight;
-    SurfaceRect rect;
-  } cases[] = {
-      // Positions in 1/64ths, so moving them adds no floating-point rounding.
-      {"zoomed a little", 206, 118, {-3.296875, -2.703125, 200.4, 112.5}},
-      {"enlarged", 40, 30, {-1.59375, -0.40625, 99, 71}},
-      {"shrunk to under half: gathered", 260, 170, {-0.703125, -0.203125, 81, 51}},
-  };
-  constexpr int width = 61;
-  constexpr int height = 37;
-  for (const auto& c : cases) {
-    const ImagePixels source = noise(c.sourceWidth, c.sourceHeight);
-    std::vector<std::uint32_t> still(width * height);
-    ASSERT_TRUE(scaleBilinearInto(source, c.rect, still.data(), width, height, width)) << c.what;
     for (int shift = 1; shift <= 9; ++shift) {
-      const int movedWidth = width + shift;
-      std::vector<std::uint32_t> moved(movedWidth * (height + shift));
+      const int movedWidth = c.width + shift;
+      std::vector<std::uint32_t> moved(static_cast<std::size_t>(movedWidth) * (c.height + shift));
       const SurfaceRect rect{c.rect.x + shift, c.rect.y + shift, c.rect.width, c.rect.height};
       ASSERT_TRUE(
-          scaleBilinearInto(source, rect, moved.data(), movedWidth, height + shift, movedWidth));
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-          ASSERT_EQ(still[y * width + x], moved[(y + shift) * movedWidth + x + shift])
+          scaleBilinearInto(source, rect, moved.data(), movedWidth, c.height + shift, movedWidth));
+      for (int y = 0; y < c.height; ++y) {
+        for (int x = 0; x < c.width; ++x) {
+          ASSERT_EQ(scaled[y * c.width + x], moved[(y + shift) * movedWidth + x + shift])
               << c.what << ", moved by " << shift << ", at " << x << "," << y;
         }
       }
