@@ -1,5 +1,6 @@
 // Every file of the public JSON parsing suite through the JSON reader, the Theme and Meta
-// loaders and `brivora check`: y_ texts are accepted, n_ texts rejected, and a rejected text
+// loaders and `brivora check`: y_ texts are accepted, n_ texts rejected (and the open i_ ones as
+// the reader decides, below), and a rejected text
 // (or one whose top level is no object) gives the defaults without crashing.
 #include <gtest/gtest.h>
 
@@ -26,13 +27,20 @@ struct SuiteFile {
   char verdict;  // 'y' must be accepted, 'n' must be rejected, 'i' either
 };
 
+// Of the texts the suite leaves open, invalid Unicode is refused and a byte-order mark or 500
+// levels of nesting are read; only numbers out of range stay open.
+char verdictOf(const std::string& name) {
+  if (name.starts_with("i_string") || name.starts_with("i_object")) return 'n';
+  return name.starts_with("i_structure") ? 'y' : name[0];
+}
+
 std::vector<SuiteFile> suiteFiles() {
   std::vector<SuiteFile> files;
   for (const auto& entry : std::filesystem::directory_iterator(BRIVORA_JSON_TEST_SUITE)) {
     const std::string name = entry.path().filename().string();
     if (entry.path().extension() != ".json" || name.size() < 2 || name[1] != '_') continue;
     std::ifstream in(entry.path(), std::ios::binary);
-    files.push_back({name, std::string(std::istreambuf_iterator<char>(in), {}), name[0]});
+    files.push_back({name, std::string(std::istreambuf_iterator<char>(in), {}), verdictOf(name)});
   }
   std::sort(files.begin(), files.end(),
             [](const SuiteFile& a, const SuiteFile& b) { return a.name < b.name; });
