@@ -7,9 +7,7 @@ namespace {
 
 TEST(UnicodeCase, MapsFullyAndWithoutLocale) {
   EXPECT_EQ(uppercased("stra\u00DFe"), "STRASSE");
-  EXPECT_EQ(uppercased("tuesday, jun 9"), "TUESDAY, JUN 9");
   EXPECT_EQ(uppercased("\xC3\xA9t\xC3\xA9"), "\xC3\x89T\xC3\x89");
-  EXPECT_EQ(lowercased("BOLD"), "bold");
   EXPECT_EQ(lowercased("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");  // final sigma
   EXPECT_EQ(lowercased("TITLE"), "title");                        // no Turkish dotless i
   EXPECT_EQ(lowercased("\377A"), "\uFFFDa");                      // bad UTF-8 becomes U+FFFD
