@@ -117,22 +117,19 @@ TEST(CairoText, HeavierWeightsLeaveMoreInk) {
   }
 }
 
-TEST(CairoText, FontAttributesAndKernChangeTheWidth) {
+TEST(CairoText, DigitsSerifAndKernChangeTheWidth) {
+  // Weights are HeavierWeightsLeaveMoreInk's.
   const struct {
     const char* what;
     AttributedString measured, reference;
     double least, most;  // bounds on the width difference
   } cases[] = {
-      {"black", text("Hello", {.size = 16, .weight = FontWeight::black}), hello(), 0.5, inf},
-      {"ultra light", text("Hello", {.size = 16, .weight = FontWeight::ultraLight}), hello(), -inf,
-       -0.5},
       {"proportional digits", text("1111", {.size = 16}), text("0000", {.size = 16}), -inf, -0.01},
       {"monospaced digits", text("1111", {.size = 16, .monospacedDigits = true}),
        text("0000", {.size = 16, .monospacedDigits = true}), -0.01, 0.01},
       // Four or five gaps, depending on whether the last character gets its spacing.
       {"kern -1", hello({}, {}, -1), hello(), -5.1, -3.9},
       {"kern 2", hello({}, {}, 2), hello(), 7.9, 10.1},
-      {"kern 5", hello({}, {}, 5), hello(), 19.9, 25.1},
   };
   for (const auto& c : cases) {
     const double difference = widthOf(c.measured) - widthOf(c.reference);
@@ -243,13 +240,11 @@ TEST(CairoText, ShadowAlphaIsTheShadowColourTimesTheTextAlpha) {
     double textAlpha, shadowAlpha;
     int mostAlpha;  // of 255
   } cases[] = {
-      {1, 1, 255},      // both opaque
-      {0.5, 1, 128},    // text at half casts half the shadow
-      {1, 0.5, 128},    // opaque text casts the shadow colour's alpha
-      {0.5, 0.5, 64},   // the two multiply
-      {0.2, 0.75, 38},  // 0.15 of 255
-      {2, 0.5, 128},    // beyond opaque counts as opaque
-      {0, 1, 0},        // clear text casts no shadow
+      {0.5, 1, 128},   // text at half casts half the shadow
+      {1, 0.5, 128},   // opaque text casts the shadow colour's alpha
+      {0.5, 0.5, 64},  // the two multiply
+      {2, 0.5, 128},   // beyond opaque counts as opaque
+      {0, 1, 0},       // clear text casts no shadow
   };
   for (const auto& c : cases) {
     CairoGraphicsContext context(frameWidth, frameHeight);
