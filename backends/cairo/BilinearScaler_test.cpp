@@ -6,22 +6,13 @@
 #include <cairo.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <cstdint>
 #include <vector>
+
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
-
-ImagePixels noise(int width, int height) {
-  ImagePixels pixels{width, height, {}, true};
-  pixels.argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  std::uint32_t state = 12345;
-  for (std::uint32_t& word : pixels.argb) {
-    state = state * 1664525u + 1013904223u;
-    word = 0xFF000000u | (state >> 8);
-  }
-  return pixels;
-}
 
 // What pixman draws for the same mapping, with padded edges.
 std::vector<std::uint32_t> pixmanScaled(ImagePixels& source, SurfaceRect rect, int width,
@@ -51,19 +42,6 @@ std::vector<std::uint32_t> pixmanScaled(ImagePixels& source, SurfaceRect rect, i
   return out;
 }
 
-int largestChannelDifference(const std::vector<std::uint32_t>& a,
-                             const std::vector<std::uint32_t>& b) {
-  int largest = 0;
-  for (std::size_t at = 0; at < a.size(); ++at) {
-    for (int shift = 0; shift < 32; shift += 8) {
-      const int difference = std::abs(static_cast<int>((a[at] >> shift) & 0xFF) -
-                                      static_cast<int>((b[at] >> shift) & 0xFF));
-      largest = std::max(largest, difference);
-    }
-  }
-  return largest;
-}
-
 // Every block of eight columns is sampled by its own picks and weights, the row ends one by one:
 // besides matching pixman, the same image moved by whole pixels must give the same pixels,
 // whichever lane, block or loop each column lands in.
@@ -88,11 +66,12 @@ TEST(BilinearScaler, SamplesAsPixmanDoesAndMovesByWholePixelsExactly) {
       {"reaching past the frame on every side", 50, 50, 40, 40, {-30, -25, 100, 90}},
   };
   for (const auto& c : cases) {
-    ImagePixels source = noise(c.sourceWidth, c.sourceHeight);
+    ImagePixels source = testing::noisePixels(c.sourceWidth, c.sourceHeight, 12345);
     std::vector<std::uint32_t> scaled(static_cast<std::size_t>(c.width) * c.height, 0xDEADBEEF);
     ASSERT_TRUE(scaleBilinearInto(source, c.rect, scaled.data(), c.width, c.height, c.width))
         << c.what;
-    EXPECT_LE(largestChannelDifference(scaled, pixmanScaled(source, c.rect, c.width, c.height)), 4)
+    EXPECT_LE(testing::largestDifference(scaled, pixmanScaled(source, c.rect, c.width, c.height)),
+              4)
         << c.what;
     for (int shift = 1; shift <= 9; ++shift) {
       const int movedWidth = c.width + shift;
@@ -111,7 +90,7 @@ TEST(BilinearScaler, SamplesAsPixmanDoesAndMovesByWholePixelsExactly) {
 }
 
 TEST(BilinearScaler, LeavesUnusableInputToTheCaller) {
-  ImagePixels source = noise(8, 8);
+  ImagePixels source = testing::noisePixels(8, 8, 12345);
   ImagePixels short_ = source;
   short_.argb.resize(10);
   std::vector<std::uint32_t> out(64, 7);

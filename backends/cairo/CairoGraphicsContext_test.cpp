@@ -8,15 +8,16 @@
 
 #include "backends/cairo/FrameProbe.h"
 #include "platform/Image.h"
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
 
 constexpr Color clear{0, 0, 0, 0};
 
+// A usable image: every pixel it has, so only the rect or fraction can stop it.
 Image redImage() {
-  return Image("red.png", {2, 2},
-               std::make_shared<ImagePixels>(ImagePixels{2, 2, {4, 0xffff0000u}}));
+  return testing::imageOf({2, 2, std::vector<std::uint32_t>(4, 0xffff0000u)});
 }
 
 // A context that was fed bad input must still fill where it is told to.

@@ -4,45 +4,30 @@
 
 #include <cstdint>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "backends/cairo/FrameProbe.h"
 #include "platform/Image.h"
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
+
+using testing::frameBytes;
+using testing::imageOf;
 
 constexpr std::uint32_t red = 0xffff0000u;
 constexpr std::uint32_t green = 0xff00ff00u;
 constexpr std::uint32_t blue = 0xff0000ffu;
 
-// An image whose natural size is far larger than its pixels, as a downsampled decode is.
-Image makeImage(int width, int height, std::vector<std::uint32_t> argb) {
-  return Image("test.jpg", {4000, 3000},
-               std::make_shared<ImagePixels>(ImagePixels{width, height, std::move(argb)}));
-}
-
 Image solidRed() {
-  return makeImage(4, 2, std::vector<std::uint32_t>(8, red));
-}
-
-// Pixels marked as fully opaque, or not, as the decoder found them.
-Image markedImage(std::vector<std::uint32_t> argb, bool opaque) {
-  const int width = static_cast<int>(argb.size());
-  return Image("marked.png", {4000, 3000},
-               std::make_shared<ImagePixels>(ImagePixels{width, 1, std::move(argb), opaque}));
-}
-
-std::vector<std::uint8_t> framePixels(CairoGraphicsContext& context) {
-  const std::uint8_t* data = context.data();
-  return {data, data + static_cast<std::size_t>(context.stride()) * context.height()};
+  return imageOf({4, 2, std::vector<std::uint32_t>(8, red)});
 }
 
 TEST(CairoImage, KeepsTheImageUprightAndBlendsNeighboursBilinearly) {
   CairoGraphicsContext context(frameWidth, frameHeight);
   // A 2 × 2 image: red and blue on the top row, green below.
-  context.drawImage(makeImage(2, 2, {red, blue, green, green}), {0, 0, 64, 48}, 1);
+  context.drawImage(imageOf({2, 2, {red, blue, green, green}}), {0, 0, 64, 48}, 1);
   EXPECT_EQ(probePixel(context, 2, 2).r, 255);
   EXPECT_EQ(probePixel(context, 61, 2).b, 255);
   EXPECT_EQ(probePixel(context, 32, 45).g, 255);
@@ -84,9 +69,8 @@ TEST(CairoImage, FractionFadesTheImageOverWhatIsThere) {
 
 TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
   // No pixels, no size, and fewer words than pixels.
-  for (const Image& image :
-       {Image("none.jpg", {40, 30}, std::shared_ptr<const ImagePixels>()), makeImage(0, 0, {}),
-        makeImage(4, 2, std::vector<std::uint32_t>(3, red))}) {
+  for (const Image& image : {Image("none.jpg", {40, 30}, std::shared_ptr<const ImagePixels>()),
+                             imageOf({}), imageOf({4, 2, std::vector<std::uint32_t>(3, red)})}) {
     CairoGraphicsContext context(frameWidth, frameHeight);
     context.drawImage(image, {0, 0, 64, 48}, 1);
     context.drawImage(image, {0, 0, 64, 48}, 0.5);
@@ -98,8 +82,8 @@ TEST(CairoImage, DrawsNothingWithoutUsablePixels) {
 // unseen; anything else must still find the fill under it.
 TEST(CairoImage, AnOpaqueFillShowsWhereverTheImageOverItDoesNotCover) {
   const Color grey{0.5, 0.5, 0.5, 1};
-  const Image opaque = markedImage({red, red}, true);
-  const Image translucent = markedImage({0x80800000u, 0x80800000u}, false);
+  const Image opaque = imageOf({2, 1, {red, red}, true});
+  const Image translucent = imageOf({2, 1, {0x80800000u, 0x80800000u}});
   const Rect over{-2, -2, 70, 52};
   const struct {
     const char* what;
@@ -134,7 +118,7 @@ TEST(CairoImage, AnOpaqueFillShowsWhereverTheImageOverItDoesNotCover) {
 // size must never show the kept copy.
 TEST(CairoImage, KeptScalingsAndGradientsFollowEveryChange) {
   const Image redImage = solidRed();
-  const Image blueImage = makeImage(1, 1, {blue});
+  const Image blueImage = imageOf({1, 1, {blue}});
   auto draw = [&](CairoGraphicsContext& context, const Image& image, Rect rect, Color scrim) {
     context.fillRect({0, 0, 64, 48}, {0, 0, 0, 1});
     context.drawImage(image, rect, 0.6);
@@ -154,7 +138,7 @@ TEST(CairoImage, KeptScalingsAndGradientsFollowEveryChange) {
     draw(reused, frame.image, frame.rect, frame.scrim);
     CairoGraphicsContext fresh(frameWidth, frameHeight);
     draw(fresh, frame.image, frame.rect, frame.scrim);
-    ASSERT_EQ(framePixels(reused), framePixels(fresh)) << frame.rect.minX();
+    ASSERT_EQ(frameBytes(reused), frameBytes(fresh)) << frame.rect.minX();
   }
   // Past the old frame's edge after growing.
   reused.resize(100, 80);

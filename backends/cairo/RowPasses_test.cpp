@@ -4,41 +4,22 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 #include <vector>
 
 #include "backends/cairo/CairoGraphicsContext.h"
 #include "backends/cairo/CpuFeatures.h"
-#include "platform/Image.h"
 #include "platform/Text.h"
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
 
+using testing::largestDifference;
+
 constexpr int width = 203;  // not a multiple of eight: the rows' ends take the scalar paths
 constexpr int height = 120;
-
-Image noiseImage(int imageWidth, int imageHeight, unsigned seed, bool opaque) {
-  auto pixels = std::make_shared<ImagePixels>();
-  pixels->width = imageWidth;
-  pixels->height = imageHeight;
-  pixels->opaque = opaque;
-  std::uint32_t state = seed;
-  for (int at = 0; at < imageWidth * imageHeight; ++at) {
-    state = state * 1664525u + 1013904223u;
-    const std::uint32_t alpha = opaque ? 255 : 128;
-    // Premultiplied: no channel above the alpha.
-    const std::uint32_t r = (state >> 8 & 0xFF) * alpha / 255;
-    const std::uint32_t g = (state >> 16 & 0xFF) * alpha / 255;
-    const std::uint32_t b = (state >> 24) * alpha / 255;
-    pixels->argb.push_back(alpha << 24 | r << 16 | g << 8 | b);
-  }
-  return Image("noise.jpg", {4000, 3000}, std::move(pixels));
-}
 
 AttributedString caption(const char* text, double size, std::optional<Shadow> shadow) {
   return {.string = text,
@@ -61,9 +42,9 @@ struct Scene {
 // Draws the scene as a frame of the view does; with `readEachCall`, reads the frame back after
 // every call from the wallpaper on, so nothing is held back past it.
 std::vector<std::uint8_t> drawScene(const Scene& scene, bool readEachCall) {
-  static const Image current = noiseImage(230, 140, 1, true);
-  static const Image translucent = noiseImage(230, 140, 2, false);
-  static const Image next = noiseImage(220, 130, 3, true);
+  static const Image current = testing::imageOf(testing::noisePixels(230, 140, 1));
+  static const Image translucent = testing::imageOf(testing::noisePixels(230, 140, 2, false));
+  static const Image next = testing::imageOf(testing::noisePixels(220, 130, 3));
   CairoGraphicsContext context(width, height);
   const auto read = [&] {
     if (readEachCall) static_cast<void>(context.data());
@@ -92,15 +73,7 @@ std::vector<std::uint8_t> drawScene(const Scene& scene, bool readEachCall) {
   context.drawText(caption("FINAL", 14, std::nullopt), {126.2, 16.4});
   read();
   context.drawText(caption("Mira Solberg", 16, soft), {8, 96.5});
-  const std::uint8_t* data = context.data();
-  return {data, data + static_cast<std::ptrdiff_t>(context.stride()) * height};
-}
-
-int largestDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-  int largest = 0;
-  for (std::size_t at = 0; at < a.size(); ++at)
-    largest = std::max(largest, std::abs(a[at] - b[at]));
-  return largest;
+  return testing::frameBytes(context);
 }
 
 TEST(RowPasses, OneWalkDrawsWhatTheCallsDrawOneByOneAndTheFallbackAgrees) {

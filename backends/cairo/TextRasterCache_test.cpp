@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,9 +12,13 @@
 #include "backends/cairo/FrameProbe.h"
 #include "backends/cairo/TextCache.h"
 #include "platform/Text.h"
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
+
+using testing::frameBytes;
+using testing::largestDifference;
 
 constexpr int wideWidth = 160;
 constexpr int wideHeight = 64;
@@ -41,28 +44,6 @@ const CachedCase cachedCases[] = {
     {"italic", line("Credit", {.size = 24, .italic = true}, Shadow{opaqueBlack, 6, {}})},
 };
 
-std::vector<ProbedPixel> pixelsOf(CairoGraphicsContext& context) {
-  std::vector<ProbedPixel> pixels;
-  for (int row = 0; row < context.height(); ++row) {
-    for (int column = 0; column < context.width(); ++column) {
-      pixels.push_back(probePixel(context, column, row));
-    }
-  }
-  return pixels;
-}
-
-int largestDifference(const std::vector<ProbedPixel>& first,
-                      const std::vector<ProbedPixel>& second) {
-  int most = 0;
-  for (std::size_t index = 0; index < first.size(); ++index) {
-    const ProbedPixel a = first[index];
-    const ProbedPixel b = second[index];
-    most = std::max(
-        {most, std::abs(a.a - b.a), std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
-  }
-  return most;
-}
-
 // `text` drawn at `point` over opaque white, so a frame can be drawn again over the last one.
 void drawOverWhite(CairoGraphicsContext& context, const AttributedString& text, Point point = at) {
   context.fillRect(
@@ -70,10 +51,10 @@ void drawOverWhite(CairoGraphicsContext& context, const AttributedString& text, 
   context.drawText(text, point);
 }
 
-std::vector<ProbedPixel> freshFrame(const AttributedString& text, Point point = at) {
+std::vector<std::uint8_t> freshFrame(const AttributedString& text, Point point = at) {
   CairoGraphicsContext context(wideWidth, wideHeight);
   drawOverWhite(context, text, point);
-  return pixelsOf(context);
+  return frameBytes(context);
 }
 
 TEST(TextRasterCache, RedrawsAndFadesOnlyCompositeAndMatchFreshDraws) {
@@ -81,21 +62,21 @@ TEST(TextRasterCache, RedrawsAndFadesOnlyCompositeAndMatchFreshDraws) {
     SCOPED_TRACE(c.what);
     CairoGraphicsContext context(wideWidth, wideHeight);
     drawOverWhite(context, c.text);
-    const std::vector<ProbedPixel> first = pixelsOf(context);
+    const std::vector<std::uint8_t> first = frameBytes(context);
     const TextCacheStats drawn = context.textCacheStats();
     EXPECT_EQ(drawn.shapings, 1u);
 
     drawOverWhite(context, c.text);
-    EXPECT_EQ(pixelsOf(context), first);
+    EXPECT_EQ(frameBytes(context), first);
     // A fade changes only the colour, and a whole-pixel move inside the frame only the place.
     for (const double alpha : {0.75, 0.5, 0.2}) {
       AttributedString faded = c.text;
       faded.color = Color{0, 0, 0, alpha};
       drawOverWhite(context, faded);
-      EXPECT_LE(largestDifference(pixelsOf(context), freshFrame(faded)), 1) << alpha;
+      EXPECT_LE(largestDifference(frameBytes(context), freshFrame(faded)), 1) << alpha;
     }
     drawOverWhite(context, c.text, {at.x + 7, at.y + 3});
-    EXPECT_EQ(pixelsOf(context), freshFrame(c.text, {at.x + 7, at.y + 3}));
+    EXPECT_EQ(frameBytes(context), freshFrame(c.text, {at.x + 7, at.y + 3}));
     const TextCacheStats redrawn = context.textCacheStats();
     EXPECT_EQ(redrawn.shapings, drawn.shapings);
     EXPECT_EQ(redrawn.rasterisations, drawn.rasterisations);
@@ -103,12 +84,12 @@ TEST(TextRasterCache, RedrawsAndFadesOnlyCompositeAndMatchFreshDraws) {
   }
 }
 
-// The centre of the ink's coverage over white, in surface pixels.
-Point inkCentre(const std::vector<ProbedPixel>& pixels, int width) {
+// The centre of the ink's coverage over white, in surface pixels (rows of `width` pixels).
+Point inkCentre(const std::vector<std::uint8_t>& bytes, int width) {
   double coverage = 0;
   Point weighted;
-  for (std::size_t index = 0; index < pixels.size(); ++index) {
-    const double ink = 255 - pixels[index].r;
+  for (std::size_t index = 0; index < bytes.size() / 4; ++index) {
+    const double ink = 255 - bytes[index * 4 + 2];  // the red channel
     coverage += ink;
     weighted.x += ink * static_cast<double>(index % width);
     weighted.y += ink * static_cast<double>(index / width);
@@ -125,14 +106,14 @@ TEST(TextRasterCache, SubPixelStepsMoveTheInkSmoothly) {
     int dx, dy;  // on the surface, y down
   } directions[] = {{1, 0}, {0, 1}};
   for (const auto& direction : directions) {
-    SCOPED_TRACE(testing::Message() << direction.dx << "," << direction.dy);
+    SCOPED_TRACE(::testing::Message() << direction.dx << "," << direction.dy);
     CairoGraphicsContext context(wideWidth, wideHeight);
     drawOverWhite(context, text);
-    const Point startCentre = inkCentre(pixelsOf(context), wideWidth);
+    const Point startCentre = inkCentre(frameBytes(context), wideWidth);
     for (int step = 1; step <= rasterSteps; ++step) {
       const double moved = static_cast<double>(step) / rasterSteps;
       drawOverWhite(context, text, {at.x + direction.dx * moved, at.y - direction.dy * moved});
-      const Point centre = inkCentre(pixelsOf(context), wideWidth);
+      const Point centre = inkCentre(frameBytes(context), wideWidth);
       EXPECT_NEAR(centre.x - startCentre.x, direction.dx * moved, tolerance) << step;
       EXPECT_NEAR(centre.y - startCentre.y, direction.dy * moved, tolerance) << step;
     }
@@ -210,7 +191,7 @@ TEST(TextRasterCache, ResizedFramesDrawNoStaleRasters) {
   context.resize(wideWidth, wideHeight);
   EXPECT_EQ(context.textCacheStats().rasters, 0u);
   drawOverWhite(context, text, point);
-  EXPECT_EQ(pixelsOf(context), freshFrame(text, point));
+  EXPECT_EQ(frameBytes(context), freshFrame(text, point));
 }
 
 }  // namespace
