@@ -32,8 +32,6 @@ TEST(CairoFill, FlipsViewRectsOntoSurfaceRows) {
     InkBounds expected;
   };
   const Case cases[] = {
-      {{0, 0, 64, 8}, {true, 0, 40, 64, 48}},           // bottom band → last rows
-      {{0, 40, 64, 8}, {true, 0, 0, 64, 8}},            // top band → first rows
       {{10, 20, 5, 3}, {true, 10, 25, 15, 28}},         // rows 48 − 20 − 3 … 48 − 20
       {{15, 23, -5, -3}, {true, 10, 25, 15, 28}},       // negative sizes cover the same pixels
       {{-100, -100, 120, 110}, {true, 0, 38, 20, 48}},  // clipped at the frame
@@ -95,46 +93,34 @@ TEST(CairoGradient, RunsAlongTheAngleAndReachesTheFarCorners) {
   }
 }
 
-TEST(CairoGradient, DarkBandsOverDarkPicturesShowNoStepsAndNoFlicker) {
+TEST(CairoGradient, DarkBandsOverDarkPicturesShowNoSteps) {
   // A 4K-tall scrim over a flat dark picture: averaged over the dither's 16×16 cells, every
   // stretch of the band lies on the straight ramp it should be, not on a staircase of whole
-  // levels (which strays by up to half a level). Drawn twice, it gives the same pixels.
+  // levels (which strays by up to half a level). That the dither stays put from one frame to
+  // the next is RowPasses' to see.
   constexpr int width = 32;
   constexpr int height = 2160;
   constexpr int cell = 16;
-  const struct {
-    Color picture;
-    Color dark;
-  } cases[] = {{{30 / 255.0, 30 / 255.0, 30 / 255.0, 1}, {0, 0, 0, 0.6}},
-               {{12 / 255.0, 40 / 255.0, 22 / 255.0, 1}, {0.05, 0, 0.1, 0.8}}};
-  for (const auto& c : cases) {
-    std::vector<std::uint8_t> frames[2];
-    for (std::vector<std::uint8_t>& frame : frames) {
-      CairoGraphicsContext context(width, height);
-      context.fillRect({0, 0, width, height}, c.picture);
-      context.drawGradient({0, 0, width, height}, c.dark, {c.dark.r, c.dark.g, c.dark.b, 0}, 90);
-      frame.assign(context.data(), context.data() + context.stride() * height);
-    }
-    EXPECT_EQ(frames[0], frames[1]);
-    const int stride = width * 4;
-    for (int channel = 0; channel < 3; ++channel) {
-      std::vector<double> means;
-      for (int top = 0; top + cell <= height; top += cell) {
-        double sum = 0;
-        for (int y = top; y < top + cell; ++y) {
-          for (int x = 0; x < cell; ++x) sum += frames[0][y * stride + x * 4 + channel];
-        }
-        means.push_back(sum / (cell * cell));
+  CairoGraphicsContext context(width, height);
+  context.fillRect({0, 0, width, height}, {30 / 255.0, 30 / 255.0, 30 / 255.0, 1});
+  context.drawGradient({0, 0, width, height}, {0, 0, 0, 0.6}, clear, 90);
+  const std::vector<std::uint8_t> frame = testing::frameBytes(context);
+  for (int channel = 0; channel < 3; ++channel) {
+    std::vector<double> means;
+    for (int top = 0; top + cell <= height; top += cell) {
+      double sum = 0;
+      for (int y = top; y < top + cell; ++y) {
+        for (int x = 0; x < cell; ++x) sum += frame[(y * width + x) * 4 + channel];
       }
-      double worst = 0;
-      for (std::size_t i = 0; i < means.size(); ++i) {
-        const double ramp = means.front() + (means.back() - means.front()) *
-                                                static_cast<double>(i) /
-                                                static_cast<double>(means.size() - 1);
-        worst = std::max(worst, std::fabs(means[i] - ramp));
-      }
-      EXPECT_LT(worst, 0.15) << "channel " << channel;
+      means.push_back(sum / (cell * cell));
     }
+    double worst = 0;
+    for (std::size_t i = 0; i < means.size(); ++i) {
+      const double ramp = means.front() + (means.back() - means.front()) * static_cast<double>(i) /
+                                              static_cast<double>(means.size() - 1);
+      worst = std::max(worst, std::fabs(means[i] - ramp));
+    }
+    EXPECT_LT(worst, 0.15) << "channel " << channel;
   }
 }
 
@@ -190,13 +176,11 @@ TEST(CairoRobustness, ExtremeFiniteGeometryKeepsTheContextDrawing) {
   expectStillDraws(context);
 }
 
-TEST(CairoSurface, ResizeGivesAClearSurfaceOfTheNewSize) {
+// The new size itself is TextRasterCache.ResizedFramesDrawNoStaleRasters' to see.
+TEST(CairoSurface, ResizeGivesAClearSurfaceOfAtLeastOnePixel) {
   CairoGraphicsContext context(frameWidth, frameHeight);
   context.fillRect({0, 0, 64, 48}, opaqueRed);
   context.resize(20, 10);
-  EXPECT_EQ(context.width(), 20);
-  EXPECT_EQ(context.height(), 10);
-  EXPECT_GE(context.stride(), 20 * 4);
   EXPECT_FALSE(probeInk(context).found);
   context.resize(0, -3);
   EXPECT_EQ(context.width(), 1);
