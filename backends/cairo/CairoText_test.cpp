@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "backends/cairo/FrameProbe.h"
 #include "backends/cairo/TextLayout.h"
 #include "platform/Text.h"
+#include "tests/support/CairoFrames.h"
 
 namespace brivora {
 namespace {
@@ -76,13 +78,9 @@ TEST(CairoText, MeasuresTheLineAndNothingForEmptyText) {
 double inkWeight(const AttributedString& attributed) {
   CairoGraphicsContext context(frameWidth, frameHeight);
   context.drawText(attributed, at);
-  const std::uint8_t* data = context.data();
+  const std::vector<std::uint8_t> bytes = testing::frameBytes(context);
   double sum = 0;
-  for (int row = 0; row < frameHeight; ++row) {
-    for (int column = 0; column < frameWidth; ++column) {
-      sum += data[row * context.stride() + column * 4 + 3];
-    }
-  }
+  for (std::size_t alpha = 3; alpha < bytes.size(); alpha += 4) sum += bytes[alpha];
   return sum;
 }
 
@@ -149,7 +147,7 @@ TEST(CairoText, InkFallsInsideTheMeasuredBoxAtThePoint) {
   // Anti-aliasing may shade a pixel or two past the logical box.
   constexpr int tolerance = 2;
   for (const Point point : {Point{6, 10}, Point{2.5, 20.25}, Point{0, 0}}) {
-    SCOPED_TRACE(testing::Message() << point.x << "," << point.y);
+    SCOPED_TRACE(::testing::Message() << point.x << "," << point.y);
     CairoGraphicsContext context(frameWidth, frameHeight);
     const Size size = context.measureText(hello());
     context.drawText(hello(), point);
@@ -182,16 +180,25 @@ TEST(CairoText, DrawsInItsColourOrOpaqueBlack) {
   }
 }
 
-TEST(CairoText, SharpShadowIsTheTextMovedByTheOffset) {
+TEST(CairoText, SharpShadowIsTheTextMovedByTheOffsetWhereItCanShow) {
   const struct {
-    Size offset;
+    Shadow shadow;
+    bool shows;
     int dx, dy;  // on the surface, y down
-  } cases[] = {{{0, -4}, 0, 4}, {{3, 2}, 3, -2}, {{-2, 0}, -2, 0}};
+  } cases[] = {
+      {{opaqueBlack, 0, {0, -4}}, true, 0, 4},
+      {{opaqueBlack, 0, {3, 2}}, true, 3, -2},
+      {{opaqueBlack, 0, {-2, 0}}, true, -2, 0},
+      {{{0, 0, 0, 0}, 2, {0, -4}}, false, 0, 0},     // clear
+      {{{0, 0, 0, -1}, 2, {0, -4}}, false, 0, 0},    // below clear
+      {{opaqueBlack, 2, {1e9, 0}}, false, 0, 0},     // far off the frame
+      {{opaqueBlack, 0, {0, -1e300}}, false, 0, 0},  // beyond any surface
+  };
   const InkBounds plain = inkOf(hello());
   for (const auto& c : cases) {
     const InkBounds moved{true, plain.left + c.dx, plain.top + c.dy, plain.right + c.dx,
                           plain.bottom + c.dy};
-    EXPECT_EQ(shadowInk(Shadow{opaqueBlack, 0, c.offset}), moved) << c.offset.width;
+    EXPECT_EQ(shadowInk(c.shadow), c.shows ? moved : InkBounds{}) << c.shadow.offset.width;
   }
 }
 
@@ -215,18 +222,6 @@ TEST(CairoText, BlurredShadowSpreadsSoftly) {
   EXPECT_GE(blurred.bottom - sharp.bottom, 5);
   EXPECT_LE(blurred.bottom - sharp.bottom, 9);
   EXPECT_LT(channelMaxima(context).a, 255);
-}
-
-TEST(CairoText, ShadowsThatCannotShowDrawNothing) {
-  const Shadow shadows[] = {
-      {{0, 0, 0, 0}, 2, {0, -4}},     // clear
-      {{0, 0, 0, -1}, 2, {0, -4}},    // below clear
-      {opaqueBlack, 2, {1e9, 0}},     // far off the frame
-      {opaqueBlack, 0, {0, -1e300}},  // beyond any surface
-  };
-  for (const Shadow& shadow : shadows) {
-    EXPECT_FALSE(shadowInk(shadow).found) << shadow.offset.width;
-  }
 }
 
 TEST(CairoText, ShadowAlphaIsTheShadowColourTimesTheTextAlpha) {
