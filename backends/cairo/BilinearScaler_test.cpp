@@ -1,9 +1,9 @@
 // The scaler against pixman's own bilinear filter, which it stands in for.
 #include "backends/cairo/BilinearScaler.h"
 
+#include "backends/cairo/CairoGraphicsContext.h"
 #include "backends/cairo/CpuFeatures.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,32 +14,13 @@
 namespace brivora {
 namespace {
 
-// What pixman draws for the same mapping, with padded edges.
-std::vector<std::uint32_t> pixmanScaled(ImagePixels& source, SurfaceRect rect, int width,
-                                        int height) {
-  std::vector<std::uint32_t> out(static_cast<std::size_t>(width) *
-                                 static_cast<std::size_t>(height));
-  cairo_surface_t* target = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(out.data()), CAIRO_FORMAT_ARGB32, width, height, width * 4);
-  cairo_surface_t* image = cairo_image_surface_create_for_data(
-      reinterpret_cast<unsigned char*>(source.argb.data()), CAIRO_FORMAT_ARGB32, source.width,
-      source.height, source.width * 4);
-  cairo_t* cairo = cairo_create(target);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(image);
-  cairo_matrix_t matrix;
-  cairo_matrix_init_scale(&matrix, source.width / rect.width, source.height / rect.height);
-  cairo_matrix_translate(&matrix, -rect.x, -rect.y);
-  cairo_pattern_set_matrix(pattern, &matrix);
-  cairo_pattern_set_filter(pattern, CAIRO_FILTER_BILINEAR);
-  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-  cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source(cairo, pattern);
-  cairo_paint(cairo);
-  cairo_pattern_destroy(pattern);
-  cairo_destroy(cairo);
-  cairo_surface_destroy(image);
-  cairo_surface_destroy(target);
-  return out;
+// What the Cairo context draws with pixman for the same mapping, which covers the frame.
+std::vector<std::uint8_t> pixmanScaled(const ImagePixels& source, SurfaceRect rect, int width,
+                                       int height) {
+  CairoGraphicsContext context(width, height);
+  context.drawImage(testing::imageOf(source),
+                    {rect.x, height - rect.y - rect.height, rect.width, rect.height}, 1);
+  return testing::frameBytes(context);
 }
 
 // Every block of eight columns is sampled by its own picks and weights, the row ends one by one:

@@ -40,15 +40,16 @@ inline std::vector<std::uint8_t> frameBytes(CairoGraphicsContext& context) {
   return {data, data + static_cast<std::ptrdiff_t>(context.stride()) * context.height()};
 }
 
-// The largest difference between the bytes of two runs of the same size, of any element type.
-template <typename Element>
-int largestDifference(const std::vector<Element>& first, const std::vector<Element>& second) {
+// The largest difference between the bytes of two runs of any element type; 256 where their
+// sizes differ.
+template <typename First, typename Second>
+int largestDifference(const std::vector<First>& first, const std::vector<Second>& second) {
+  const std::size_t size = first.size() * sizeof(First);
+  if (size != second.size() * sizeof(Second)) return 256;
   const auto* a = reinterpret_cast<const std::uint8_t*>(first.data());
   const auto* b = reinterpret_cast<const std::uint8_t*>(second.data());
   int largest = 0;
-  for (std::size_t at = 0; at < first.size() * sizeof(Element); ++at) {
-    largest = std::max(largest, std::abs(a[at] - b[at]));
-  }
+  for (std::size_t at = 0; at < size; ++at) largest = std::max(largest, std::abs(a[at] - b[at]));
   return largest;
 }
 
