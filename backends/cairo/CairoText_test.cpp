@@ -4,6 +4,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "backends/cairo/FrameProbe.h"
+#include "backends/cairo/ShadowBlur.h"
 #include "backends/cairo/TextLayout.h"
 #include "platform/Text.h"
 #include "tests/support/CairoFrames.h"
@@ -222,6 +224,41 @@ TEST(CairoText, BlurredShadowSpreadsSoftly) {
   EXPECT_GE(blurred.bottom - sharp.bottom, 5);
   EXPECT_LE(blurred.bottom - sharp.bottom, 9);
   EXPECT_LT(channelMaxima(context).a, 255);
+}
+
+// The blur of a shadow's mask itself; how far it reaches on a text shadow is above.
+TEST(ShadowBlur, SpreadsInkEvenlyWithinTheSpreadKeepingItsAmountAndTheRowPadding) {
+  constexpr int side = 61;
+  constexpr int stride = 64;  // rows padded, as Cairo's A8 masks are
+  constexpr int centre = side / 2;
+  constexpr std::uint8_t padding = 77;
+  for (const double sigma : {1.5, 2.5, 4.0}) {
+    std::vector<std::uint8_t> mask(stride * side, padding);
+    for (int y = 0; y < side; ++y) std::fill_n(&mask[y * stride], side, 0);
+    // A 3 × 3 opaque dot, so the blurred values stay well above rounding.
+    for (int y = centre - 1; y <= centre + 1; ++y)
+      std::fill_n(&mask[y * stride + centre - 1], 3, 255);
+    blurAlphaMask(mask.data(), side, side, stride, sigma);
+
+    double after = 0;
+    for (int y = 0; y < side; ++y) {
+      for (int x = 0; x < side; ++x) after += mask[y * stride + x];
+      for (int x = side; x < stride; ++x) ASSERT_EQ(mask[y * stride + x], padding) << sigma;
+    }
+    EXPECT_NEAR(after, 9 * 255, 0.05 * 9 * 255) << sigma;
+    const auto value = [&](int dx, int dy) {
+      return static_cast<int>(mask[(centre + dy) * stride + centre + dx]);
+    };
+    EXPECT_LT(value(0, 0), 255) << sigma;
+    EXPECT_GT(value(0, 0), value(2, 0)) << sigma;
+    EXPECT_EQ(value(3, 0), value(-3, 0)) << sigma;
+    EXPECT_EQ(value(0, 3), value(0, -3)) << sigma;
+    EXPECT_NEAR(value(3, 0), value(0, 3), 1) << sigma;  // rounded across, then down
+    // The dot reaches one pixel out; the blur no further than its spread beyond that.
+    const int reach = shadowBlurSpread(sigma) + 1;
+    EXPECT_EQ(value(reach + 1, 0), 0) << sigma;
+    EXPECT_EQ(value(0, -(reach + 1)), 0) << sigma;
+  }
 }
 
 TEST(CairoText, ShadowAlphaIsTheShadowColourTimesTheTextAlpha) {
