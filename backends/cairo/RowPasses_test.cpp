@@ -160,25 +160,17 @@ TEST(MaskComposite, PaintsTheSamePixelsAsCairo) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.width << "x" << c.height << " at " << c.x << "," << c.y);
     const CairoSurface mask = patchyMask(c.width, c.height, 7);
-    const CairoSurface expected = noisyFrame(11);
-    {
-      const Cairo cairo(cairo_create(expected.get()));
-      cairo_set_source_rgba(cairo.get(), c.color.r, c.color.g, c.color.b, c.color.a);
-      cairo_mask_surface(cairo.get(), mask.get(), c.x, c.y);
-    }
-    const CairoSurface painted = noisyFrame(11);
-    {
-      const Cairo cairo(cairo_create(painted.get()));
-      paintThroughMask(cairo.get(), mask.get(), c.x, c.y, c.color);
-    }
-    cairo_surface_flush(expected.get());
-    cairo_surface_flush(painted.get());
-    const int stride = cairo_image_surface_get_stride(expected.get());
-    const std::uint8_t* want = cairo_image_surface_get_data(expected.get());
-    const std::uint8_t* got = cairo_image_surface_get_data(painted.get());
-    for (int row = 0; row < frameSide; ++row) {
-      ASSERT_EQ(std::memcmp(want + row * stride, got + row * stride, frameSide * 4), 0) << row;
-    }
+    // Without the AVX2 paths the paint is Cairo's own `cairo_mask_surface`.
+    const auto paint = [&] {
+      const CairoSurface frame = noisyFrame(11);
+      paintThroughMask(Cairo(cairo_create(frame.get())).get(), mask.get(), c.x, c.y, c.color);
+      cairo_surface_flush(frame.get());
+      const std::uint8_t* data = cairo_image_surface_get_data(frame.get());
+      return std::vector<std::uint8_t>(data, data + frameSide * frameSide * 4);
+    };
+    const std::vector<std::uint8_t> painted = paint();
+    const ScalarPathsOnly cairoOnly;
+    EXPECT_EQ(largestDifference(painted, paint()), 0);
   }
 }
 

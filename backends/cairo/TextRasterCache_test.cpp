@@ -190,6 +190,7 @@ TEST(TextRasterCache, ResizedFramesDrawNoStaleRasters) {
   context.drawText(text, point);
   context.resize(wideWidth, wideHeight);
   EXPECT_EQ(context.textCacheStats().rasters, 0u);
+  EXPECT_FALSE(probeInk(context).found);  // nor the text held back for the old frame
   drawOverWhite(context, text, point);
   EXPECT_EQ(frameBytes(context), freshFrame(text, point));
 }
