@@ -106,12 +106,6 @@ TEST(CairoImage, AnOpaqueFillShowsWhereverTheImageOverItDoesNotCover) {
     EXPECT_NEAR(corner.r, c.corner.r, 2) << c.what;
     EXPECT_NEAR(corner.g, c.corner.g, 2) << c.what;
   }
-  // A fill with nothing over it, and one under text or a gradient, is still drawn.
-  CairoGraphicsContext alone(frameWidth, frameHeight);
-  alone.fillRect({0, 0, 64, 48}, grey);
-  EXPECT_EQ(probePixel(alone, 63, 47), (ProbedPixel{255, 128, 128, 128}));
-  alone.drawGradient({0, 0, 64, 24}, {0, 0, 0, 0}, {0, 0, 0, 0}, 90);
-  EXPECT_EQ(probePixel(alone, 0, 0), (ProbedPixel{255, 128, 128, 128}));
 }
 
 // Frames reuse what they scaled or rendered before; a change of image, place, colour or frame

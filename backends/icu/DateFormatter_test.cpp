@@ -14,15 +14,13 @@ namespace {
 // Saturday 2026-12-05 at 14:05:09 UTC.
 constexpr Date saturdayAfternoonUtc{1796479509};
 
-struct FormatCase {
-  std::string_view zone;
-  Date date;
-  std::string_view pattern;
-  std::string_view text;
-};
-
 TEST(DateFormatter, WritesPatternsInEnglishInTheCurrentZone) {
-  const FormatCase cases[] = {
+  const struct {
+    std::string_view zone;
+    Date date;
+    std::string_view pattern;
+    std::string_view text;
+  } cases[] = {
       {"UTC", saturdayAfternoonUtc, "h:mm", "2:05"},
       {"UTC", saturdayAfternoonUtc, "EEEE, MMM d", "Saturday, Dec 5"},
       // The same pattern in zone after zone: a format made in one zone is not reused in the next.
@@ -36,18 +34,17 @@ TEST(DateFormatter, WritesPatternsInEnglishInTheCurrentZone) {
       {"UTC", Date{1796428800}, "h:mm a", "12:00 AM"},
       {"UTC", saturdayAfternoonUtc, "", ""},
   };
-  for (const FormatCase& c : cases) {
+  for (const auto& c : cases) {
     const ZoneScope zone(c.zone);
     EXPECT_EQ(DateFormatter(c.pattern).string(c.date), c.text) << c.zone << " " << c.pattern;
   }
 }
 
 TEST(SystemTimeZone, FollowsTheZoneTheCLibraryReadsOnceItChanges) {
-  struct Case {
+  const struct {
     const char* tz;
     std::string_view offset;  // on Saturday afternoon in December
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"Asia/Tokyo", "+09:00"},
       {":America/New_York", "-05:00"},
       // A zone file named by its path, in its summer with a half-hour offset.
@@ -56,7 +53,7 @@ TEST(SystemTimeZone, FollowsTheZoneTheCLibraryReadsOnceItChanges) {
       {"XYZ-9", "+09:00"},
   };
   const ZoneScope utc("UTC");
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     setenv("TZ", c.tz, 1);
     EXPECT_TRUE(followSystemTimeZone()) << c.tz;
     EXPECT_FALSE(followSystemTimeZone()) << c.tz << ": nothing changed the second time";

@@ -38,11 +38,10 @@ TEST(UnicodeOrder, ComparesNfcCodePoints) {
 }
 
 TEST(UnicodeContains, MatchesWholeCharactersUnderCanonicalEquivalence) {
-  struct Case {
+  const struct {
     std::string_view text, part;
     bool contained;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"keeper-01.jpg", "01", true},
       {"keeper-01.jpg", "Keeper", false},
       {"keeper-01.jpg", "", false},
@@ -54,7 +53,7 @@ TEST(UnicodeContains, MatchesWholeCharactersUnderCanonicalEquivalence) {
       {"a\r\nb", "\r\n", true},
       {"\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA", "\xF0\x9F\x87\xA9", false},  // half a flag
   };
-  for (const Case& row : cases) {
+  for (const auto& row : cases) {
     EXPECT_EQ(contains(row.text, row.part), row.contained) << row.text << " / " << row.part;
   }
 }

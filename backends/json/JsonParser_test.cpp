@@ -14,13 +14,12 @@ JsonValue parsed(std::string_view text) {
 }
 
 TEST(JsonKinds, NumbersTakeBooleansFlagsTakeZeroAndOneTextsTakeOnlyStrings) {
-  struct Case {
+  const struct {
     std::string_view json;
     std::optional<double> number;
     std::optional<bool> flag;
     bool text;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"0.5", 0.5, std::nullopt, false},
       {"1", 1.0, true, false},
       {"0", 0.0, false, false},
@@ -34,7 +33,7 @@ TEST(JsonKinds, NumbersTakeBooleansFlagsTakeZeroAndOneTextsTakeOnlyStrings) {
       {"-9223372036854775808", -9223372036854775808.0, std::nullopt, false},
       {"1e308", 1e308, std::nullopt, false},
   };
-  for (const Case& row : cases) {
+  for (const auto& row : cases) {
     const JsonValue value = parsed(row.json);
     EXPECT_EQ(value.asNumber(), row.number) << row.json;
     EXPECT_EQ(value.asFlag(), row.flag) << row.json;
@@ -58,12 +57,11 @@ TEST(JsonObjects, KeepFileOrderAndLetARepeatedKeyReplaceTheEarlierValue) {
 
 TEST(JsonSyntaxErrors, PointAtTheOffendingTokenWithAReadableMessage) {
   using namespace std::literals;
-  struct Case {
+  const struct {
     std::string_view text;
     std::size_t line, column;
     std::string_view messagePart;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"{\n  \"a\": 1\n  \"b\": 2\n}", 3, 3, "expected ',' or '}' after a value"},
       {"[1 2]", 1, 4, "expected ',' or ']' after a value"},
       {"{\"a\" 1}", 1, 6, "expected ':'"},
@@ -77,7 +75,7 @@ TEST(JsonSyntaxErrors, PointAtTheOffendingTokenWithAReadableMessage) {
       {"{} {}", 1, 4, "expected end of input"},
       {"{\"a\": 1}\0 trailing"sv, 1, 9, "a NUL byte is not allowed"},
   };
-  for (const Case& row : cases) {
+  for (const auto& row : cases) {
     JsonParseResult result = parseJson(row.text);
     ASSERT_FALSE(result.value.has_value()) << row.text;
     EXPECT_EQ(result.error.line, row.line) << row.text;
