@@ -76,8 +76,7 @@ TEST(CairoText, MeasuresTheLineAndNothingForEmptyText) {
   EXPECT_EQ(context.measureText(text("", {.size = 20})), (Size{0, 0}));
   EXPECT_NEAR(context.measureText(text("Hello", {.size = 40})).width, 2 * size.width, 0.5);
   // An absent font is the 12-point standard regular one.
-  AttributedString plain;
-  plain.string = "Hello";
+  const AttributedString plain{.string = "Hello"};
   EXPECT_EQ(context.measureText(plain), context.measureText(text("Hello", {.size = 12})));
 }
 
@@ -172,9 +171,7 @@ TEST(CairoText, DrawsInItsColourOrOpaqueBlack) {
   } cases[] = {{std::nullopt, {255, 0, 0, 0}}, {Color{1, 0, 0, 1}, {255, 255, 0, 0}}};
   for (const auto& c : cases) {
     CairoGraphicsContext context(frameWidth, frameHeight);
-    AttributedString coloured = text("Hello", {.size = 24});
-    coloured.color = c.color;
-    context.drawText(coloured, {2, 10});
+    context.drawText(hello(c.color), {2, 10});
     EXPECT_EQ(channelMaxima(context), c.maxima);
   }
 }
