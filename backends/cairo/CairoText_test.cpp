@@ -308,7 +308,6 @@ TEST(CairoText, UnusableValuesMeasureZeroAndDrawNothing) {
 constexpr int wideWidth = 160;
 constexpr Point inside{10, 14};  // a move by (7, 3) keeps clear of the frame's edges
 constexpr int wideHeight = 64;
-constexpr Color white{1, 1, 1, 1};
 // Sub-pixel steps a pixel's move is drawn in.
 constexpr int rasterSteps = 8;
 
@@ -328,7 +327,8 @@ const CachedCase cachedCases[] = {
 void drawOverWhite(CairoGraphicsContext& context, const AttributedString& text,
                    Point point = inside) {
   context.fillRect(
-      {0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())}, white);
+      {0, 0, static_cast<double>(context.width()), static_cast<double>(context.height())},
+      Color::white());
   context.drawText(text, point);
 }
 
@@ -402,10 +402,6 @@ TEST(TextRasterCache, SubPixelStepsMoveTheInkSmoothly) {
   }
 }
 
-AttributedString countdownText(int n, Font font, std::optional<Shadow> shadow) {
-  return text("0:" + std::to_string(100 + n), font, shadow);
-}
-
 TEST(TextRasterCache, StreamsOfNewTextStayWithinTheBudgets) {
   const struct {
     const char* what;
@@ -424,7 +420,7 @@ TEST(TextRasterCache, StreamsOfNewTextStayWithinTheBudgets) {
     CairoGraphicsContext context(stream.width, stream.height);
     std::size_t mostBytes = 0;
     for (int n = 0; n < stream.count; ++n) {
-      context.drawText(countdownText(n, stream.font, stream.shadow), {4, 4});
+      context.drawText(text("0:" + std::to_string(100 + n), stream.font, stream.shadow), {4, 4});
       const TextCacheStats stats = context.textCacheStats();
       ASSERT_LE(stats.shapedTexts, shapedTextBudget) << n;
       ASSERT_LE(stats.rasterBytes, textRasterBudgetBytes) << n;
@@ -437,7 +433,8 @@ TEST(TextRasterCache, StreamsOfNewTextStayWithinTheBudgets) {
       EXPECT_GT(mostBytes, textRasterBudgetBytes * 3 / 4);
     }
     // The newest line is still kept: drawing it again shapes and rasterises nothing.
-    context.drawText(countdownText(stream.count - 1, stream.font, stream.shadow), {4, 4});
+    context.drawText(text("0:" + std::to_string(99 + stream.count), stream.font, stream.shadow),
+                     {4, 4});
     EXPECT_EQ(context.textCacheStats().shapings, stats.shapings);
     EXPECT_EQ(context.textCacheStats().rasterisations, stats.rasterisations);
   }

@@ -52,7 +52,6 @@ TEST(JsonObjects, KeepFileOrderAndLetARepeatedKeyReplaceTheEarlierValue) {
 }
 
 TEST(JsonSyntaxErrors, PointAtTheOffendingTokenWithAReadableMessage) {
-  using namespace std::literals;
   const struct {
     std::string_view text;
     std::size_t line, column;
@@ -69,7 +68,7 @@ TEST(JsonSyntaxErrors, PointAtTheOffendingTokenWithAReadableMessage) {
       {"[\"a\" \"b\\\"c\"]", 1, 6, "expected ',' or ']'"},
       {"{\"\xC3\xA9\xC3\xA9\": x}", 1, 8, "invalid literal"},  // columns count characters
       {"{} {}", 1, 4, "expected end of input"},
-      {"{\"a\": 1}\0 trailing"sv, 1, 9, "a NUL byte is not allowed"},
+      {std::string_view("{\"a\": 1}\0 trailing", 18), 1, 9, "a NUL byte is not allowed"},
   };
   for (const auto& row : cases) {
     JsonParseResult result = parseJson(row.text);
@@ -86,8 +85,7 @@ TEST(JsonNesting, RefusesContainersNestedBeyondTheLimitWithoutExhaustingTheStack
       std::string(maxJsonNestingDepth, '[') + std::string(maxJsonNestingDepth, ']');
   EXPECT_TRUE(parseJson(allowed).value.has_value());
 
-  const std::string deep(100000, '[');
-  JsonParseResult result = parseJson(deep + std::string(100000, ']'));
+  JsonParseResult result = parseJson(std::string(100000, '[') + std::string(100000, ']'));
   ASSERT_FALSE(result.value.has_value());
   EXPECT_EQ(result.error.column, maxJsonNestingDepth + 1);
   EXPECT_NE(result.error.message.find("nested deeper"), std::string::npos);

@@ -21,10 +21,10 @@ inline ImagePixels noisePixels(int width, int height, std::uint32_t seed, bool o
   const std::uint32_t alpha = opaque ? 255 : 128;
   for (int at = 0; at < width * height; ++at) {
     seed = seed * 1664525u + 1013904223u;
-    const std::uint32_t r = (seed >> 8 & 0xFF) * alpha / 255;
-    const std::uint32_t g = (seed >> 16 & 0xFF) * alpha / 255;
-    const std::uint32_t b = (seed >> 24) * alpha / 255;
-    pixels.argb.push_back(alpha << 24 | r << 16 | g << 8 | b);
+    std::uint32_t word = alpha << 24;
+    for (int shift = 0; shift < 24; shift += 8)
+      word |= ((seed >> (shift + 8) & 0xFF) * alpha / 255) << shift;
+    pixels.argb.push_back(word);
   }
   return pixels;
 }
