@@ -7,9 +7,7 @@ namespace {
 
 TEST(UnicodeCase, MapsFullyAndWithoutLocale) {
   EXPECT_EQ(uppercased("stra\u00DFe"), "STRASSE");
-  EXPECT_EQ(uppercased("tuesday, jun 9"), "TUESDAY, JUN 9");
   EXPECT_EQ(uppercased("\xC3\xA9t\xC3\xA9"), "\xC3\x89T\xC3\x89");
-  EXPECT_EQ(lowercased("BOLD"), "bold");
   EXPECT_EQ(lowercased("\xCE\x9F\xCE\xA3"), "\xCE\xBF\xCF\x82");  // final sigma
   EXPECT_EQ(lowercased("TITLE"), "title");                        // no Turkish dotless i
   EXPECT_EQ(lowercased("\377A"), "\uFFFDa");                      // bad UTF-8 becomes U+FFFD
@@ -40,11 +38,10 @@ TEST(UnicodeOrder, ComparesNfcCodePoints) {
 }
 
 TEST(UnicodeContains, MatchesWholeCharactersUnderCanonicalEquivalence) {
-  struct Case {
+  const struct {
     std::string_view text, part;
     bool contained;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"keeper-01.jpg", "01", true},
       {"keeper-01.jpg", "Keeper", false},
       {"keeper-01.jpg", "", false},
@@ -56,7 +53,7 @@ TEST(UnicodeContains, MatchesWholeCharactersUnderCanonicalEquivalence) {
       {"a\r\nb", "\r\n", true},
       {"\xF0\x9F\x87\xA9\xF0\x9F\x87\xAA", "\xF0\x9F\x87\xA9", false},  // half a flag
   };
-  for (const Case& row : cases) {
+  for (const auto& row : cases) {
     EXPECT_EQ(contains(row.text, row.part), row.contained) << row.text << " / " << row.part;
   }
 }
