@@ -14,6 +14,7 @@
 #include <png.h>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "backends/codecs/PngChunks.h"
 #include "tests/support/ColourReference.h"
 #include "tests/support/TestImageFiles.h"
 
@@ -30,17 +31,15 @@ const ColourTarget unmanaged{.managed = false, .displayProfile = nullptr};
 // The PNG without the sRGB, gAMA and cHRM chunks libpng writes, with `chunks` after its header
 // chunk.
 std::string pngWith(const std::string& png, const std::string& chunks = {}) {
-  std::string result = png.substr(0, 8 + 25) + chunks;
-  for (std::size_t at = 8 + 25; at + 12 <= png.size();) {
-    const std::size_t length = 12 + (std::size_t{static_cast<std::uint8_t>(png[at])} << 24 |
-                                     std::size_t{static_cast<std::uint8_t>(png[at + 1])} << 16 |
-                                     std::size_t{static_cast<std::uint8_t>(png[at + 2])} << 8 |
-                                     std::size_t{static_cast<std::uint8_t>(png[at + 3])});
-    const std::string_view type = std::string_view(png).substr(at + 4, 4);
-    if (type != "sRGB" && type != "gAMA" && type != "cHRM") result += png.substr(at, length);
-    at += length;
+  std::string result = png.substr(0, 8);
+  std::size_t rest = 8;
+  for (const PngChunk& chunk : headerChunks(png)) {
+    if (chunk.type != "sRGB" && chunk.type != "gAMA" && chunk.type != "cHRM") {
+      result += pngChunk(chunk.type, chunk.data) + (chunk.type == "IHDR" ? chunks : "");
+    }
+    rest = static_cast<std::size_t>(chunk.data.data() + chunk.data.size() + 4 - png.data());
   }
-  return result;
+  return result + png.substr(rest);
 }
 
 std::string iccpChunk(const std::string& icc) {
@@ -70,22 +69,6 @@ std::vector<std::string> iccMarkers(const std::string& icc, int parts, bool reve
   return markers;
 }
 
-// EXIF whose Exif directory holds colour space `space` and, through an interoperability
-// directory, the index `index` (little-endian).
-std::string exifColourSpace(std::uint16_t space, std::string_view index) {
-  std::string tiff("II*\0\x08\0\0\0", 8);
-  auto put = [&](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) tiff.push_back(static_cast<char>(value >> (8 * i)));
-  };
-  put(1, 2), put(0x8769, 2), put(4, 2), put(1, 4), put(26, 4), put(0, 4);     // directory 0 at 8
-  put(2, 2), put(0xA001, 2), put(3, 2), put(1, 4), put(space, 2), put(0, 2);  // Exif at 26
-  put(0xA005, 2), put(4, 2), put(1, 4), put(56, 4), put(0, 4);
-  put(1, 2), put(0x0001, 2), put(2, 2), put(4, 4);  // interoperability at 56
-  tiff += std::string(index) + std::string(4 - index.size(), '\0');
-  put(0, 4);
-  return std::string("Exif\0\0", 6) + tiff;
-}
-
 std::array<int, 3> rgbOf(std::uint32_t word) {
   return {static_cast<int>(word >> 16 & 0xFF), static_cast<int>(word >> 8 & 0xFF),
           static_cast<int>(word & 0xFF)};
@@ -100,12 +83,6 @@ std::uint32_t middleWord(const DecodeResult& result) {
 
 std::string jpegOf(const Picture& picture, std::vector<std::string> app2, std::string app1 = {}) {
   return encodeJpeg(picture, {.app1 = std::move(app1), .app2 = std::move(app2)});
-}
-
-std::string png16(std::array<std::uint16_t, 3> rgb) {
-  std::vector<std::uint16_t> samples;
-  for (int i = 0; i < 16; ++i) samples.insert(samples.end(), rgb.begin(), rgb.end());
-  return encodePngSamples(4, 4, PNG_FORMAT_LINEAR_RGB, samples.data());
 }
 
 TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
@@ -144,7 +121,9 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
       encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)});
   const std::string grayPng =
       pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray));
-  const std::string linearPng = pngWith(png16({160, 1000, 20000}), iccpChunk(linear));
+  const std::vector<std::uint16_t> linearSamples = {160, 1000, 20000, 160, 1000, 20000};
+  const std::string linearPng = pngWith(
+      encodePngSamples(2, 1, PNG_FORMAT_LINEAR_RGB, linearSamples.data()), iccpChunk(linear));
   const std::optional<std::string> linearHeic =
       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10});
   const std::optional<std::string> p3Heic =
@@ -156,8 +135,8 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
       {"HEIC colr prof", encodeHeic(solid, 1, false, {.icc = adobe}), adobe, "colr prof"},
       {"HEIC colr nclx, Display P3", p3Heic, p3, "Display P3"},
       {"PNG gAMA and cHRM", png(gamaChrm), gamma18, "gAMA and cHRM"},
-      {"JPEG EXIF uncalibrated, R03", jpegOf(solid, {}, exifColourSpace(0xFFFF, "R03")), adobe,
-       "Adobe RGB (EXIF colour space)"},
+      {"JPEG EXIF uncalibrated, R03", jpegOf(solid, {}, exifPayload(1, false, 0xFFFF, "R03")),
+       adobe, "Adobe RGB (EXIF colour space)"},
       {"JPEG CMYK, inverted, APP2", cmykJpeg, cmyk, "", {20, 70, 90, 10}},
       {"PNG gray with a gray profile", grayPng, gray, "", {128}},
       // Values so dark that rounding them to 8 bits before converting would show.
@@ -190,71 +169,58 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
   }
 }
 
-// Whether the file decodes to the same pixels with colour management as without, and the
-// problem it reports.
-void expectUnchanged(const char* what, const std::optional<std::string>& file,
-                     std::string_view problem) {
-  if (!file) return;
-  const DecodedImage managed = decodedOrFail(decodeImage(*file, fullSize));
-  const DecodedImage plain = decodedOrFail(decodeImage(*file, fullSize, unmanaged));
-  EXPECT_EQ(managed.pixels.argb, plain.pixels.argb) << what;
-  EXPECT_NE(managed.colourProblem.find(problem), std::string::npos)
-      << what << ": \"" << managed.colourProblem << "\"";
-  EXPECT_EQ(problem.empty(), managed.colourProblem.empty()) << what;
-  const std::string said = describeImageColours(*file).value_or("");
-  EXPECT_EQ(said.find("ignored") != std::string::npos, !problem.empty()) << what << ": " << said;
-}
-
-TEST(ImageColours, UntaggedAndSrgbFilesAreLeftAsTheyAre) {
+// Untagged and sRGB files report no problem, damaged profiles what is wrong with them; either
+// way the pixels are as they are without colour management.
+TEST(ImageColours, UntaggedSrgbAndDamagedFilesAreLeftAsTheyAre) {
   const Picture solid = solidPicture(16, 16, stored);
   const std::string srgb = installedProfile(srgbProfile);
-  const std::pair<const char*, std::optional<std::string>> rows[] = {
-      {"untagged PNG", pngWith(encodePng(solid))},
-      {"PNG sRGB", pngWith(encodePng(solid), pngChunk("sRGB", std::string(1, '\0')))},
-      {"PNG gAMA 1/2.2", pngWith(encodePng(solid), pngChunk("gAMA", bigEndian32(45455)))},
-      {"JPEG with an sRGB profile",
-       jpegOf(solid, srgb.empty() ? std::vector<std::string>{} : iccMarkers(srgb, 1))},
-      {"JPEG EXIF sRGB", jpegOf(solid, {}, exifColourSpace(1, "R98"))},
-      {"HEIC as libheif writes it", encodeHeic(solid)},
-      {"HEIC nclx BT.709", encodeHeic(solid, 1, false, {.nclxPrimaries = 1, .nclxTransfer = 1})},
-  };
-  for (const auto& [what, file] : rows) expectUnchanged(what, file, "");
-}
-
-TEST(ImageColours, DamagedProfilesAreIgnoredAndNamed) {
-  const Picture solid = solidPicture(16, 16, stored);
   const std::string adobe = installedProfile(adobeRgbProfile);
   const std::string cmyk = installedProfile(cmykProfile);
-  if (adobe.empty() || cmyk.empty()) GTEST_SKIP() << "needs icc-profiles-free and libgs-common";
-  std::string truncated = adobe.substr(0, adobe.size() / 2);
-  std::string scrambled = adobe;
-  for (std::size_t at = 128; at < scrambled.size(); at += 7) scrambled[at] = '\x5A';
+  if (srgb.empty() || adobe.empty() || cmyk.empty()) {
+    GTEST_SKIP() << "needs icc-profiles-free and libgs-common";
+  }
+  const std::string png = pngWith(encodePng(solid));
+  const std::string truncated = adobe.substr(0, adobe.size() / 2);
   const struct {
     const char* what;
     std::optional<std::string> file;
     std::string_view problem;
   } rows[] = {
+      {"untagged PNG", png, ""},
+      {"PNG sRGB", pngWith(png, pngChunk("sRGB", std::string(1, '\0'))), ""},
+      {"PNG gAMA 1/2.2", pngWith(png, pngChunk("gAMA", bigEndian32(45455))), ""},
+      {"JPEG with an sRGB profile", jpegOf(solid, iccMarkers(srgb, 1)), ""},
+      {"JPEG EXIF sRGB", jpegOf(solid, {}, exifPayload(1, false, 1, "R98")), ""},
+      {"HEIC as libheif writes it", encodeHeic(solid), ""},
+      {"HEIC nclx BT.709", encodeHeic(solid, 1, false, {.nclxPrimaries = 1, .nclxTransfer = 1}),
+       ""},
       {"JPEG missing a part", jpegOf(solid, iccMarkers(adobe, 3, false, 2)), "2 of its 3 parts"},
       {"JPEG part numbered past the count",
        jpegOf(solid, {std::string("ICC_PROFILE\0\x03\x02", 14) + adobe}), "numbered"},
       {"JPEG profile cut short", jpegOf(solid, iccMarkers(truncated, 1)), "damaged"},
       {"JPEG CMYK profile on RGB", jpegOf(solid, iccMarkers(cmyk, 1)), "CMYK profile on an RGB"},
       {"PNG iCCP that does not inflate",
-       pngWith(encodePng(solid), pngChunk("iCCP", std::string("ICC\0\0", 5) + "not zlib")),
-       "damaged"},
-      {"PNG scrambled profile", pngWith(encodePng(solid), iccpChunk(scrambled)), ""},
+       pngWith(png, pngChunk("iCCP", std::string("ICC\0\0", 5) + "not zlib")), "damaged"},
       {"HEIC profile cut short", encodeHeic(solid, 1, false, {.icc = truncated}), "damaged"},
       {"HEIC PQ curve", encodeHeic(solid, 1, false, {.nclxPrimaries = 9, .nclxTransfer = 16}),
        "HDR"},
   };
-  for (const auto& row : rows) {
-    if (row.problem.empty()) {
-      // A profile damaged past its header may still open; it must decode either way.
-      if (row.file) decodedOrFail(decodeImage(*row.file, fullSize));
-      continue;
-    }
-    expectUnchanged(row.what, row.file, row.problem);
+  for (const auto& [what, file, problem] : rows) {
+    if (!file) continue;
+    const DecodedImage managed = decodedOrFail(decodeImage(*file, fullSize));
+    EXPECT_EQ(managed.pixels.argb,
+              decodedOrFail(decodeImage(*file, fullSize, unmanaged)).pixels.argb)
+        << what;
+    EXPECT_EQ(managed.colourProblem.empty(), problem.empty()) << what;
+    EXPECT_NE(managed.colourProblem.find(problem), std::string::npos)
+        << what << ": \"" << managed.colourProblem << "\"";
+    const std::string said = describeImageColours(*file).value_or("");
+    EXPECT_EQ(said.find("ignored") != std::string::npos, !problem.empty()) << what << ": " << said;
   }
+  // A profile damaged past its header may still open; the file must decode either way.
+  std::string scrambled = adobe;
+  for (std::size_t at = 128; at < scrambled.size(); at += 7) scrambled[at] = '\x5A';
+  decodedOrFail(decodeImage(pngWith(png, iccpChunk(scrambled)), fullSize));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ std::string bigEndian32(std::uint32_t value) {
           static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 
-std::string exifPayload(int orientation, bool bigEndian) {
+std::string exifPayload(int orientation, bool bigEndian, std::uint16_t colourSpace,
+                        std::string_view index) {
   std::string tiff = bigEndian ? std::string("MM") : std::string("II");
   auto put = [&](std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) {
@@ -41,11 +42,19 @@ std::string exifPayload(int orientation, bool bigEndian) {
     }
   };
   put(42, 2);
-  put(8, 4);  // the first directory follows the header
-  put(2, 2);  // two entries
+  put(8, 4);                    // the first directory follows the header
+  put(colourSpace ? 3 : 2, 2);  // entries
   put(0x010F, 2), put(2, 2), put(4, 4), tiff += std::string("Cam\0", 4);  // Make, ASCII
   put(0x0112, 2), put(3, 2), put(1, 4), put(static_cast<std::uint32_t>(orientation), 2), put(0, 2);
-  put(0, 4);  // no next directory
+  if (colourSpace) put(0x8769, 2), put(4, 2), put(1, 4), put(50, 4);  // the Exif directory
+  put(0, 4);                                                          // no next directory
+  if (colourSpace) {
+    put(2, 2), put(0xA001, 2), put(3, 2), put(1, 4), put(colourSpace, 2), put(0, 2);  // at 50
+    put(0xA005, 2), put(4, 2), put(1, 4), put(80, 4), put(0, 4);
+    put(1, 2), put(0x0001, 2), put(2, 2), put(4, 4);  // interoperability, at 80
+    tiff += std::string(index) + std::string(4 - index.size(), '\0');
+    put(0, 4);
+  }
   return std::string("Exif\0\0", 6) + tiff;
 }
 

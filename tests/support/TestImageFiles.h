@@ -44,9 +44,11 @@ Picture quadrantPicture(int width, int height, const std::array<Rgba, 4>& colour
 // The value's four bytes, most significant first.
 std::string bigEndian32(std::uint32_t value);
 
-// The payload of a JPEG APP1 marker: "Exif\0\0" and a TIFF block whose first directory holds
-// an unrelated tag, then the orientation, in the byte order asked for.
-std::string exifPayload(int orientation, bool bigEndian);
+// The payload of a JPEG APP1 marker: "Exif\0\0" and a TIFF block, in the byte order asked for,
+// whose first directory holds an unrelated tag, then the orientation; with a colour space (not
+// 0), also an Exif directory holding it and an interoperability index ("R98", "R03").
+std::string exifPayload(int orientation, bool bigEndian, std::uint16_t colourSpace = 0,
+                        std::string_view index = {});
 
 // For cmyk and ycck the picture's channels are the inks as Photoshop writes them (with an Adobe
 // marker): the light each of cyan, magenta and yellow lets through, then the black's.
