@@ -74,9 +74,6 @@ std::string encodePng(const Picture& picture);
 // A whole PNG chunk: length, type, data and checksum.
 std::string pngChunk(std::string_view type, std::string_view data);
 
-// Whether this libheif can encode HEVC, so that encodeHeic gives files.
-bool canEncodeHeic();
-
 // What a HEIC file says of its colours, and how deep its samples are.
 struct HeicColours {
   std::string icc = {};   // a colr prof box when not empty
