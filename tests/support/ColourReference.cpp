@@ -1,48 +1,16 @@
 #include "tests/support/ColourReference.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <lcms2.h>
 
 #include "platform/Files.h"
 #include "tests/support/ShellCommand.h"
+#include "tests/support/TempBundle.h"
 
 namespace brivora::testing {
-
-namespace {
-
-// A profile written to a file of its own for transicc, removed at the end.
-class ProfileFile {
- public:
-  explicit ProfileFile(const std::string& icc) {
-    static std::atomic<int> counter = 0;
-    if (icc.empty()) return;
-    path_ =
-        std::filesystem::temp_directory_path() / ("brivora-profile-" + std::to_string(::getpid()) +
-                                                  "-" + std::to_string(++counter) + ".icc");
-    std::ofstream(path_, std::ios::binary) << icc;
-  }
-  ~ProfileFile() {
-    if (!path_.empty()) std::filesystem::remove(path_);
-  }
-  ProfileFile(const ProfileFile&) = delete;
-  ProfileFile& operator=(const ProfileFile&) = delete;
-
-  // transicc's name for it.
-  std::string name() const { return path_.empty() ? "*sRGB" : path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-}  // namespace
 
 std::string installedProfile(const char* path) {
   return readWholeFile(path, std::size_t{16} * 1024 * 1024).bytes.value_or(std::string());
@@ -69,13 +37,18 @@ std::string madeProfile(const Chromaticities& c, double gamma) {
 std::optional<std::array<int, 3>> transiccColour(const std::string& input,
                                                  const std::string& output,
                                                  const std::vector<double>& values) {
-  const ProfileFile from(input);
-  const ProfileFile to(output);
+  // transicc reads profiles from files; its built-in sRGB stands for an empty one.
+  const TempBundle folder;
+  folder.write("input.icc", input);
+  folder.write("output.icc", output);
+  const auto name = [&](const std::string& icc, const char* file) {
+    return icc.empty() ? std::string("*sRGB") : (folder.folder() / file).string();
+  };
   std::ostringstream line;
   for (const double value : values) line << value << ' ';
-  const ShellResult result =
-      runShell("echo " + shellQuoted(line.str()) + " | transicc -n -t0 -i " +
-               shellQuoted(from.name()) + " -o " + shellQuoted(to.name()) + " 2>/dev/null");
+  const ShellResult result = runShell("echo " + shellQuoted(line.str()) + " | transicc -n -t0 -i " +
+                                      shellQuoted(name(input, "input.icc")) + " -o " +
+                                      shellQuoted(name(output, "output.icc")) + " 2>/dev/null");
   // The last line holds the converted values.
   std::istringstream out(
       result.out.substr(result.out.find_last_of('\n', result.out.size() - 2) + 1));
