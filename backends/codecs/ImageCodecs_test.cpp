@@ -227,12 +227,14 @@ TEST(ProbeHeifFile, ReadsTheSameSizeFromTheFileAndRefusesWhatIsNoFile) {
 
 TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   TempBundle folder;
+  const std::filesystem::path turned = folder.folder() / "turned.jpg";
   folder.write("turned.jpg",
-               *encodeImage(ImageFormat::jpeg, quadrantPicture(64, 32, quadrantColours), 6));
-  const std::unique_ptr<Image> image = loadImage(folder.folder() / "turned.jpg", {16, 16});
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->size(), (Size{32, 64}));
-  ASSERT_TRUE(image->pixels());
+               *encodeImage(ImageFormat::jpeg, quadrantPicture(640, 320, quadrantColours), 6));
+  // Many loads dropped before their turn, then one kept: the kept one still arrives.
+  for (int dropped = 0; dropped < 50; ++dropped) EXPECT_TRUE(loadImage(turned, {16, 16}));
+  const std::unique_ptr<Image> image = loadImage(turned, {16, 16});
+  ASSERT_TRUE(image && image->pixels());
+  EXPECT_EQ(image->size(), (Size{320, 640}));
   EXPECT_EQ(sizeOf(*image->pixels()), (PixelSize{16, 32}));
   EXPECT_FALSE(loadImage(folder.folder() / "missing.png", {16, 16}));
 
@@ -242,21 +244,7 @@ TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   const std::unique_ptr<Image> cut = loadImage(folder.folder() / "cut.png", {16, 16});
   ASSERT_TRUE(cut);
   EXPECT_EQ(cut->size(), (Size{64, 32}));
-  EXPECT_EQ(cut->pixels(), nullptr);
   EXPECT_TRUE(cut->failedToDecode());
-}
-
-// Many loads dropped before their turn, then one kept: the kept one still arrives.
-TEST(LoadImage, DroppedLoadsAreSkippedAndTheNextStillDecodes) {
-  TempBundle folder;
-  folder.write("a.jpg",
-               *encodeImage(ImageFormat::jpeg, quadrantPicture(640, 480, quadrantColours), 1));
-  for (int dropped = 0; dropped < 50; ++dropped) {
-    EXPECT_TRUE(loadImage(folder.folder() / "a.jpg", {64, 48}));
-  }
-  const std::unique_ptr<Image> kept = loadImage(folder.folder() / "a.jpg", {64, 48});
-  ASSERT_TRUE(kept && kept->pixels());
-  EXPECT_EQ(sizeOf(*kept->pixels()), (PixelSize{64, 48}));
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ void fuzzOverlay(std::string_view input) {
   const Size naturalSize =
       naturalSizes[wallpapers / (wallpaperNames.size() + 1) % naturalSizes.size()];
   const std::uint64_t seed = bytes.byte();
-  const auto wallTimeSteps = static_cast<std::int16_t>(bytes.twoBytes());
+  const std::uint8_t highByte = bytes.byte();
+  const auto wallTimeSteps = static_cast<std::int16_t>(highByte << 8 | bytes.byte());
   std::array<double, drawnMoments> moments{};
   double elapsed = 0;
   for (double& moment : moments) {
