@@ -51,9 +51,7 @@ std::vector<JSAMPLE> decoded(const std::string& jpeg, unsigned eighths, bool pac
     jpeg_read_scanlines(&info, &row, 1);
   }
   // More rows than libjpeg works on at a time: some were packed and unpacked again.
-  if (packed) {
-    EXPECT_GT(store.packedBytes(), 0u);
-  }
+  EXPECT_TRUE(!packed || store.packedBytes() > 0);
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
   return pixels;

@@ -12,11 +12,6 @@ namespace brivora::fuzzing {
 
 namespace {
 
-bool isPremultiplied(std::uint32_t word) {
-  const std::uint32_t alpha = word >> 24;
-  return (word >> 16 & 0xFF) <= alpha && (word >> 8 & 0xFF) <= alpha && (word & 0xFF) <= alpha;
-}
-
 using Decoder = DecodeResult (*)(std::string_view bytes, Size coverBox,
                                  const ColourTarget& colours);
 
@@ -42,7 +37,10 @@ void fuzzDecoder(std::string_view input, Decoder decoder, bool premultiplies) {
               "a decoded image has one word per pixel");
   if (!premultiplies) return;
   for (const std::uint32_t word : pixels.argb) {
-    requireThat(isPremultiplied(word), "no colour channel of a decoded pixel exceeds its alpha");
+    const std::uint32_t alpha = word >> 24;
+    requireThat(
+        (word >> 16 & 0xFF) <= alpha && (word >> 8 & 0xFF) <= alpha && (word & 0xFF) <= alpha,
+        "no colour channel of a decoded pixel exceeds its alpha");
   }
 }
 

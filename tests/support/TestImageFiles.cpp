@@ -137,13 +137,10 @@ void fillHeicPlane(heif_image* image, const Picture& picture, int bits) {
       std::memcpy(row, &picture.at(0, y), sizeof(Rgba) * static_cast<std::size_t>(picture.width));
       continue;
     }
-    for (int x = 0; x < picture.width; ++x) {
-      const Rgba& pixel = picture.at(x, y);
-      const std::uint8_t samples[3] = {pixel.red, pixel.green, pixel.blue};
-      for (int c = 0; c < 3; ++c) {
-        const std::uint16_t value = samples[c];
-        std::memcpy(row + (x * 3 + c) * 2, &value, 2);  // little-endian, as the chroma says
-      }
+    const auto* rgba = reinterpret_cast<const std::uint8_t*>(&picture.at(0, y));
+    for (int i = 0; i < picture.width * 3; ++i) {
+      const std::uint16_t value = rgba[i / 3 * 4 + i % 3];  // red, green and blue of each pixel
+      std::memcpy(row + i * 2, &value, 2);                  // little-endian, as the chroma says
     }
   }
 }
@@ -166,22 +163,16 @@ std::optional<std::string> encodeHeic(const Picture& picture, int orientation, b
                            &image)) &&
       ok(heif_image_add_plane(image, heif_channel_interleaved, picture.width, picture.height,
                               colours.bits))) {
-    if (deep) {
-      heif_encoder_set_lossless(encoder, 1);
-    } else {
-      heif_encoder_set_lossy_quality(encoder, 95);
-    }
+    deep ? heif_encoder_set_lossless(encoder, 1) : heif_encoder_set_lossy_quality(encoder, 95);
     fillHeicPlane(image, picture, colours.bits);
     if (!colours.icc.empty()) {
       heif_image_set_raw_color_profile(image, "prof", colours.icc.data(), colours.icc.size());
     }
     if (colours.nclxPrimaries != 0) {
-      heif_nclx_color_profile_set_color_primaries(
-          nclx, static_cast<std::uint16_t>(colours.nclxPrimaries));
-      heif_nclx_color_profile_set_transfer_characteristics(
-          nclx, static_cast<std::uint16_t>(colours.nclxTransfer));
-      heif_nclx_color_profile_set_matrix_coefficients(nclx,
-                                                      heif_matrix_coefficients_ITU_R_BT_601_6);
+      nclx->color_primaries = static_cast<heif_color_primaries>(colours.nclxPrimaries);
+      nclx->transfer_characteristics =
+          static_cast<heif_transfer_characteristics>(colours.nclxTransfer);
+      nclx->matrix_coefficients = heif_matrix_coefficients_ITU_R_BT_601_6;
       nclx->full_range_flag = 1;
       heif_image_set_nclx_color_profile(image, nclx);
       options->output_nclx_profile = nclx;

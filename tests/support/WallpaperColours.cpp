@@ -57,11 +57,4 @@ int differingPixels(const PixelAt& pixel, const ImagePixels& expected) {
   return differing;
 }
 
-bool allFilled(const std::vector<std::optional<int>>& colours) {
-  for (const auto& colour : colours) {
-    if (!colour) return false;
-  }
-  return true;
-}
-
 }  // namespace brivora::testing
