@@ -79,14 +79,12 @@ std::string encodeJpeg(const Picture& picture, const JpegOptions& options) {
   jpeg_set_quality(&info, 95, TRUE);
   if (options.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
-  if (!options.app1.empty()) {
-    jpeg_write_marker(&info, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(options.app1.data()),
-                      static_cast<unsigned int>(options.app1.size()));
-  }
-  for (const std::string& app2 : options.app2) {
-    jpeg_write_marker(&info, JPEG_APP0 + 2, reinterpret_cast<const JOCTET*>(app2.data()),
-                      static_cast<unsigned int>(app2.size()));
-  }
+  const auto write = [&](int marker, const std::string& payload) {
+    jpeg_write_marker(&info, JPEG_APP0 + marker, reinterpret_cast<const JOCTET*>(payload.data()),
+                      static_cast<unsigned int>(payload.size()));
+  };
+  if (!options.app1.empty()) write(1, options.app1);
+  for (const std::string& app2 : options.app2) write(2, app2);
   while (info.next_scanline < info.image_height) {  // Rgba is laid out as four bytes
     auto* row = reinterpret_cast<JSAMPLE*>(
         const_cast<Rgba*>(&picture.at(0, static_cast<int>(info.next_scanline))));
