@@ -23,51 +23,37 @@ namespace {
 using namespace brivora::testing;
 using namespace std::string_literals;
 
-struct Format {
-  ImageFormat format;
-  const char* name;
-  int tolerance;  // JPEG's blocks and HEVC's 4:2:0 colour blur colours a little
-};
-const Format formats[] = {
-    {ImageFormat::jpeg, "jpeg", 12}, {ImageFormat::png, "png", 0}, {ImageFormat::heic, "heic", 14}};
-
-class DecodingEachFormat : public ::testing::TestWithParam<Format> {
- protected:
-  void SetUp() override {
-    if (GetParam().format == ImageFormat::heic && !encodeHeic(solidPicture(8, 8, {}))) {
-      GTEST_SKIP() << "libheif has no HEVC encoder here to make test files with";
-    }
-  }
-
-  // The quadrant picture, stored at this size, as a file shown turned by `orientation`.
-  std::string file(int width, int height, int orientation = 1) const {
-    return *encodeImage(GetParam().format, quadrantPicture(width, height, quadrantColours),
-                        orientation);
-  }
-};
-
-INSTANTIATE_TEST_SUITE_P(, DecodingEachFormat, ::testing::ValuesIn(formats),
-                         [](const auto& format) { return std::string(format.param.name); });
-
 // Sides that are no multiple of 8, so that JPEG's DCT scaling cannot reach the size alone.
-TEST_P(DecodingEachFormat, TurnsEachOrientationThenScalesDownToJustCoverTheBoxButNeverUp) {
-  for (const ShownCorners& row : shownCorners) {
-    // A box unlike the image: it must be covered by the image as shown, not as stored.
-    const std::string bytes = file(38, 22, row.orientation);
-    const DecodedImage image = decodedOrFail(decodeImage(bytes, {5, 5}));
-    const bool turned = row.orientation >= 5;
-    EXPECT_EQ(image.naturalSize, (turned ? Size{22, 38} : Size{38, 22})) << row.orientation;
-    // The header alone gives the size decoding does.
-    EXPECT_EQ(probeImage(bytes), ImageHeader(image.naturalSize)) << row.orientation;
-    EXPECT_EQ(sizeOf(image.pixels), (turned ? PixelSize{5, 9} : PixelSize{9, 5}));
-    EXPECT_TRUE(showsCorners(image.pixels, row.corners, GetParam().tolerance))
-        << "orientation " << row.orientation;
+TEST(DecodeImage, TurnsEachOrientationThenScalesDownToJustCoverTheBoxButNeverUp) {
+  // JPEG's blocks and HEVC's 4:2:0 colour blur colours a little.
+  const std::tuple<ImageFormat, const char*, int> formats[] = {{ImageFormat::jpeg, "JPEG", 12},
+                                                               {ImageFormat::png, "PNG", 0},
+                                                               {ImageFormat::heic, "HEIC", 14}};
+  for (const auto& [format, name, tolerance] : formats) {
+    // The quadrant picture as a file shown turned by `orientation`.
+    const auto file = [&](int orientation) {
+      return encodeImage(format, quadrantPicture(38, 22, quadrantColours), orientation)
+          .value_or("");
+    };
+    if (file(1).empty()) continue;  // this libheif cannot write HEIC
+    for (const ShownCorners& row : shownCorners) {
+      // A box unlike the image: it must be covered by the image as shown, not as stored.
+      const std::string bytes = file(row.orientation);
+      const DecodedImage image = decodedOrFail(decodeImage(bytes, {5, 5}));
+      const bool turned = row.orientation >= 5;
+      SCOPED_TRACE(std::string(name) + ", orientation " + std::to_string(row.orientation));
+      EXPECT_EQ(image.naturalSize, (turned ? Size{22, 38} : Size{38, 22}));
+      // The header alone gives the size decoding does.
+      EXPECT_EQ(probeImage(bytes), ImageHeader(image.naturalSize));
+      EXPECT_EQ(sizeOf(image.pixels), (turned ? PixelSize{5, 9} : PixelSize{9, 5}));
+      EXPECT_TRUE(showsCorners(image.pixels, row.corners, tolerance));
+    }
+    const DecodedImage whole = decodedOrFail(decodeImage(file(1), {1920, 1080}));
+    EXPECT_EQ(sizeOf(whole.pixels), (PixelSize{38, 22})) << name;
+    EXPECT_TRUE(showsCorners(whole.pixels, "RGBW", tolerance)) << name;
+    // A header cut short is refused at once.
+    EXPECT_TRUE(std::holds_alternative<DecodeFailure>(probeImage(file(1).substr(0, 12)))) << name;
   }
-  const DecodedImage whole = decodedOrFail(decodeImage(file(38, 22), {1920, 1080}));
-  EXPECT_EQ(sizeOf(whole.pixels), (PixelSize{38, 22}));
-  EXPECT_TRUE(showsCorners(whole.pixels, "RGBW", GetParam().tolerance));
-  // A header cut short is refused at once.
-  EXPECT_TRUE(std::holds_alternative<DecodeFailure>(probeImage(file(64, 48).substr(0, 12))));
   EXPECT_EQ(probeImage("not an image at all"), ImageHeader(DecodeFailure::notAnImage));
 }
 

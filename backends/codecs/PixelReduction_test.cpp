@@ -75,9 +75,8 @@ TEST(CoverPixelSize, ShrinksUntilTheImageJustCoversTheBoxAndNeverGrows) {
   };
   const Row rows[] = {
       {{4000, 3000}, {1920, 1080}, {1920, 1440}},  // the width decides
-      {{275, 183},
-       {100, 100},
-       {151, 100}},  // the height decides, 183 · (100 / 183) a hair over 100
+      // The height decides, 183 · (100 / 183) a hair over 100.
+      {{275, 183}, {100, 100}, {151, 100}},
       {{1000, 999}, {100, 100}, {101, 100}},   // partial pixels round up
       {{800, 600}, {1600, 1200}, {800, 600}},  // never upscaled
       {{800, 600}, {800, 600}, {800, 600}},
