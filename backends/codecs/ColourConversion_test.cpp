@@ -90,10 +90,6 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
     GTEST_SKIP() << "needs icc-profiles-free, libgs-common and liblcms2-utils";
   }
   const Picture solid = solidPicture(16, 16, stored);
-  // The light each ink lets through, as Photoshop writes CMYK: 20 % cyan, 70 % magenta, 90 %
-  // yellow, 10 % black.
-  const Picture inks = solidPicture(16, 16, {204, 77, 26, 230});
-  const std::vector<std::uint8_t> grays(16 * 16, 128);
   const auto png = [&](const std::string& chunks) { return pngWith(encodePng(solid), chunks); };
   const std::string p3 = madeProfile(displayP3, 0);
   const std::string gamma18 = madeProfile(adobeRgbChromaticities, 1.8);
@@ -112,13 +108,17 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
     std::vector<double> numbers = {};  // transicc's input; empty: the numbers as decoded
     std::string display = {};          // the target profile; empty for sRGB
   };
+  // The light each ink lets through, as Photoshop writes CMYK: 20 % cyan, 70 % magenta, 90 %
+  // yellow, 10 % black.
   const std::string cmykJpeg =
-      encodeJpeg(inks, {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)});
+      encodeJpeg(solidPicture(16, 16, {204, 77, 26, 230}),
+                 {.colours = JpegColours::cmyk, .app2 = iccMarkers(cmyk, 1)});
+  const std::uint8_t grays[] = {128, 128};
   const std::string grayPng =
-      pngWith(encodePngSamples(16, 16, PNG_FORMAT_GRAY, grays.data()), iccpChunk(gray));
-  const std::vector<std::uint16_t> linearSamples = {160, 1000, 20000, 160, 1000, 20000};
-  const std::string linearPng = pngWith(
-      encodePngSamples(2, 1, PNG_FORMAT_LINEAR_RGB, linearSamples.data()), iccpChunk(linear));
+      pngWith(encodePngSamples(2, 1, PNG_FORMAT_GRAY, grays), iccpChunk(gray));
+  const std::uint16_t linearSamples[] = {160, 1000, 20000, 160, 1000, 20000};
+  const std::string linearPng =
+      pngWith(encodePngSamples(2, 1, PNG_FORMAT_LINEAR_RGB, linearSamples), iccpChunk(linear));
   const std::optional<std::string> linearHeic =
       encodeHeic(solidPicture(16, 16, {2, 2, 2}), 1, false, {.icc = linear, .bits = 10});
   const std::optional<std::string> p3Heic =

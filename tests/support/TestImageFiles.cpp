@@ -9,6 +9,8 @@
 #include <png.h>
 #include <zlib.h>
 
+#include "tests/support/TempBundle.h"
+
 namespace brivora::testing {
 
 Picture solidPicture(int width, int height, Rgba colour) {
@@ -178,16 +180,11 @@ std::optional<std::string> encodeHeic(const Picture& picture, int orientation, b
     }
     options->image_orientation = static_cast<heif_orientation>(orientation);
     options->save_alpha_channel = withAlpha ? 1 : 0;
-    heif_writer writer{};
-    writer.writer_api_version = 1;
-    writer.write = [](heif_context*, const void* data, size_t size, void* into) {
-      static_cast<std::string*>(into)->append(static_cast<const char*>(data), size);
-      return heif_error{heif_error_Ok, {}, "ok"};
-    };
-    std::string written;
+    const TempBundle folder;
+    const std::filesystem::path written = folder.folder() / "written.heic";
     if (ok(heif_context_encode_image(context, image, encoder, options, nullptr)) &&
-        ok(heif_context_write(context, &writer, &written))) {
-      bytes = written;
+        ok(heif_context_write_to_file(context, written.c_str()))) {
+      bytes = readText(written);
     }
   }
   heif_nclx_color_profile_free(nclx);
