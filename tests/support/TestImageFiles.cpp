@@ -14,9 +14,7 @@
 namespace brivora::testing {
 
 Picture solidPicture(int width, int height, Rgba colour) {
-  return {width, height,
-          std::vector<Rgba>(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                            colour)};
+  return {width, height, std::vector<Rgba>(static_cast<std::size_t>(width * height), colour)};
 }
 
 Picture quadrantPicture(int width, int height, const std::array<Rgba, 4>& colours) {

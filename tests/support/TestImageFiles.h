@@ -97,22 +97,18 @@ std::optional<std::string> encodeImage(ImageFormat format, const Picture& pictur
 inline constexpr std::array<Rgba, 4> quadrantColours = {Rgba{220, 40, 40}, Rgba{40, 200, 60},
                                                         Rgba{40, 60, 210}, Rgba{250, 250, 250}};
 
-// For each EXIF orientation, the quadrant colours seen in the corners of the image as shown:
-// top left, top right, bottom left, bottom right.
-struct ShownCorners {
-  int orientation;
-  std::string_view corners;
+// For each EXIF orientation from 1, the quadrant colours seen in the corners of the image as
+// shown: top left, top right, bottom left, bottom right.
+inline constexpr std::array<std::string_view, 8> shownCorners = {
+    "RGBW",  // 1, as stored
+    "GRWB",  // 2, mirrored left to right
+    "WBGR",  // 3, half a turn
+    "BWRG",  // 4, mirrored top to bottom
+    "RBGW",  // 5, mirrored along the main diagonal
+    "BRWG",  // 6, a quarter turn clockwise
+    "WGBR",  // 7, mirrored along the other diagonal
+    "GWRB",  // 8, a quarter turn counter-clockwise
 };
-inline constexpr std::array<ShownCorners, 8> shownCorners = {{
-    {1, "RGBW"},  // as stored
-    {2, "GRWB"},  // mirrored left to right
-    {3, "WBGR"},  // half a turn
-    {4, "BWRG"},  // mirrored top to bottom
-    {5, "RBGW"},  // mirrored along the main diagonal
-    {6, "BRWG"},  // a quarter turn clockwise
-    {7, "WGBR"},  // mirrored along the other diagonal
-    {8, "GWRB"},  // a quarter turn counter-clockwise
-}};
 
 // A cover box that keeps every pixel.
 inline constexpr Size fullSize{std::numeric_limits<double>::infinity(),

@@ -1,6 +1,7 @@
-// theme.json as the view reads it: parsed, laid over the defaults, then every text the view
-// turns into a colour, a weight, a design or a date; and those texts alone, each read as the
-// view reads it and written back where the program writes it.
+// The bundle's JSON files as the view reads them. theme.json: parsed, laid over the defaults,
+// then every text the view turns into a colour, a weight, a design or a date; and those texts
+// alone, each read as the view reads it and written back where the program writes it.
+// meta.json, and the caption of a file name taken from the input.
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -8,10 +9,12 @@
 #include <string>
 
 #include "Brivora/CountdownTarget.h"
+#include "Brivora/Meta.h"
 #include "Brivora/SrgbHexColor.h"
 #include "Brivora/Theme.h"
 #include "Brivora/ThemeFields.h"
 #include "platform/FontWeight.h"
+#include "platform/UnicodeText.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/FuzzTargets.h"
 
@@ -91,6 +94,26 @@ void fuzzDate(std::string_view input) {
   requireThat(std::abs(reread->secondsSince1970 - date->secondsSince1970) <=
                   writtenPrecisionSeconds + representable,
               "a written countdown target reads back as the same moment");
+}
+
+void fuzzMeta(std::string_view input) {
+  // Without a line break the whole input is meta.json and the file name is empty.
+  const std::size_t lineEnd = input.find('\n');
+  const std::string_view filename =
+      lineEnd == std::string_view::npos ? std::string_view() : input.substr(0, lineEnd);
+  const std::string_view json =
+      lineEnd == std::string_view::npos ? input : input.substr(lineEnd + 1);
+
+  const JsonParseResult parsed = parseJson(json);
+  if (!parsed.value || !parsed.value->isObject()) return;
+  const Meta meta = metaFromJson(*parsed.value);
+  static_cast<void>(meta.resolve(filename));
+  for (const MetaPattern& pattern : meta.patterns) {
+    // A wallpaper named exactly as a pattern's match must get that pattern's lines.
+    requireThat(pattern.match.empty() || unicode::contains(pattern.match, pattern.match),
+                "a pattern's match is found in a file name equal to it");
+    static_cast<void>(meta.resolve(pattern.match));
+  }
 }
 
 }  // namespace brivora::fuzzing
