@@ -1,5 +1,6 @@
 // Decoding by signature, for every format: each kind of pixel, orientation, reduction, damaged
-// and lying files; the reasons files do not decode, and the image loader.
+// and lying files; the reasons files do not decode, the image loader, and JPEG's packed
+// coefficient buffers.
 #include "backends/codecs/ImageCodecs.h"
 
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 
 #include "backends/codecs/ExifOrientation.h"
 #include "backends/codecs/HeifDecoder.h"
+#include "backends/codecs/SparseCoefficients.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 
@@ -87,8 +89,7 @@ TEST(ExifOrientationTag, DamagedOrMissingTagsReadAsUpright) {
 }
 
 // Two pixels side by side, as packed samples in one of libpng's formats.
-template <typename Sample>
-std::string pngOf(png_uint_32 format, std::vector<Sample> samples,
+std::string pngOf(png_uint_32 format, std::vector<std::uint8_t> samples,
                   std::vector<std::uint8_t> colourMap = {}) {
   return encodePngSamples(2, 1, format, samples.data(),
                           colourMap.empty() ? nullptr : colourMap.data(),
@@ -103,10 +104,9 @@ TEST(DecodeImage, EveryKindOfPixelComesOutAsPremultipliedArgb) {
   const auto jpeg = [](Rgba stored, JpegOptions options) {
     return encodeJpeg(solidPicture(40, 24, stored), options);
   };
-  using std::uint8_t;
   // Linear light, premultiplied, as libpng writes 16 bits; gamma-encoded 8-bit after decoding.
-  const std::string png16 =
-      pngOf<std::uint16_t>(PNG_FORMAT_LINEAR_RGB_ALPHA, {32768, 0, 0, 32768, 0, 0, 0, 0});
+  const std::uint16_t linear[] = {32768, 0, 0, 32768, 0, 0, 0, 0};
+  const std::string png16 = encodePngSamples(2, 1, PNG_FORMAT_LINEAR_RGB_ALPHA, linear);
   struct Row {
     const char* what;
     std::optional<std::string> file;  // none: this libheif cannot write it
@@ -119,14 +119,14 @@ TEST(DecodeImage, EveryKindOfPixelComesOutAsPremultipliedArgb) {
        Rgba{153, 153, 153}, 4},
       {"JPEG CMYK", jpeg(orangeInks, {.colours = JpegColours::cmyk}), orange, orange, 4},
       {"JPEG YCCK", jpeg(orangeInks, {.colours = JpegColours::ycck}), orange, orange, 4},
-      {"PNG RGBA", pngOf<uint8_t>(PNG_FORMAT_RGBA, {200, 100, 50, 128, 200, 100, 50, 0}),
+      {"PNG RGBA", pngOf(PNG_FORMAT_RGBA, {200, 100, 50, 128, 200, 100, 50, 0}),
        Rgba{200, 100, 50, 128}, clear},
-      {"PNG RGB", pngOf<uint8_t>(PNG_FORMAT_RGB, {1, 2, 3, 250, 251, 252}), Rgba{1, 2, 3},
+      {"PNG RGB", pngOf(PNG_FORMAT_RGB, {1, 2, 3, 250, 251, 252}), Rgba{1, 2, 3},
        Rgba{250, 251, 252}},
-      {"PNG gray and alpha", pngOf<uint8_t>(PNG_FORMAT_GA, {0x80, 0x40, 0x80, 0xFF}),
+      {"PNG gray and alpha", pngOf(PNG_FORMAT_GA, {0x80, 0x40, 0x80, 0xFF}),
        Rgba{128, 128, 128, 64}, Rgba{128, 128, 128}},
       {"PNG palette with transparency",
-       pngOf<uint8_t>(PNG_FORMAT_RGBA_COLORMAP, {1, 0}, {10, 20, 30, 255, 0, 0, 255, 0}), clear,
+       pngOf(PNG_FORMAT_RGBA_COLORMAP, {1, 0}, {10, 20, 30, 255, 0, 0, 255, 0}), clear,
        Rgba{10, 20, 30}},
       {"PNG 16-bit", png16, Rgba{255, 0, 0, 128}, clear, 1},
       // HEVC compresses in 4:2:0 YCbCr even at high quality.
@@ -256,6 +256,68 @@ TEST(LoadImage, GivesTheNaturalSizeAndCoverPixelsOrNone) {
   ASSERT_TRUE(cut);
   EXPECT_EQ(cut->size(), (Size{64, 32}));
   EXPECT_TRUE(cut->failedToDecode());
+}
+
+// Smooth colour fields, or noise whose coefficients need 16 bits.
+Picture smoothOrNoisy(int width, int height, bool noisy) {
+  Picture made{width, height, {}};
+  std::uint32_t state = 7;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      state = state * 1664525u + 1013904223u;
+      const auto noise = static_cast<std::uint8_t>(noisy ? state >> 24 : 0);
+      made.pixels.push_back(Rgba{static_cast<std::uint8_t>(x * 255 / width ^ noise),
+                                 static_cast<std::uint8_t>(y * 255 / height),
+                                 static_cast<std::uint8_t>((x + y) % 256 | noise)});
+    }
+  }
+  return made;
+}
+
+// The RGB rows libjpeg gives at `eighths`/8 of the size, its buffers packed when `packed`.
+std::vector<JSAMPLE> decoded(const std::string& jpeg, unsigned eighths, bool packed) {
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_decompress(&info);
+  jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size());
+  jpeg_read_header(&info, TRUE);
+  info.scale_num = eighths;
+  info.scale_denom = 8;
+  info.out_color_space = JCS_RGB;
+  SparseCoefficients store;
+  if (packed) store.install(info, 0);
+  jpeg_start_decompress(&info);
+  std::vector<JSAMPLE> pixels(std::size_t{info.output_width} * info.output_height * 3);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = &pixels[std::size_t{info.output_scanline} * info.output_width * 3];
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  // More rows than libjpeg works on at a time: some were packed and unpacked again.
+  EXPECT_TRUE(!packed || store.packedBytes() > 0);
+  jpeg_finish_decompress(&info);
+  jpeg_destroy_decompress(&info);
+  return pixels;
+}
+
+// Progressive JPEGs decoded by libjpeg with its coefficient buffers packed, against the same
+// files decoded by libjpeg alone.
+TEST(SparseCoefficients, PackedBuffersDecodeToTheSamePixels) {
+  const struct {
+    const char* what;
+    int width, height;
+    bool noisy;
+    unsigned eighths;
+  } cases[] = {
+      {"smooth, full size", 203, 117, false, 8},
+      {"noisy, full size", 96, 190, true, 8},
+      {"noisy, scaled to 3/8", 203, 117, true, 3},
+  };
+  for (const auto& c : cases) {
+    const std::string jpeg =
+        encodeJpeg(smoothOrNoisy(c.width, c.height, c.noisy), {.progressive = true});
+    EXPECT_EQ(decoded(jpeg, c.eighths, true), decoded(jpeg, c.eighths, false)) << c.what;
+  }
 }
 
 }  // namespace
