@@ -7,15 +7,19 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include <lcms2.h>
 #include <png.h>
 
 #include "backends/codecs/ImageCodecs.h"
 #include "backends/codecs/PngChunks.h"
-#include "tests/support/ColourReference.h"
+#include "tests/support/ShellCommand.h"
+#include "tests/support/TempBundle.h"
 #include "tests/support/TestImageFiles.h"
 
 namespace brivora {
@@ -27,6 +31,64 @@ constexpr int tolerance = 3;
 constexpr Rgba stored{200, 60, 30};
 constexpr Chromaticities displayP3{0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
 const ColourTarget unmanaged{.managed = false, .displayProfile = nullptr};
+
+// Debian's profiles: icc-profiles-free and Ghostscript's (libgs-common); read with readText,
+// empty when their package is not installed.
+constexpr const char* adobeRgbProfile = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
+constexpr const char* srgbProfile = "/usr/share/color/icc/sRGB.icc";
+constexpr const char* linearRgbProfile = "/usr/share/color/icc/ghostscript/scrgb.icc";
+constexpr const char* cmykProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+constexpr const char* grayProfile = "/usr/share/color/icc/ghostscript/sgray.icc";
+
+// An RGB profile LittleCMS makes from primaries and a decoding gamma (0: the sRGB curve).
+std::string madeProfile(const Chromaticities& c, double gamma) {
+  const cmsCIExyY white{c.whiteX, c.whiteY, 1};
+  const cmsCIExyYTRIPLE primaries{
+      {c.redX, c.redY, 1}, {c.greenX, c.greenY, 1}, {c.blueX, c.blueY, 1}};
+  const cmsFloat64Number srgb[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+  cmsToneCurve* curve =
+      gamma > 0 ? cmsBuildGamma(nullptr, gamma) : cmsBuildParametricToneCurve(nullptr, 4, srgb);
+  cmsToneCurve* curves[3] = {curve, curve, curve};
+  cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, curves);
+  cmsUInt32Number size = 0;
+  cmsSaveProfileToMem(profile, nullptr, &size);
+  std::string bytes(size, '\0');
+  cmsSaveProfileToMem(profile, bytes.data(), &size);
+  cmsCloseProfile(profile);
+  cmsFreeToneCurve(curve);
+  return bytes;
+}
+
+// transicc's conversion (perceptual, as the decoders convert) of one colour from the profile
+// `input` to `output` (profile bytes; empty for its built-in sRGB), rounded and clamped to
+// 0...255. `values` are in transicc's scale: 0...255 for RGB and gray, 0...100 for CMYK. None
+// when transicc (liblcms2-utils) is missing.
+std::optional<std::array<int, 3>> transiccColour(const std::string& input,
+                                                 const std::string& output,
+                                                 const std::vector<double>& values) {
+  // transicc reads profiles from files; its built-in sRGB stands for an empty one.
+  const TempBundle folder;
+  folder.write("input.icc", input);
+  folder.write("output.icc", output);
+  const auto name = [&](const std::string& icc, const char* file) {
+    return icc.empty() ? std::string("*sRGB") : (folder.folder() / file).string();
+  };
+  std::ostringstream line;
+  for (const double value : values) line << value << ' ';
+  const ShellResult result = runShell("echo " + shellQuoted(line.str()) + " | transicc -n -t0 -i " +
+                                      shellQuoted(name(input, "input.icc")) + " -o " +
+                                      shellQuoted(name(output, "output.icc")) + " 2>/dev/null");
+  // The last line holds the converted values.
+  std::istringstream out(
+      result.out.substr(result.out.find_last_of('\n', result.out.size() - 2) + 1));
+  std::array<int, 3> colour{};
+  for (int& channel : colour) {
+    double value = 0;
+    if (!(out >> value)) return std::nullopt;
+    channel = static_cast<int>(std::lround(std::clamp(value, 0.0, 255.0)));
+  }
+  return colour;
+}
 
 // The PNG without the sRGB, gAMA and cHRM chunks libpng writes, with `chunks` after its header
 // chunk.
@@ -81,10 +143,10 @@ std::string jpegOf(const Picture& picture, std::vector<std::string> app2, std::s
 }
 
 TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
-  const std::string adobe = installedProfile(adobeRgbProfile);
-  const std::string linear = installedProfile(linearRgbProfile);
-  const std::string cmyk = installedProfile(cmykProfile);
-  const std::string gray = installedProfile(grayProfile);
+  const std::string adobe = readText(adobeRgbProfile);
+  const std::string linear = readText(linearRgbProfile);
+  const std::string cmyk = readText(cmykProfile);
+  const std::string gray = readText(grayProfile);
   if (adobe.empty() || linear.empty() || cmyk.empty() || gray.empty() ||
       !transiccColour({}, {}, {1, 2, 3})) {
     GTEST_SKIP() << "needs icc-profiles-free, libgs-common and liblcms2-utils";
@@ -162,9 +224,9 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
 // way the pixels are as they are without colour management.
 TEST(ImageColours, UntaggedSrgbAndDamagedFilesAreLeftAsTheyAre) {
   const Picture solid = solidPicture(16, 16, stored);
-  const std::string srgb = installedProfile(srgbProfile);
-  const std::string adobe = installedProfile(adobeRgbProfile);
-  const std::string cmyk = installedProfile(cmykProfile);
+  const std::string srgb = readText(srgbProfile);
+  const std::string adobe = readText(adobeRgbProfile);
+  const std::string cmyk = readText(cmykProfile);
   if (srgb.empty() || adobe.empty() || cmyk.empty()) {
     GTEST_SKIP() << "needs icc-profiles-free and libgs-common";
   }
