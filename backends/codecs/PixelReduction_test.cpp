@@ -26,11 +26,8 @@ ImagePixels reducePixels(const ImagePixels& pixels, PixelSize target) {
 TEST(AreaReduction, AveragesTheAreaEachOutputPixelCovers) {
   // 3 → 2 each way: the middle pixel is split half and half, so each side weighs 2 : 1, and
   // 0, 0x90, 0xF0 average to 0x30 and 0xD0. Blue steps across, green down.
-  Words grid;
-  for (const std::uint32_t green : {0x00, 0x90, 0xF0}) {
-    for (const std::uint32_t blue : {0x00, 0x90, 0xF0})
-      grid.push_back(0xFF000000 | green << 8 | blue);
-  }
+  const Words grid = {0xFF000000, 0xFF000090, 0xFF0000F0, 0xFF009000, 0xFF009090,
+                      0xFF0090F0, 0xFF00F000, 0xFF00F090, 0xFF00F0F0};
   EXPECT_EQ(reducePixels({3, 3, grid}, {2, 2}).argb,
             (Words{0xFF003030, 0xFF0030D0, 0xFF00D030, 0xFF00D0D0}));
   // Alpha is averaged like any channel: half covered by opaque red is half-alpha red.

@@ -12,13 +12,10 @@ namespace brivora::fuzzing {
 
 namespace {
 
-using Decoder = DecodeResult (*)(std::string_view bytes, Size coverBox,
-                                 const ColourTarget& colours);
-
 // Runs `decoder` on the input after its first two bytes, which choose a cover box of up to
 // 255 × 255 points, and checks what a decoded image promises its drawer. `premultiplies`
 // says whether the decoder itself premultiplies, so that no channel may exceed alpha.
-void fuzzDecoder(std::string_view input, Decoder decoder, bool premultiplies) {
+void fuzzDecoder(std::string_view input, const auto& decoder, bool premultiplies) {
   FuzzInput bytes(input);
   const Size coverBox{static_cast<double>(bytes.byte()), static_cast<double>(bytes.byte())};
   const DecodeResult result = decoder(bytes.rest(), coverBox, ColourTarget{});

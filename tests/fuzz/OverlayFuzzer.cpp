@@ -71,10 +71,8 @@ void fuzzOverlay(std::string_view input) {
   const std::uint8_t highByte = bytes.byte();
   const auto wallTimeSteps = static_cast<std::int16_t>(highByte << 8 | bytes.byte());
   std::array<double, drawnMoments> moments{};
-  double elapsed = 0;
-  for (double& moment : moments) {
-    elapsed += bytes.byte() * elapsedStepSeconds;
-    moment = elapsed;
+  for (std::size_t at = 0; at < moments.size(); ++at) {
+    moments[at] = (at > 0 ? moments[at - 1] : 0) + bytes.byte() * elapsedStepSeconds;
   }
 
   // A bundle folder for this input, removed with everything in it afterwards.

@@ -19,11 +19,9 @@ Picture solidPicture(int width, int height, Rgba colour) {
 
 Picture quadrantPicture(int width, int height, const std::array<Rgba, 4>& colours) {
   Picture picture = solidPicture(width, height, {});
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const std::size_t quadrant = (y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1);
-      picture.pixels[static_cast<std::size_t>(y * width + x)] = colours[quadrant];
-    }
+  for (int at = 0; at < width * height; ++at) {
+    const int quadrant = (at / width < height / 2 ? 0 : 2) + (at % width < width / 2 ? 0 : 1);
+    picture.pixels[static_cast<std::size_t>(at)] = colours[static_cast<std::size_t>(quadrant)];
   }
   return picture;
 }
