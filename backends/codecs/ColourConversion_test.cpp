@@ -32,14 +32,6 @@ constexpr Rgba stored{200, 60, 30};
 constexpr Chromaticities displayP3{0.3127, 0.3290, 0.680, 0.320, 0.265, 0.690, 0.150, 0.060};
 const ColourTarget unmanaged{.managed = false, .displayProfile = nullptr};
 
-// Debian's profiles: icc-profiles-free and Ghostscript's (libgs-common); read with readText,
-// empty when their package is not installed.
-constexpr const char* adobeRgbProfile = "/usr/share/color/icc/compatibleWithAdobeRGB1998.icc";
-constexpr const char* srgbProfile = "/usr/share/color/icc/sRGB.icc";
-constexpr const char* linearRgbProfile = "/usr/share/color/icc/ghostscript/scrgb.icc";
-constexpr const char* cmykProfile = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
-constexpr const char* grayProfile = "/usr/share/color/icc/ghostscript/sgray.icc";
-
 // An RGB profile LittleCMS makes from primaries and a decoding gamma (0: the sRGB curve).
 std::string madeProfile(const Chromaticities& c, double gamma) {
   const cmsCIExyY white{c.whiteX, c.whiteY, 1};
@@ -142,16 +134,26 @@ std::string jpegOf(const Picture& picture, std::vector<std::string> app2, std::s
   return encodeJpeg(picture, {.app1 = std::move(app1), .app2 = std::move(app2)});
 }
 
-TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
-  const std::string adobe = readText(adobeRgbProfile);
-  const std::string linear = readText(linearRgbProfile);
-  const std::string cmyk = readText(cmykProfile);
-  const std::string gray = readText(grayProfile);
-  if (adobe.empty() || linear.empty() || cmyk.empty() || gray.empty() ||
-      !transiccColour({}, {}, {1, 2, 3})) {
-    GTEST_SKIP() << "needs icc-profiles-free, libgs-common and liblcms2-utils";
+// Debian's profiles (icc-profiles-free and Ghostscript's libgs-common) and transicc
+// (liblcms2-utils), and a file's pixels in one colour.
+class ImageColours : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (adobe.empty() || srgb.empty() || linear.empty() || cmyk.empty() || gray.empty() ||
+        !transiccColour({}, {}, {1, 2, 3})) {
+      GTEST_SKIP() << "needs icc-profiles-free, libgs-common and liblcms2-utils";
+    }
   }
+
+  const std::string adobe = readText("/usr/share/color/icc/compatibleWithAdobeRGB1998.icc");
+  const std::string srgb = readText("/usr/share/color/icc/sRGB.icc");
+  const std::string linear = readText("/usr/share/color/icc/ghostscript/scrgb.icc");
+  const std::string cmyk = readText("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+  const std::string gray = readText("/usr/share/color/icc/ghostscript/sgray.icc");
   const Picture solid = solidPicture(16, 16, stored);
+};
+
+TEST_F(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
   const auto png = [&](const std::string& chunks) { return pngWith(encodePng(solid), chunks); };
   const std::string p3 = madeProfile(displayP3, 0);
   const std::string gamma18 = madeProfile(adobeRgbChromaticities, 1.8);
@@ -222,14 +224,7 @@ TEST(ImageColours, TaggedFilesComeOutAsLittleCmsConvertsThem) {
 
 // Untagged and sRGB files report no problem, damaged profiles what is wrong with them; either
 // way the pixels are as they are without colour management.
-TEST(ImageColours, UntaggedSrgbAndDamagedFilesAreLeftAsTheyAre) {
-  const Picture solid = solidPicture(16, 16, stored);
-  const std::string srgb = readText(srgbProfile);
-  const std::string adobe = readText(adobeRgbProfile);
-  const std::string cmyk = readText(cmykProfile);
-  if (srgb.empty() || adobe.empty() || cmyk.empty()) {
-    GTEST_SKIP() << "needs icc-profiles-free and libgs-common";
-  }
+TEST_F(ImageColours, UntaggedSrgbAndDamagedFilesAreLeftAsTheyAre) {
   const std::string png = pngWith(encodePng(solid));
   const std::string truncated = adobe.substr(0, adobe.size() / 2);
   const struct {
