@@ -2,14 +2,13 @@
 // the ordinary builds: a fixed bug that comes back fails here, without a fuzzing run.
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tests/fuzz/FuzzTargets.h"
+#include "tests/support/TempBundle.h"
 
 namespace brivora::fuzzing {
 namespace {
@@ -38,27 +37,18 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) 
   return files;
 }
 
-std::string contentsOf(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << stream.rdbuf();
-  return bytes.str();
-}
-
 class FuzzInputs : public ::testing::TestWithParam<FuzzTarget> {};
 
 TEST_P(FuzzInputs, SeedsAndSavedFindingsRunCleanly) {
   const FuzzTarget& target = GetParam();
-  const std::vector<std::filesystem::path> seeds = filesIn(fuzzFolder / "corpus" / target.name);
-  EXPECT_FALSE(seeds.empty()) << "no seed corpus for " << target.name;
-  std::vector<std::filesystem::path> inputs = seeds;
-  for (const auto& finding : filesIn(fuzzFolder / "regressions" / target.name)) {
-    inputs.push_back(finding);
-  }
+  std::vector<std::filesystem::path> inputs = filesIn(fuzzFolder / "corpus" / target.name);
+  EXPECT_FALSE(inputs.empty()) << "no seed corpus for " << target.name;
+  const auto findings = filesIn(fuzzFolder / "regressions" / target.name);
+  inputs.insert(inputs.end(), findings.begin(), findings.end());
   // A broken invariant or a crash stops the process, which fails this test.
   for (const auto& input : inputs) {
     SCOPED_TRACE(input.string());
-    target.run(contentsOf(input));
+    target.run(testing::readText(input));
   }
 }
 

@@ -1,10 +1,13 @@
-// Area-averaging reduction of premultiplied ARGB pixels.
+// Area-averaging reduction of premultiplied ARGB pixels, and the size they are reduced to.
 #include "backends/codecs/PixelReduction.h"
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <span>
 #include <vector>
+
+#include "backends/codecs/CoverSize.h"
 
 namespace brivora {
 namespace {
@@ -23,11 +26,8 @@ ImagePixels reducePixels(const ImagePixels& pixels, PixelSize target) {
 TEST(AreaReduction, AveragesTheAreaEachOutputPixelCovers) {
   // 3 → 2 each way: the middle pixel is split half and half, so each side weighs 2 : 1, and
   // 0, 0x90, 0xF0 average to 0x30 and 0xD0. Blue steps across, green down.
-  Words grid;
-  for (const std::uint32_t green : {0x00, 0x90, 0xF0}) {
-    for (const std::uint32_t blue : {0x00, 0x90, 0xF0})
-      grid.push_back(0xFF000000 | green << 8 | blue);
-  }
+  const Words grid = {0xFF000000, 0xFF000090, 0xFF0000F0, 0xFF009000, 0xFF009090,
+                      0xFF0090F0, 0xFF00F000, 0xFF00F090, 0xFF00F0F0};
   EXPECT_EQ(reducePixels({3, 3, grid}, {2, 2}).argb,
             (Words{0xFF003030, 0xFF0030D0, 0xFF00D030, 0xFF00D0D0}));
   // Alpha is averaged like any channel: half covered by opaque red is half-alpha red.
@@ -59,6 +59,34 @@ TEST(AreaReduction, RowsNeverHandedOverComeOutTransparent) {
   reducer.addRow(row);
   reducer.addRow(row);
   EXPECT_EQ(reducer.finish().argb, (Words{0xFFFFFFFF, 0x00000000}));
+}
+
+// The pixel size kept to fill a box with an image, proportions kept.
+TEST(CoverPixelSize, ShrinksUntilTheImageJustCoversTheBoxAndNeverGrows) {
+  constexpr double infinity = std::numeric_limits<double>::infinity();
+  constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
+  struct Row {
+    PixelSize image;
+    Size box;
+    PixelSize expected;
+  };
+  const Row rows[] = {
+      {{4000, 3000}, {1920, 1080}, {1920, 1440}},  // the width decides
+      // The height decides, 183 · (100 / 183) a hair over 100.
+      {{275, 183}, {100, 100}, {151, 100}},
+      {{1000, 999}, {100, 100}, {101, 100}},   // partial pixels round up
+      {{800, 600}, {1600, 1200}, {800, 600}},  // never upscaled
+      {{800, 600}, {800, 600}, {800, 600}},
+      {{800, 600}, {infinity, 10}, {800, 600}},  // not finite: full size
+      {{800, 600}, {notANumber, 10}, {800, 600}},
+      {{800, 600}, {0, 0}, {1, 1}},  // empty: the least
+      {{800, 600}, {0, 60}, {80, 60}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(coverPixelSize(row.image, row.box), row.expected)
+        << row.image.width << "x" << row.image.height << " in " << row.box.width << "x"
+        << row.box.height;
+  }
 }
 
 }  // namespace

@@ -21,11 +21,6 @@ class FuzzInput {
     return value;
   }
 
-  std::uint16_t twoBytes() {
-    const std::uint16_t high = byte();
-    return static_cast<std::uint16_t>(high << 8 | byte());
-  }
-
   // Everything not yet read.
   std::string_view rest() const { return bytes_; }
 

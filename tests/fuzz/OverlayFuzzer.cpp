@@ -1,10 +1,8 @@
 // Whole frames of the view under any theme: a bundle is made for each input, the view is
 // created and ticked as the headless host does, and a few moments are drawn on a recording
 // context. Images are made up at the sizes the input picks, so nothing is decoded.
-#include <unistd.h>
 #include <array>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "Brivora/KovaltaScreensaverView.h"
@@ -12,6 +10,7 @@
 #include "hosts/headless/HeadlessSession.h"
 #include "tests/fuzz/FuzzInput.h"
 #include "tests/fuzz/FuzzTargets.h"
+#include "tests/support/TempBundle.h"
 
 namespace brivora::fuzzing {
 
@@ -43,38 +42,6 @@ constexpr double wallTimeStepSeconds = 3607;
 constexpr int drawnMoments = 3;
 constexpr double elapsedStepSeconds = 0.125;
 
-void writeFile(const std::filesystem::path& path, std::string_view contents) {
-  std::ofstream(path, std::ios::binary)
-      .write(contents.data(), static_cast<std::streamsize>(contents.size()));
-}
-
-// A bundle folder for one input, removed with everything in it afterwards.
-class ScratchBundle {
- public:
-  ScratchBundle(std::string_view themeJson, std::size_t wallpaperCount) {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("brivora-overlay-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder_);
-    std::filesystem::create_directories(folder_ / "wallpapers");
-    writeFile(folder_ / "theme.json", themeJson);
-    writeFile(folder_ / "meta.json", metaJson);
-    for (std::size_t index = 0; index < wallpaperCount; ++index) {
-      writeFile(folder_ / "wallpapers" / wallpaperNames[index], "");
-    }
-  }
-  ScratchBundle(const ScratchBundle&) = delete;
-  ScratchBundle& operator=(const ScratchBundle&) = delete;
-  ~ScratchBundle() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
-  Bundle bundle() const { return Bundle(folder_); }
-
- private:
-  std::filesystem::path folder_;
-};
-
 // Stands in for the decoder while alive: every wallpaper but a broken one has `naturalSize`
 // and no pixels, as on a recording host.
 class MadeUpImages {
@@ -101,15 +68,21 @@ void fuzzOverlay(std::string_view input) {
   const Size naturalSize =
       naturalSizes[wallpapers / (wallpaperNames.size() + 1) % naturalSizes.size()];
   const std::uint64_t seed = bytes.byte();
-  const auto wallTimeSteps = static_cast<std::int16_t>(bytes.twoBytes());
+  const std::uint8_t highByte = bytes.byte();
+  const auto wallTimeSteps = static_cast<std::int16_t>(highByte << 8 | bytes.byte());
   std::array<double, drawnMoments> moments{};
-  double elapsed = 0;
-  for (double& moment : moments) {
-    elapsed += bytes.byte() * elapsedStepSeconds;
-    moment = elapsed;
+  for (std::size_t at = 0; at < moments.size(); ++at) {
+    moments[at] = (at > 0 ? moments[at - 1] : 0) + bytes.byte() * elapsedStepSeconds;
   }
 
-  const ScratchBundle scratch(bytes.rest(), wallpaperCount);
+  // A bundle folder for this input, removed with everything in it afterwards.
+  const testing::TempBundle scratch;
+  scratch.write("theme.json", bytes.rest());
+  scratch.write("meta.json", metaJson);
+  scratch.makeFolder("wallpapers");
+  for (std::size_t index = 0; index < wallpaperCount; ++index) {
+    scratch.write("wallpapers/" + std::string(wallpaperNames[index]), "");
+  }
   const MadeUpImages images(naturalSize);
   HeadlessSession session(KovaltaScreensaverView::principalClassName, viewSize, scratch.bundle(),
                           Date{baseWallTime + wallTimeSteps * wallTimeStepSeconds}, seed);

@@ -44,9 +44,11 @@ Picture quadrantPicture(int width, int height, const std::array<Rgba, 4>& colour
 // The value's four bytes, most significant first.
 std::string bigEndian32(std::uint32_t value);
 
-// The payload of a JPEG APP1 marker: "Exif\0\0" and a TIFF block whose first directory holds
-// an unrelated tag, then the orientation, in the byte order asked for.
-std::string exifPayload(int orientation, bool bigEndian);
+// The payload of a JPEG APP1 marker: "Exif\0\0" and a TIFF block, in the byte order asked for,
+// whose first directory holds an unrelated tag, then the orientation; with a colour space (not
+// 0), also an Exif directory holding it and an interoperability index ("R98", "R03").
+std::string exifPayload(int orientation, bool bigEndian, std::uint16_t colourSpace = 0,
+                        std::string_view index = {});
 
 // For cmyk and ycck the picture's channels are the inks as Photoshop writes them (with an Adobe
 // marker): the light each of cyan, magenta and yellow lets through, then the black's.
@@ -72,9 +74,6 @@ std::string encodePng(const Picture& picture);
 // A whole PNG chunk: length, type, data and checksum.
 std::string pngChunk(std::string_view type, std::string_view data);
 
-// Whether this libheif can encode HEVC, so that encodeHeic gives files.
-bool canEncodeHeic();
-
 // What a HEIC file says of its colours, and how deep its samples are.
 struct HeicColours {
   std::string icc = {};   // a colr prof box when not empty
@@ -98,22 +97,18 @@ std::optional<std::string> encodeImage(ImageFormat format, const Picture& pictur
 inline constexpr std::array<Rgba, 4> quadrantColours = {Rgba{220, 40, 40}, Rgba{40, 200, 60},
                                                         Rgba{40, 60, 210}, Rgba{250, 250, 250}};
 
-// For each EXIF orientation, the quadrant colours seen in the corners of the image as shown:
-// top left, top right, bottom left, bottom right.
-struct ShownCorners {
-  int orientation;
-  std::string_view corners;
+// For each EXIF orientation from 1, the quadrant colours seen in the corners of the image as
+// shown: top left, top right, bottom left, bottom right.
+inline constexpr std::array<std::string_view, 8> shownCorners = {
+    "RGBW",  // 1, as stored
+    "GRWB",  // 2, mirrored left to right
+    "WBGR",  // 3, half a turn
+    "BWRG",  // 4, mirrored top to bottom
+    "RBGW",  // 5, mirrored along the main diagonal
+    "BRWG",  // 6, a quarter turn clockwise
+    "WGBR",  // 7, mirrored along the other diagonal
+    "GWRB",  // 8, a quarter turn counter-clockwise
 };
-inline constexpr std::array<ShownCorners, 8> shownCorners = {{
-    {1, "RGBW"},  // as stored
-    {2, "GRWB"},  // mirrored left to right
-    {3, "WBGR"},  // half a turn
-    {4, "BWRG"},  // mirrored top to bottom
-    {5, "RBGW"},  // mirrored along the main diagonal
-    {6, "BRWG"},  // a quarter turn clockwise
-    {7, "WGBR"},  // mirrored along the other diagonal
-    {8, "GWRB"},  // a quarter turn counter-clockwise
-}};
 
 // A cover box that keeps every pixel.
 inline constexpr Size fullSize{std::numeric_limits<double>::infinity(),

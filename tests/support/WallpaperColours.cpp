@@ -1,5 +1,6 @@
 #include "tests/support/WallpaperColours.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -35,11 +36,10 @@ std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel) {
   const int points[][2] = {{left, top},   {midX, top},    {right, top},    {left, midY},
                            {right, midY}, {left, bottom}, {right, bottom}, {midX, top + 20}};
   for (std::size_t colour = 0; colour < wallpaperColours.size(); ++colour) {
-    bool filled = true;
-    for (const auto& point : points) {
-      filled = filled && shows(pixel(point[0], point[1]), wallpaperColours[colour]);
-    }
-    if (filled) return static_cast<int>(colour);
+    const auto shown = [&](const auto& point) {
+      return shows(pixel(point[0], point[1]), wallpaperColours[colour]);
+    };
+    if (std::ranges::all_of(points, shown)) return static_cast<int>(colour);
   }
   return std::nullopt;
 }
@@ -55,13 +55,6 @@ int differingPixels(const PixelAt& pixel, const ImagePixels& expected) {
     }
   }
   return differing;
-}
-
-bool allFilled(const std::vector<std::optional<int>>& colours) {
-  for (const auto& colour : colours) {
-    if (!colour) return false;
-  }
-  return true;
 }
 
 }  // namespace brivora::testing

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -30,7 +31,10 @@ using PixelAt = std::function<std::uint32_t(int x, int y)>;
 std::optional<int> colourFilling(const PixelRect& area, const PixelAt& pixel);
 
 // Whether every area found its colour.
-bool allFilled(const std::vector<std::optional<int>>& colours);
+inline bool allFilled(const std::vector<std::optional<int>>& colours) {
+  return std::ranges::all_of(colours,
+                             [](const std::optional<int>& colour) { return colour.has_value(); });
+}
 
 // Whether the pixel is within `tolerance` of `colour` in every channel.
 bool shows(std::uint32_t pixel, Rgba colour, int tolerance = 40);
