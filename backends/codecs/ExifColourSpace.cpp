@@ -16,7 +16,6 @@ constexpr std::uint16_t interoperabilityIndexTag = 0x0001;
 constexpr std::uint32_t srgbSpace = 1;
 constexpr std::uint32_t adobeRgbSpace = 2;
 constexpr std::uint32_t uncalibratedSpace = 0xFFFF;
-constexpr std::string_view exifPrefix{"Exif\0\0", 6};
 constexpr std::string_view origin = "EXIF colour space";
 
 // The number held by `tag` in the directory at `directory`.
@@ -30,7 +29,7 @@ std::optional<std::uint32_t> numberOf(const TiffReader& reader,
 }  // namespace
 
 ColourTag colourTagFromExif(std::string_view exif) {
-  if (exif.starts_with(exifPrefix)) exif.remove_prefix(exifPrefix.size());
+  exif = exifTiffData(exif);
   ColourTag tag;
   const std::optional<TiffReader> reader = TiffReader::open(exif);
   if (!reader) return tag;

@@ -13,7 +13,6 @@ namespace brivora {
 namespace {
 
 constexpr std::uint16_t orientationTag = 0x0112;
-constexpr std::string_view exifPrefix{"Exif\0\0", 6};
 
 }  // namespace
 
@@ -28,8 +27,7 @@ ExifOrientation orientationFromTiff(std::string_view tiff) {
 }
 
 ExifOrientation orientationFromExif(std::string_view exif) {
-  if (exif.starts_with(exifPrefix)) exif.remove_prefix(exifPrefix.size());
-  return orientationFromTiff(exif);
+  return orientationFromTiff(exifTiffData(exif));
 }
 
 bool swapsAxes(ExifOrientation orientation) {

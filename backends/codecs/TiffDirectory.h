@@ -9,6 +9,14 @@
 
 namespace brivora {
 
+// The TIFF data of an EXIF block: what follows the "Exif\0\0" header that JPEG's APP1 segment
+// and HEIF's Exif item may put before it.
+inline std::string_view exifTiffData(std::string_view exif) {
+  constexpr std::string_view header{"Exif\0\0", 6};
+  if (exif.starts_with(header)) exif.remove_prefix(header.size());
+  return exif;
+}
+
 class TiffReader {
  public:
   static constexpr std::uint16_t shortType = 3;
