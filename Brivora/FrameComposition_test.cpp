@@ -93,7 +93,6 @@ TEST(FrameComposition, ScrimSitsOnTheClocksSide) {
   const std::pair<std::string, std::optional<bool>> rows[] = {
       {R"({"clockPosition": "top-right"})", true},
       {R"({"clockPosition": "bottom-left"})", false},
-      {R"({"clockPosition": "sideways"})", false},
       {R"({"clockPosition": "center"})", std::nullopt},
       {R"({"scrimEnabled": false, "clockPosition": "top-left"})", std::nullopt},
   };
