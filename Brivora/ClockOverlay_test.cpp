@@ -12,7 +12,6 @@
 namespace brivora {
 namespace {
 
-using testing::boxOf;
 using testing::textDrawn;
 using testing::ViewHarness;
 
@@ -117,7 +116,7 @@ TEST(ClockOverlay, GapUnderTheTimeIsHalfALargeDatesSize) {
   const auto time = textDrawn(calls, time8);
   const auto date = textDrawn(calls, fridayDate);
   ASSERT_TRUE(time && date);
-  EXPECT_NEAR(time->point.y - boxOf(*date).maxY(), 15, 1e-9);
+  EXPECT_NEAR(time->point.y - date->point.y - date->measuredSize.height, 15, 1e-9);
 }
 
 }  // namespace

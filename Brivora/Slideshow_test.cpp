@@ -199,10 +199,5 @@ TEST(KovaltaScreensaverView, IsTheBrivoraViewClassAtThirtyFramesASecond) {
   EXPECT_DOUBLE_EQ(view->animationTimeInterval(), 1.0 / 30.0);
 }
 
-TEST(KovaltaScreensaverViewDeathTest, ArchiveCreationStopsWithItsMessage) {
-  EXPECT_DEATH(KovaltaScreensaverView::initWithCoder(),
-               "init\\(coder:\\) is not used for screensavers");
-}
-
 }  // namespace
 }  // namespace brivora
