@@ -130,18 +130,5 @@ TEST(ThemeFontWeight, MapsWeightNames) {
   }
 }
 
-TEST(ThemeFontDesign, ReadsRoundedAndSerifInAnyCaseAndDefaultsOtherwise) {
-  const std::pair<std::string_view, FontDesign> cases[] = {
-      {"rounded", FontDesign::rounded}, {"Rounded", FontDesign::rounded},
-      {"SERIF", FontDesign::serif},     {"default", FontDesign::standard},
-      {" serif", FontDesign::standard}, {"", FontDesign::standard},
-  };
-  for (const auto& [family, design] : cases) {
-    Theme theme;
-    theme.clockFamily = family;
-    EXPECT_EQ(theme.clockDesign(), design) << family;
-  }
-}
-
 }  // namespace
 }  // namespace brivora

@@ -52,6 +52,7 @@ TEST(CheckAgreesWithView, TheViewFollowsEveryListedWordInAnyCaseAndNoOther) {
     // A listed word behind a space is no listed word: nothing is trimmed.
     const std::string outside =
         drawList(bundle, alsoSet, field.key, " " + std::string(words.back()));
+    EXPECT_EQ(drawList(bundle, alsoSet, field.key, "unlisted"), outside);
     const bool otherwiseListed =
         std::find(words.begin(), words.end(), field.words->otherwise) != words.end();
     int likeOutside = 0;
