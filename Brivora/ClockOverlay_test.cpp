@@ -49,7 +49,6 @@ TEST(ClockOverlay, PlacesTimeAndDateAtEachAnchor) {
     ASSERT_TRUE(time && date) << c.position;
     EXPECT_EQ(time->point, c.time) << c.position;
     EXPECT_EQ(date->point, c.date) << c.position;
-    EXPECT_FALSE(textDrawn(calls, " AM")) << "no marker unless asked for";
   }
 }
 
