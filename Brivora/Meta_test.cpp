@@ -23,8 +23,6 @@ TEST(MetaLoad, UnusableFilesGiveTheEmptyMeta) {
                                       "null", R"({"default": {"name": "A"},})"}) {
     EXPECT_EQ(loadMetaText(text), Meta::empty()) << text;
   }
-  TempBundle noFile;
-  EXPECT_EQ(Meta::load(noFile.bundle()), Meta::empty());
 }
 
 TEST(MetaLoad, ReadsTheDefaultLinesAndOnlyStrings) {

@@ -23,8 +23,9 @@ TEST(CollectImages, KeepsTheFourExtensionsInAnyCaseSortedByCodePointsWithoutEnte
   const std::pair<List, List> rows[] = {
       {{"b.png", "A.JPG", "a.jpeg"}, {"A.JPG", "a.jpeg", "b.png"}},
       {{"2.jpg", "10.jpg"}, {"10.jpg", "2.jpg"}},
-      {{"\xC3\xA9t\xC3\xA9.jpg", "zoo.jpg", "Zed.jpg"},
-       {"Zed.jpg", "zoo.jpg", "\xC3\xA9t\xC3\xA9.jpg"}},
+      // A decomposed "é" sorts as the composed one, after every ASCII name.
+      {{"e\xCC\x81t\xC3\xA9.jpg", "zoo.jpg", "Zed.jpg"},
+       {"Zed.jpg", "zoo.jpg", "e\xCC\x81t\xC3\xA9.jpg"}},
       {{"notes.txt", "cover", "a.gif", "b.webp", "c.tif", "d.Jpeg", "e.HEIC", "f.PnG", "g.jpg.txt",
         "h.txt.jpg", "i.", "j.jpgx"},
        {"d.Jpeg", "e.HEIC", "f.PnG", "h.txt.jpg"}},
@@ -50,24 +51,6 @@ TEST(CollectImages, GivesAnEmptyListWhenThereIsNothingToList) {
   EXPECT_TRUE(collectImages(fileInstead.bundle()).empty());
 
   EXPECT_TRUE(collectImages(Bundle("")).empty());
-}
-
-TEST(CollectImages, KeepsCanonicallyEquivalentNamesInListingOrder) {
-  // A composed and a decomposed "é" name sort as equals and keep their listing order, and
-  // both sort after every ASCII name.
-  TempBundle bundle;
-  bundle.write("wallpapers/\xC3\xA9.jpg", "composed");
-  bundle.write("wallpapers/e\xCC\x81.jpg", "decomposed");
-  bundle.write("wallpapers/z.jpg", "x");
-  const auto names = namesOf(collectImages(bundle.bundle()));
-  ASSERT_EQ(names.size(), 3u);
-  EXPECT_EQ(names[0], "z.jpg");
-  std::vector<std::string> listed;
-  for (const auto& entry : std::filesystem::directory_iterator(bundle.folder() / "wallpapers")) {
-    std::string name = entry.path().filename().string();
-    if (name != "z.jpg") listed.push_back(name);
-  }
-  EXPECT_EQ(std::vector<std::string>(names.begin() + 1, names.end()), listed);
 }
 
 TEST(CollectImages, ListsAFolderServedInPlaceOfWallpapersByTheSameRules) {

@@ -105,15 +105,6 @@ TEST(SchemaConsistency, ThemeSchemaNamesEveryFieldInOrderWithItsTypeDefaultAndWo
   }
 }
 
-TEST(SchemaConsistency, MetaSchemaDescribesDefaultAndPatterns) {
-  const ordered_json schema = readSchema("docs/meta.schema.json");
-  ASSERT_TRUE(schema.contains("properties"));
-  EXPECT_TRUE(schema["properties"].contains("default"));
-  EXPECT_TRUE(schema["properties"].contains("patterns"));
-  EXPECT_EQ(schema["properties"]["default"].value("type", ""), "object");
-  EXPECT_EQ(schema["properties"]["patterns"].value("type", ""), "array");
-}
-
 // The cells of a markdown table row such as "| `clockSizeRatio` | number | `0.1` | ... |".
 std::vector<std::string> tableCells(const std::string& line) {
   std::vector<std::string> cells;

@@ -128,7 +128,6 @@ Footprint footprint(CairoGraphicsContext& canvas) {
 TEST(SimulatedTime, MemoryStaysFlatOverAHundredThousandCycles) {
   const RealImages images;
   testing::TempBundle bundle;
-  using testing::Rgba;
   bundle.write("wallpapers/a.jpg",
                testing::encodeJpeg(testing::solidPicture(16, 9, {200, 40, 40})));
   bundle.write("wallpapers/b.png", testing::encodePng(testing::solidPicture(16, 9, {40, 200, 40})));

@@ -92,10 +92,6 @@ std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::strin
   return std::nullopt;
 }
 
-Rect boxOf(const TextCall& call) {
-  return Rect{call.point, call.measuredSize};
-}
-
 namespace {
 
 ::testing::AssertionResult near(std::initializer_list<double> actual,

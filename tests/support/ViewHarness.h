@@ -96,9 +96,6 @@ std::vector<Call> callsOf(const std::vector<DrawCall>& calls) {
 // The text drawn with exactly `string`, if any.
 std::optional<TextCall> textDrawn(const std::vector<DrawCall>& calls, std::string_view string);
 
-// The box a text call covers: its point and measured size.
-Rect boxOf(const TextCall& call);
-
 // Whether `actual` is `expected` within `tolerance` in every coordinate.
 ::testing::AssertionResult near(Rect actual, Rect expected, double tolerance = 1e-9);
 ::testing::AssertionResult near(Point actual, Point expected, double tolerance = 1e-9);
