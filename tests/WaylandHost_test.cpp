@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/SwaySession.h"
 #include "tests/support/WaitUntil.h"
 
@@ -144,10 +145,7 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
   }
   // One picture over the box around both outputs: red and green above, blue and white below.
   testing::TempBundle quadrants;
-  quadrants.write("wallpapers/quadrants.png",
-                  testing::encodePng(testing::quadrantPicture(208, 72, testing::quadrantColours)));
-  quadrants.write("theme.json", R"({"scrimEnabled": false, "playerOverlayEnabled": false,
-                                    "clockSizeRatio": 0.04, "cycleSeconds": 1000})");
+  testing::writeQuadrantBundle(quadrants, 208, 72);
   // Each mode and whether the X11 host (under XWayland) shows it, else the Wayland host. The
   // Wayland host's `each` comes last: it adds a third output, which would widen the box.
   for (const auto& [mode, x11] : std::vector<std::pair<std::string, bool>>{
