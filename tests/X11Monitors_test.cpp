@@ -82,7 +82,8 @@ bool waitForColours(Display* x, const std::vector<PixelRect>& areas, bool apart,
       limit);
 }
 
-// Two monitors, `left` and `right`; the test's connection keeps them.
+// Two monitors, `left` and `right`, which the test's connection keeps, and a bundle of solid
+// colours.
 class X11Monitors : public testing::XvfbTest {
  protected:
   void SetUp() override {
@@ -90,7 +91,9 @@ class X11Monitors : public testing::XvfbTest {
     if (!x) return;
     setMonitor(x, "left", left, true);
     setMonitor(x, "right", right, false);
+    testing::writeColourBundle(bundle, 1000);
   }
+  testing::TempBundle bundle;
 };
 
 // One picture over the whole root window, the monitors notwithstanding.
@@ -104,8 +107,6 @@ TEST_F(X11Monitors, RootWindowSpansOnePictureOverAllMonitors) {
 }
 
 TEST_F(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
-  testing::TempBundle bundle;
-  testing::writeColourBundle(bundle, 1000);
   const PixelRect tall{320, 0, 320, 480};
   for (const char* where : {"-fullscreen", "-root"}) {
     SCOPED_TRACE(where);
@@ -137,8 +138,6 @@ TEST_F(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
 
 // With `same`, every monitor shows the same view, on the root window as well.
 TEST_F(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
-  testing::TempBundle bundle;
-  testing::writeColourBundle(bundle, 1000);
   enum Input { keyA, keyQ, button, nudge, move };
   struct Row {
     const char* where;
