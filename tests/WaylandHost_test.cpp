@@ -27,12 +27,6 @@ using testing::ChildProcess;
 using testing::firstFrameLimit;
 using testing::SwaySession;
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto exitLimit = 2000ms;
-#else
-constexpr auto exitLimit = 200ms;
-#endif
-
 // The wallpaper colour output `name` (in `part` of it, when given) is filled with, once it is.
 std::optional<int> waitForColour(const SwaySession& session, const std::string& name,
                                  std::chrono::milliseconds limit,
@@ -101,7 +95,7 @@ TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleWithOrWithoutTheLayerShellAndE
     const auto signalled = Clock::now();
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(5s), 0);
-    EXPECT_LE(Clock::now() - signalled, exitLimit);
+    EXPECT_LE(Clock::now() - signalled, testing::exitLimit);
   }
 }
 

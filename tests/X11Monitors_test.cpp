@@ -7,7 +7,6 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <thread>

@@ -74,15 +74,8 @@ class XScreenSaverDaemon {
     return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"}).waitFor(10s) == 0;
   }
 
-  // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
-  std::string logTail() const {
-    constexpr std::size_t tailLength = 4000;
-    const std::string log = testing::readText(log_);
-    return "\n--- xscreensaver's output ---\n" +
-           (log.size() > tailLength ? log.substr(log.size() - tailLength) : log);
-  }
-
-  std::string log() const { return testing::readText(log_); }
+  // What the daemon, its helpers and its hacks wrote, under a heading for failure messages.
+  std::string log() const { return "\n--- xscreensaver's output ---\n" + testing::readText(log_); }
 
  private:
   std::string display_;
@@ -161,20 +154,20 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   // The daemon takes commands once it has announced itself on the root window.
   const auto selected = [&] { return daemon.command({"--select", "1"}); };
   ASSERT_TRUE(testing::waitUntil(selected, startLimit, 200ms))
-      << "the daemon took no --select command" << daemon.logTail();
+      << "the daemon took no --select command" << daemon.log();
   pid_t hack = 0;
   ASSERT_TRUE(testing::waitUntil([&] { return (hack = hackId(daemon.log(), program)) > 0; },
                                  startLimit, 50ms))
-      << "the daemon did not start Brivora" << daemon.logTail();
+      << "the daemon did not start Brivora" << daemon.log();
 
   Display* x = XOpenDisplay(server.display.c_str());
   ASSERT_NE(x, nullptr);
   EXPECT_TRUE(testing::waitForQuadrants(x, DefaultRootWindow(x), VirtualDisplay::width,
                                         VirtualDisplay::height, firstFrameLimit))
-      << "the screen does not show Brivora's frame" << daemon.logTail();
+      << "the screen does not show Brivora's frame" << daemon.log();
   XCloseDisplay(x);
 
-  ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.logTail();
+  ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.log();
   // Its wait status (0: exit status 0) reaches the test when its parent, the daemon's graphics
   // helper, ended first.
   int status = 0;
@@ -185,11 +178,11 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   };
   if (!testing::waitUntil(ended, hackEndLimit, 5ms)) {
     kill(hack, SIGKILL);
-    ADD_FAILURE() << "Brivora still runs a second after the daemon unblanked" << daemon.logTail();
+    ADD_FAILURE() << "Brivora still runs a second after the daemon unblanked" << daemon.log();
   }
-  EXPECT_EQ(collected == hack ? status : 0, 0) << daemon.logTail();
+  EXPECT_EQ(collected == hack ? status : 0, 0) << daemon.log();
   for (const char* report : {"Sanitizer", "runtime error"}) {
-    EXPECT_EQ(daemon.log().find(report), std::string::npos) << daemon.logTail();
+    EXPECT_EQ(daemon.log().find(report), std::string::npos) << daemon.log();
   }
 }
 
