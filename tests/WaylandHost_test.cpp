@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "backends/codecs/ImageCodecs.h"
+#include "tests/support/ScreenProbe.h"
 #include "tests/support/SwaySession.h"
 #include "tests/support/WaitUntil.h"
 
@@ -25,12 +26,6 @@ using Clock = std::chrono::steady_clock;
 using testing::ChildProcess;
 using testing::firstFrameLimit;
 using testing::SwaySession;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr auto exitLimit = 2000ms;
-#else
-constexpr auto exitLimit = 200ms;
-#endif
 
 // The wallpaper colour output `name` (in `part` of it, when given) is filled with, once it is.
 std::optional<int> waitForColour(const SwaySession& session, const std::string& name,
@@ -100,7 +95,7 @@ TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleWithOrWithoutTheLayerShellAndE
     const auto signalled = Clock::now();
     child.signal(SIGTERM);
     EXPECT_EQ(child.waitFor(5s), 0);
-    EXPECT_LE(Clock::now() - signalled, exitLimit);
+    EXPECT_LE(Clock::now() - signalled, testing::exitLimit);
   }
 }
 
@@ -144,10 +139,7 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
   }
   // One picture over the box around both outputs: red and green above, blue and white below.
   testing::TempBundle quadrants;
-  quadrants.write("wallpapers/quadrants.png",
-                  testing::encodePng(testing::quadrantPicture(208, 72, testing::quadrantColours)));
-  quadrants.write("theme.json", R"({"scrimEnabled": false, "playerOverlayEnabled": false,
-                                    "clockSizeRatio": 0.04, "cycleSeconds": 1000})");
+  testing::writeQuadrantBundle(quadrants, 208, 72);
   // Each mode and whether the X11 host (under XWayland) shows it, else the Wayland host. The
   // Wayland host's `each` comes last: it adds a third output, which would widen the box.
   for (const auto& [mode, x11] : std::vector<std::pair<std::string, bool>>{

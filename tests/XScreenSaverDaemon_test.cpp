@@ -74,15 +74,8 @@ class XScreenSaverDaemon {
     return testing::ChildProcess({argv, {}, log_.parent_path() / "command.log"}).waitFor(10s) == 0;
   }
 
-  // The end of what the daemon, its helpers and its hacks wrote, for failure messages.
-  std::string logTail() const {
-    constexpr std::size_t tailLength = 4000;
-    const std::string log = testing::readText(log_);
-    return "\n--- xscreensaver's output ---\n" +
-           (log.size() > tailLength ? log.substr(log.size() - tailLength) : log);
-  }
-
-  std::string log() const { return testing::readText(log_); }
+  // What the daemon, its helpers and its hacks wrote, under a heading for failure messages.
+  std::string log() const { return "\n--- xscreensaver's output ---\n" + testing::readText(log_); }
 
  private:
   std::string display_;
@@ -114,48 +107,6 @@ std::vector<std::string> sanitizerEnvironment(const std::filesystem::path& folde
   return environment;
 }
 
-// A folder the daemon's user can read, made by the test wherever the checkout is: a bundle
-// with one wallpaper of four coloured quadrants, and beside its files a copy of Brivora, a home
-// whose preferences run only Brivora, and the files the sanitizer options name.
-struct HackSetup {
-  HackSetup() {
-    const std::filesystem::path& folder = scratch.folder();
-    program = folder / "brivora";
-    home = folder / "home";
-    // A copy, so that the build folder need not be open to the daemon's user and so that this
-    // test's hack is told from any other Brivora by its program file.
-    std::filesystem::copy_file(testing::brivoraProgram(), program);
-    environment = sanitizerEnvironment(folder);
-    testing::writeQuadrantBundle(scratch);
-    // The daemon's own defaults fade, lock, show a splash and pick hacks at random; none of
-    // that is wanted here, and a long timeout keeps it from blanking on its own.
-    scratch.write("home/.xscreensaver",
-                  "mode: one\nselected: 0\ntimeout: 1:00:00\ncycle: 0:00:00\nlock: False\n"
-                  "lockTimeout: 0:00:00\nfade: False\nunfade: False\nsplash: False\n"
-                  "dpmsEnabled: False\ndpmsQuickoffEnabled: False\ngrabDesktopImages: False\n"
-                  "memoryLimit: 0\nnice: 0\n"
-                  // As the README has people write it.
-                  "programs: \"Brivora\" " +
-                      program.string() + " --root --bundle " + folder.string() + " \\n\n");
-    // Open to the daemon's user: folders can be entered, files read, the program run.
-    testing::openToEveryone(folder);
-    std::filesystem::permissions(program, std::filesystem::perms::others_exec,
-                                 std::filesystem::perm_options::add);
-  }
-
-  // Whether the daemon's home now belongs to the account it runs as.
-  bool handHomeTo(const testing::TestAccount& account) const {
-    return chown(home.c_str(), account.uid, account.gid) == 0 &&
-           chown((home / ".xscreensaver").c_str(), account.uid, account.gid) == 0;
-  }
-
-  // The bundle, and the folder that holds everything, where every user can reach it.
-  testing::TempBundle scratch{"/tmp"};
-  std::filesystem::path program;
-  std::vector<std::string> environment;  // for the daemon, and so for its hacks
-  std::filesystem::path home;
-};
-
 TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   for (const char* program : {"xscreensaver", "xscreensaver-command"}) {
     if (findProgram(program).empty()) {
@@ -164,32 +115,59 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   }
   VirtualDisplay server;
   if (server.display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-  const HackSetup setup;
+  // A folder the daemon's user can read, wherever the checkout is: a bundle with one wallpaper
+  // of four coloured quadrants, and beside its files a copy of Brivora, a home whose
+  // preferences run only Brivora, and the files the sanitizer options name.
+  const testing::TempBundle scratch{"/tmp"};
+  const std::filesystem::path folder = scratch.folder();
+  const std::filesystem::path program = folder / "brivora";
+  const std::filesystem::path home = folder / "home";
+  // A copy, so that the build folder need not be open to the daemon's user and so that this
+  // test's hack is told from any other Brivora by its program file.
+  std::filesystem::copy_file(testing::brivoraProgram(), program);
+  const std::vector<std::string> environment = sanitizerEnvironment(folder);
+  testing::writeQuadrantBundle(scratch);
+  // The daemon's own defaults fade, lock, show a splash and pick hacks at random; none of that
+  // is wanted here, and a long timeout keeps it from blanking on its own.
+  scratch.write("home/.xscreensaver",
+                "mode: one\nselected: 0\ntimeout: 1:00:00\ncycle: 0:00:00\nlock: False\n"
+                "lockTimeout: 0:00:00\nfade: False\nunfade: False\nsplash: False\n"
+                "dpmsEnabled: False\ndpmsQuickoffEnabled: False\ngrabDesktopImages: False\n"
+                "memoryLimit: 0\nnice: 0\n"
+                // As the README has people write it.
+                "programs: \"Brivora\" " +
+                    program.string() + " --root --bundle " + folder.string() + " \\n\n");
+  // Open to the daemon's user: folders can be entered, files read, the program run.
+  testing::openToEveryone(folder);
+  std::filesystem::permissions(program, std::filesystem::perms::others_exec,
+                               std::filesystem::perm_options::add);
   std::string whyNoAccount;
   const std::optional<testing::TestAccount> account =
-      testing::ordinaryAccount(setup.scratch.folder(), whyNoAccount);
+      testing::ordinaryAccount(folder, whyNoAccount);
   if (!account) GTEST_SKIP() << whyNoAccount;
-  ASSERT_TRUE(setup.handHomeTo(*account));
+  // The daemon's home belongs to the account it runs as.
+  ASSERT_EQ(chown(home.c_str(), account->uid, account->gid), 0);
+  ASSERT_EQ(chown((home / ".xscreensaver").c_str(), account->uid, account->gid), 0);
 
-  const XScreenSaverDaemon daemon(server.display, *account, setup.home, setup.environment,
-                                  setup.scratch.folder() / "daemon.log");
+  const XScreenSaverDaemon daemon(server.display, *account, home, environment,
+                                  folder / "daemon.log");
   // The daemon takes commands once it has announced itself on the root window.
   const auto selected = [&] { return daemon.command({"--select", "1"}); };
   ASSERT_TRUE(testing::waitUntil(selected, startLimit, 200ms))
-      << "the daemon took no --select command" << daemon.logTail();
+      << "the daemon took no --select command" << daemon.log();
   pid_t hack = 0;
-  ASSERT_TRUE(testing::waitUntil([&] { return (hack = hackId(daemon.log(), setup.program)) > 0; },
+  ASSERT_TRUE(testing::waitUntil([&] { return (hack = hackId(daemon.log(), program)) > 0; },
                                  startLimit, 50ms))
-      << "the daemon did not start Brivora" << daemon.logTail();
+      << "the daemon did not start Brivora" << daemon.log();
 
   Display* x = XOpenDisplay(server.display.c_str());
   ASSERT_NE(x, nullptr);
   EXPECT_TRUE(testing::waitForQuadrants(x, DefaultRootWindow(x), VirtualDisplay::width,
                                         VirtualDisplay::height, firstFrameLimit))
-      << "the screen does not show Brivora's frame" << daemon.logTail();
+      << "the screen does not show Brivora's frame" << daemon.log();
   XCloseDisplay(x);
 
-  ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.logTail();
+  ASSERT_TRUE(daemon.command({"--deactivate"})) << daemon.log();
   // Its wait status (0: exit status 0) reaches the test when its parent, the daemon's graphics
   // helper, ended first.
   int status = 0;
@@ -200,11 +178,11 @@ TEST(XScreenSaverDaemon, RunsBrivoraWhenBlankingAndEndsItWhenUnblanking) {
   };
   if (!testing::waitUntil(ended, hackEndLimit, 5ms)) {
     kill(hack, SIGKILL);
-    ADD_FAILURE() << "Brivora still runs a second after the daemon unblanked" << daemon.logTail();
+    ADD_FAILURE() << "Brivora still runs a second after the daemon unblanked" << daemon.log();
   }
-  EXPECT_EQ(collected == hack ? status : 0, 0) << daemon.logTail();
+  EXPECT_EQ(collected == hack ? status : 0, 0) << daemon.log();
   for (const char* report : {"Sanitizer", "runtime error"}) {
-    EXPECT_EQ(daemon.log().find(report), std::string::npos) << daemon.logTail();
+    EXPECT_EQ(daemon.log().find(report), std::string::npos) << daemon.log();
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Brivora/KovaltaScreensaverView.h"
 #include "platform/Clock.h"
@@ -128,21 +129,18 @@ TEST_F(ScreenPaneTest, PutsEachPartOfItsFrameWhereItsTargetsSay) {
       ASSERT_TRUE(pane.usable()) << error;
       ASSERT_TRUE(pane.frame([] {}));
       XSync(screen, False);
-      struct Probe {
-        const SurfaceWindow& window;
-        int x;
-        unsigned long colour;
+      // What row 50 of `window` shows at `columns`.
+      const auto along = [&](const SurfaceWindow& window, const std::vector<int>& columns) {
+        const testing::Screenshot shot = testing::screenshot(screen, window.window(), 150, 100);
+        std::vector<unsigned long> colours;
+        for (const int column : columns)
+          colours.push_back(shot ? XGetPixel(shot.get(), column, 50) : 1);
+        return colours;
       };
-      const Probe probes[] = {{first, 25, 0x000000},  {first, 60, 0xFF0000},
-                              {first, 140, 0xFF0000}, {second, 10, 0x00FF00},
-                              {second, 90, 0x00FF00}, {second, 120, 0x000000}};
-      for (const Probe& probe : probes) {
-        const testing::Screenshot shot =
-            testing::screenshot(screen, probe.window.window(), 150, 100);
-        ASSERT_TRUE(shot);
-        EXPECT_EQ(testing::pixelsOf(shot.get())(probe.x, 50), probe.colour)
-            << (&probe.window == &first ? "first" : "second") << " window at x " << probe.x;
-      }
+      EXPECT_EQ(along(first, {25, 60, 140}),
+                (std::vector<unsigned long>{0x000000, 0xFF0000, 0xFF0000}));
+      EXPECT_EQ(along(second, {10, 90, 120}),
+                (std::vector<unsigned long>{0x00FF00, 0x00FF00, 0x000000}));
     };
     check();
     XCloseDisplay(screen);

@@ -72,10 +72,9 @@ std::string windowId(Window window) {
   return id;
 }
 
-void writeQuadrantBundle(const TempBundle& bundle) {
-  bundle.write(
-      "wallpapers/quadrants.png",
-      encodePng(quadrantPicture(VirtualDisplay::width, VirtualDisplay::height, quadrantColours)));
+void writeQuadrantBundle(const TempBundle& bundle, int width, int height) {
+  bundle.write("wallpapers/quadrants.png",
+               encodePng(quadrantPicture(width, height, quadrantColours)));
   bundle.write("theme.json",
                R"({"scrimEnabled": false, "playerOverlayEnabled": false, "cycleSeconds": 1000,
                    "clockPosition": "bottom-left", "clockSizeRatio": 0.05})");

@@ -43,10 +43,10 @@ std::vector<PixelRect> brivoraWindowPlaces(Display* x, bool* overrideRedirect);
 Window openWindow(Display* x, int width, int height, int left = 0);
 std::string windowId(Window window);
 
-// A bundle whose only wallpaper is the four coloured quadrants at the virtual screen's size,
-// with nothing drawn over the middle of each quadrant: no scrim, no caption, the clock in a
-// corner.
-void writeQuadrantBundle(const TempBundle& bundle);
+// A bundle whose only wallpaper is the four coloured quadrants, `width` x `height`, with nothing
+// drawn over the middle of each quadrant: no scrim, no caption, the clock in a corner.
+void writeQuadrantBundle(const TempBundle& bundle, int width = VirtualDisplay::width,
+                         int height = VirtualDisplay::height);
 
 // Waits until the middles of the quadrants of the `width` x `height` picture at the top left of
 // `window` show the quadrant colours.

@@ -43,13 +43,6 @@ ImagePixels readPpm(const std::string& bytes) {
   return shot;
 }
 
-// A PNG as weston's screenshooter writes it; an empty picture for anything else.
-ImagePixels readPng(const std::string& bytes) {
-  const DecodeResult decoded = decodeImage(bytes, Size{1e6, 1e6});
-  const auto* image = std::get_if<DecodedImage>(&decoded);
-  return image ? image->pixels : ImagePixels{};
-}
-
 }  // namespace
 
 SwaySession::SwaySession(const std::vector<SwayOutput>& outputs, Compositor compositor) {
@@ -199,7 +192,10 @@ ImagePixels SwaySession::screenshot(const std::string& name) const {
   if (socket_.empty()) argv = {"sh", "-c", "cd \"$0\" && weston-screenshooter", shots};
   if (ChildProcess({argv, waylandEnvironment()}).waitFor(commandLimit) != 0) return {};
   for (const auto& file : std::filesystem::directory_iterator(shots)) {
-    return socket_.empty() ? readPng(readText(file.path())) : readPpm(readText(file.path()));
+    if (!socket_.empty()) return readPpm(readText(file.path()));
+    const DecodeResult png = decodeImage(readText(file.path()), Size{1e6, 1e6});
+    return std::holds_alternative<DecodedImage>(png) ? std::get<DecodedImage>(png).pixels
+                                                     : ImagePixels{};
   }
   return {};
 }
