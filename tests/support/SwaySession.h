@@ -18,7 +18,8 @@ struct SwayOutput {
   int scale = 1;
 };
 
-// A screenshot's pixels as 0xRRGGBB, white outside it; valid while the picture is.
+// A screenshot's pixels as 0xRRGGBB, and outside it 0xFFFFFFFF, which matches no colour; valid
+// while the picture is.
 inline PixelAt pixelsOf(const ImagePixels& shot) {
   return [&shot](int x, int y) {
     return x >= 0 && y >= 0 && x < shot.width && y < shot.height
