@@ -103,7 +103,7 @@ TEST_F(X11Host, DrawsIntoAGivenWindowAtItsSizeAfterAStormAndEndsWhenItIsDestroye
   EXPECT_FALSE(child.status()) << "it ended during the storm";
   XDestroyWindow(x, window);
   XSync(x, False);
-  EXPECT_EQ(child.waitFor(500ms), 0);
+  EXPECT_EQ(child.waitFor(std::max<std::chrono::milliseconds>(testing::exitLimit, 500ms)), 0);
   // A window that is not there is an environment error.
   EXPECT_EQ(ChildProcess(brivora({"--bundle", bundle.folder().string(), "-window-id",
                                   testing::windowId(window)}))
