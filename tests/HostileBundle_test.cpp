@@ -14,6 +14,7 @@
 #include "tests/support/HostileBundles.h"
 #include "tests/support/TempBundle.h"
 #include "tests/support/VirtualDisplay.h"
+#include "tests/support/WaitUntil.h"
 
 namespace brivora {
 namespace {
@@ -136,7 +137,7 @@ TEST(HostileBundle, WindowHostKeepsRunningAndEndsOnTermination) {
     std::this_thread::sleep_for(3s);
     ASSERT_FALSE(child.status()) << "ended early with status " << *child.status();
     child.signal(SIGTERM);
-    EXPECT_EQ(child.waitFor(5s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
   }
 }
 

@@ -94,7 +94,7 @@ TEST(WaylandHost, DrawsEachOutputSharplyAtItsScaleWithOrWithoutTheLayerShellAndE
     }
     const auto signalled = Clock::now();
     child.signal(SIGTERM);
-    EXPECT_EQ(child.waitFor(5s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
     EXPECT_LE(Clock::now() - signalled, testing::exitLimit);
   }
 }
@@ -120,7 +120,7 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     std::this_thread::sleep_for(300ms);
     EXPECT_FALSE(child.status()) << "a window ends only on q or Escape";
     ASSERT_TRUE(session.type({"-k", "Escape"}));
-    EXPECT_EQ(child.waitFor(2s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
   }
   {
     SCOPED_TRACE("under a locker");
@@ -135,7 +135,7 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     EXPECT_TRUE(waitForColour(session, "HEADLESS-2", firstFrameLimit));
     EXPECT_FALSE(waitForColour(session, "HEADLESS-1", 0ms)) << "an output the locker did not name";
     child.signal(SIGTERM);
-    EXPECT_EQ(child.waitFor(2s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
   }
   // One picture over the box around both outputs: red and green above, blue and white below.
   testing::TempBundle quadrants;
@@ -188,14 +188,14 @@ TEST(WaylandHost, WindowsLockersMonitorModesOnBothHostsOutputsThatComeAndALostCo
     // window manager handles, hear no keys from sway.
     if (x11) child.signal(SIGTERM);
     EXPECT_TRUE(x11 || session.type({"a"}));
-    EXPECT_EQ(child.waitFor(2s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
   }
   testing::Launch launch = session.brivora({"--bundle", coloursFolder, "-fullscreen"});
   launch.output = colours.folder() / "run.log";
   ChildProcess child(launch);
   ASSERT_TRUE(waitForColour(session, "HEADLESS-1", firstFrameLimit));
   session.kill();
-  EXPECT_EQ(child.waitFor(1s), 2);
+  EXPECT_EQ(child.waitFor(testing::endLimit), 2);
   EXPECT_EQ(testing::readText(launch.output),
             "brivora: lost the connection to the Wayland compositor\n");
 }

@@ -107,7 +107,7 @@ TEST_F(X11Host, DrawsIntoAGivenWindowAtItsSizeAfterAStormAndEndsWhenItIsDestroye
   // A window that is not there is an environment error.
   EXPECT_EQ(ChildProcess(brivora({"--bundle", bundle.folder().string(), "-window-id",
                                   testing::windowId(window)}))
-                .waitFor(3s),
+                .waitFor(testing::endLimit),
             2);
 }
 
@@ -160,12 +160,12 @@ TEST_F(X11Host, WatchCreatesTheViewAnewAfterEachChangeOfTheBundle) {
   XCloseDisplay(x);
   x = nullptr;
   server.kill();
-  EXPECT_EQ(child.waitFor(1s), 2);
+  EXPECT_EQ(child.waitFor(testing::endLimit), 2);
   EXPECT_EQ(testing::readText(launch.output).substr(reportsBefore),
             "brivora: lost the connection to the X display\n");
   const testing::Launch noServer =
       ChildProcess::brivora({"run", "--bundle", scratch.folder().string(), "-window"}, ":97531");
-  EXPECT_EQ(ChildProcess(noServer).waitFor(3s), 2);
+  EXPECT_EQ(ChildProcess(noServer).waitFor(testing::endLimit), 2);
 }
 
 int differingPixels(Display* x, Window window, const ImagePixels& expected) {
@@ -224,7 +224,7 @@ TEST_F(X11Host, ClockFollowsTheSystemTimeZoneWithoutARestart) {
       << testing::readText(launch.output);
   const pid_t program = std::stoi(testing::readText(pidFile));
   kill(program, SIGTERM);
-  EXPECT_EQ(namespaced.waitFor(2s), 0);
+  EXPECT_EQ(namespaced.waitFor(testing::endLimit), 0);
 }
 
 }  // namespace

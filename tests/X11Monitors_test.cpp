@@ -131,7 +131,7 @@ TEST_F(X11Monitors, MonitorsThatGoAndComeAreFollowed) {
     EXPECT_TRUE(waitForColours(x, {left, tall}, true, 10s));
     EXPECT_LE(Clock::now() - plugged, newMonitorLimit);
     child.signal(SIGTERM);
-    EXPECT_EQ(child.waitFor(2s), 0);
+    EXPECT_EQ(child.waitFor(testing::endLimit), 0);
   }
 }
 
@@ -171,7 +171,7 @@ TEST_F(X11Monitors, StandaloneFullScreenEndsOnInputAndNothingElseDoes) {
         testing::movePointerTo(x, pointerX, 200);
       }
       if (static_cast<int>(at) == row.endsAfter) {
-        EXPECT_EQ(child.waitFor(2s), 0) << "input " << at;
+        EXPECT_EQ(child.waitFor(testing::endLimit), 0) << "input " << at;
       } else {
         std::this_thread::sleep_for(200ms);
         EXPECT_FALSE(child.status()) << "it ended on input " << at;
